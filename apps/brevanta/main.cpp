@@ -1,0 +1,26 @@
+#include "editor/BrevantaApp.h"
+#include "editor/MessageBoxSink.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brevanta"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Varenth彩铃Zuvo高级版"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/brevanta/brevanta.svg")));
+
+    MessageBoxSink messages(QStringLiteral("Varenth彩铃Zuvo高级版"));
+    CBrevantaApp brevanta(messages);
+    switch (brevanta.InitInstance(QApplication::arguments().mid(1))) {
+    case CBrevantaApp::Start::ExitOk:
+        return 0;
+    case CBrevantaApp::Start::ExitFail:
+        return 1;
+    case CBrevantaApp::Start::Run:
+        break;
+    }
+    const int result = QApplication::exec();
+    return brevanta.ExitInstance(result);
+}

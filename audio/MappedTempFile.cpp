@@ -1,0 +1,151 @@
+#include "audio/MappedTempFile.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<int> g_storeCounter{0};
+
+// Owns the private folder of this process and removes it at exit.
+class StoreFolderHolder
+{
+public:
+    StoreFolderHolder()
+    {
+        QByteArray templ = QFile::encodeName(QDir::tempPath() + QStringLiteral("/zuvo-XXXXXX"));
+        if (mkdtemp(templ.data()))
+            m_path = QFile::decodeName(templ);
+        // Every clip keeps its store open: let a long undo history hold more
+        // stores than the default descriptor limit allows.
+        rlimit limit{};
+        if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+            limit.rlim_cur = limit.rlim_max;
+            setrlimit(RLIMIT_NOFILE, &limit);
+        }
+    }
+    ~StoreFolderHolder()
+    {
+        if (!m_path.isEmpty())
+            QDir(m_path).removeRecursively();
+    }
+    const QString& Path() const { return m_path; }
+
+private:
+    QString m_path;
+};
+
+const StoreFolderHolder& Holder()
+{
+    static StoreFolderHolder holder;
+    return holder;
+}
+
+} // namespace
+
+CMappedView::CMappedView(void* mapBase, size_t mapLength, size_t lead, uint64_t size)
+    : m_mapBase(mapBase), m_mapLength(mapLength), m_data(static_cast<uint8_t*>(mapBase) + lead),
+      m_size(size)
+{
+}
+
+CMappedView::CMappedView(CMappedView&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+CMappedView& CMappedView::operator=(CMappedView&& other) noexcept
+{
+    if (this != &other) {
+        reset();
+        m_mapBase = other.m_mapBase;
+        m_mapLength = other.m_mapLength;
+        m_data = other.m_data;
+        m_size = other.m_size;
+        other.m_mapBase = nullptr;
+        other.m_mapLength = 0;
+        other.m_data = nullptr;
+        other.m_size = 0;
+    }
+    return *this;
+}
+
+CMappedView::~CMappedView()
+{
+    reset();
+}
+
+void CMappedView::reset()
+{
+    if (m_mapBase)
+        munmap(m_mapBase, m_mapLength);
+    m_mapBase = nullptr;
+    m_mapLength = 0;
+    m_data = nullptr;
+    m_size = 0;
+}
+
+QString CMappedTempFile::StoreFolder()
+{
+    return Holder().Path();
+}
+
+std::unique_ptr<CMappedTempFile> CMappedTempFile::Create(uint32_t size)
+{
+    const QString folder = StoreFolder();
+    if (folder.isEmpty())
+        return nullptr;
+    const int number = g_storeCounter.fetch_add(1);
+    const QString path = folder + QStringLiteral("/~KELVO%1.tmp").arg(number);
+    const QByteArray native = QFile::encodeName(path);
+
+    const int fd = open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        0600);
+    if (fd < 0)
+        return nullptr;
+    if (size > 0) {
+        int rc;
+        do {
+            rc = posix_fallocate(fd, 0, static_cast<off_t>(size));
+        } while (rc == EINTR);
+        if (rc != 0) {
+            close(fd);
+            unlink(native.constData());
+            return nullptr;
+        }
+    }
+    return std::unique_ptr<CMappedTempFile>(new CMappedTempFile(fd, path, size));
+}
+
+CMappedTempFile::CMappedTempFile(int fd, QString path, uint32_t size)
+    : m_fd(fd), m_path(std::move(path)), m_size(size),
+      m_granularity(static_cast<uint32_t>(sysconf(_SC_PAGESIZE)))
+{
+}
+
+CMappedTempFile::~CMappedTempFile()
+{
+    close(m_fd);
+    unlink(QFile::encodeName(m_path).constData());
+}
+
+CMappedView CMappedTempFile::MapView(uint64_t offset, uint64_t length) const
+{
+    if (length == 0 || offset > m_size || length > m_size - offset)
+        return {};
+    const uint64_t aligned = offset - offset % m_granularity;
+    const size_t lead = static_cast<size_t>(offset - aligned);
+    const size_t mapLength = static_cast<size_t>(length) + lead;
+    void* base = mmap(nullptr, mapLength, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd,
+                      static_cast<off_t>(aligned));
+    if (base == MAP_FAILED)
+        return {};
+    return CMappedView(base, mapLength, lead, length);
+}

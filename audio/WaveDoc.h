@@ -1,0 +1,107 @@
+#pragma once
+
+#include "audio/ISampleSource.h"
+#include "audio/MappedTempFile.h"
+#include "audio/PlayerFactory.h"
+#include "audio/WaveFormat.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+class CAudioTrack;
+
+// One clip of PCM audio on the timeline: its format, its samples in a sample
+// store, its start, its selection and recording state and its own player.
+// Owns its store and player. Times are milliseconds, sizes bytes.
+//
+// Threads: everything on the GUI thread, except Read, which the player's
+// thread calls while the GUI thread may move the read position or stop it.
+class CWaveDoc : public ISampleSource
+{
+public:
+    explicit CWaveDoc(PlayerFactory playerFactory = DefaultPlayerFactory());
+    ~CWaveDoc() override;
+
+    CWaveDoc(const CWaveDoc&) = delete;
+    CWaveDoc& operator=(const CWaveDoc&) = delete;
+
+    void SetFormat(const WaveFormat& format); // writes both format copies
+    const WaveFormat& GetFormat() const { return m_format; }
+    const WaveFormatEx& GetPlaybackFormat() const override { return m_playbackFormat; }
+
+    // Recorded bytes while recording, else the store's size, in ms (truncated).
+    uint32_t GetDuration() const;
+    // ms to bytes, truncated, rounded down to whole sample frames.
+    uint32_t MsToBytes(uint32_t ms) const;
+
+    uint32_t GetDataSize() const override;
+    bool HasData() const;
+
+    // Replaces the store with a new one of size bytes. false when it cannot be made.
+    bool CreateStore(uint32_t size);
+    CMappedTempFile* GetStore() const { return m_store.get(); }
+    // Stops the player first, so nothing reads a store that is going away.
+    void FreeStore();
+
+    int32_t Read(void* buffer, uint32_t wanted, uint32_t* got) override;
+    uint32_t GetReadPosition() const override { return m_readPosition.load(); }
+    void SetReadPosition(uint32_t bytes) { m_readPosition.store(bytes); }
+    void ResetReadPosition() { m_readPosition.store(0); }
+
+    void Play();
+    // Starts playing at a timeline time; 1 when it started, 0 when the time
+    // lies outside the clip or there is nothing to play.
+    int PlayAt(uint32_t timelineMs);
+    void StopPlayback();
+    bool IsPlaying() const;
+    void Mute(bool muted);
+    void SetVolume(int volume); // hundredths of a decibel
+    IAudioPlayer& Player() { return *m_player; }
+
+    void SetSelected(bool selected) { m_selected = selected; }
+    bool IsSelected() const { return m_selected; }
+
+    // A new clip with the bytes between two times relative to the clip's start,
+    // or none when from >= to, to lies past the duration or there are no samples.
+    std::unique_ptr<CWaveDoc> CopyRange(uint32_t fromMs, uint32_t toMs) const;
+    // A new clip with all of this clip's samples, starting at 0.
+    std::unique_ptr<CWaveDoc> Clone() const;
+
+    // Whether the clip covers part of [fromMs, toMs) on the timeline.
+    bool Overlaps(int64_t fromMs, int64_t toMs) const;
+    // Same channels, rate and bits (tag, byte rate and alignment are not compared).
+    bool IsSameFormat(const WaveFormat& format) const;
+
+    uint32_t GetStart() const { return m_start; }
+    void SetStart(uint32_t ms) { m_start = ms; }
+
+    uint32_t GetRecordedBytes() const { return m_recordedBytes; }
+    void SetRecordedBytes(uint32_t bytes) { m_recordedBytes = bytes; }
+    bool IsRecording() const { return m_recording; }
+    void SetRecording(bool recording) { m_recording = recording; }
+    bool IsRecordedClip() const { return m_recordedClip; }
+    void SetRecordedClip(bool recorded) { m_recordedClip = recorded; }
+
+    CAudioTrack* GetOwnerTrack() const { return m_ownerTrack; }
+    void SetOwnerTrack(CAudioTrack* track) { m_ownerTrack = track; }
+    int GetIndex() const { return m_index; }
+    void SetIndex(int index) { m_index = index; }
+
+private:
+    std::unique_ptr<CWaveDoc> CopyBytes(uint32_t from, uint32_t to) const;
+
+    WaveFormat m_format;
+    WaveFormatEx m_playbackFormat;
+    std::unique_ptr<CMappedTempFile> m_store;
+    CAudioTrack* m_ownerTrack = nullptr;
+    std::atomic<uint32_t> m_readPosition{0};
+    uint32_t m_start = 0;
+    uint32_t m_recordedBytes = 0;
+    bool m_selected = false;
+    bool m_recordedClip = false;
+    bool m_recording = false;
+    PlayerFactory m_playerFactory;
+    std::unique_ptr<IAudioPlayer> m_player;
+    int m_index = -1;
+};

@@ -1,0 +1,72 @@
+#include "editor/BrevantaApp.h"
+
+#include "editor/AboutDlg.h"
+#include "editor/MainFrame.h"
+#include "platform/AppPaths.h"
+#include "platform/CommandLine.h"
+#include "platform/IMessageSink.h"
+#include "platform/SingleInstance.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+const char* const CBrevantaApp::kInstanceName = "MERIDALE_TORQUELL_BREVANTA";
+
+CBrevantaApp::CBrevantaApp(IMessageSink& messages, QObject* parent)
+    : QObject(parent), m_messages(messages)
+{
+}
+
+CBrevantaApp::~CBrevantaApp() = default;
+
+CBrevantaApp::Start CBrevantaApp::InitInstance(const QStringList& args)
+{
+    const CommandLine commandLine = CommandLine::Parse(args);
+
+    // Started to serve an object, or asked to register or unregister one:
+    // Brevanta serves none, so there is nothing to do and nothing to keep running.
+    if (commandLine.embedding || commandLine.automation)
+        return Start::ExitOk;
+    if (commandLine.command == CommandLine::Command::Register ||
+        commandLine.command == CommandLine::Command::Unregister)
+        return Start::ExitOk;
+
+    const QString dataFolder = AppPaths::DataFolder();
+    const QString bare = dataFolder.chopped(1);
+    if (!QFileInfo(bare).isDir() && !QDir().mkpath(bare)) {
+        m_messages.ShowMessage(
+            QStringLiteral("错误！目录『%1』不存在，\r\n且目录创建失败！").arg(bare));
+        return Start::ExitFail;
+    }
+    m_dataFolder = dataFolder;
+    m_exeFolder = AppPaths::ProgramFolder();
+
+    m_instance = std::make_unique<SingleInstance>(QString::fromLatin1(kInstanceName));
+    if (m_instance->Claim() == SingleInstance::Result::AnotherRunning) {
+        m_instance.reset();
+        return Start::ExitOk;
+    }
+
+    m_frame = std::make_unique<CMainFrame>();
+    connect(m_frame.get(), &CMainFrame::aboutRequested, this, &CBrevantaApp::OnAppAbout);
+    connect(m_instance.get(), &SingleInstance::raiseRequested, m_frame.get(),
+            &CMainFrame::RestoreAndRaise);
+    m_frame->showMaximized();
+
+    if (!commandLine.fileName.isEmpty())
+        m_frame->OpenFileInEditor(commandLine.fileName);
+    return Start::Run;
+}
+
+int CBrevantaApp::ExitInstance(int loopResult)
+{
+    m_frame.reset();
+    m_instance.reset(); // frees the instance name for the next start
+    return loopResult;
+}
+
+void CBrevantaApp::OnAppAbout()
+{
+    CAboutDlg about(m_frame.get());
+    about.exec();
+}

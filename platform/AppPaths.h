@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The folders every part of both programs works in. Both results end in "/".
+namespace AppPaths {
+
+// Folder of the running program file (external tools are looked for here first).
+QString ProgramFolder();
+
+// The per-user data folder shared by both programs: the generic data location
+// followed by "VazoZedu/". Not created here: start-up creates it.
+QString DataFolder();
+
+// Appends "/" unless the text already ends with one.
+QString WithTrailingSlash(const QString& folder);
+
+} // namespace AppPaths

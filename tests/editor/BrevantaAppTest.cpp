@@ -1,0 +1,96 @@
+#include "editor/BrevantaApp.h"
+#include "editor/MainFrame.h"
+#include "platform/IMessageSink.h"
+#include "platform/SingleInstance.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class RecordingSink : public IMessageSink
+{
+public:
+    void ShowMessage(const QString& text) override { messages << text; }
+    QStringList messages;
+};
+
+QString DataFolder()
+{
+    return TestEnvironment::DataHome() + "/VazoZedu";
+}
+
+TEST(BrevantaApp, SwitchesEndAtOnceWithoutTouchingTheDataFolder)
+{
+    for (const char* word : {"/Regserver", "-unregserver", "--Embedding", "/AUTOMATION"}) {
+        RecordingSink sink;
+        CBrevantaApp app(sink);
+        EXPECT_EQ(app.InitInstance({word}), CBrevantaApp::Start::ExitOk) << word;
+        EXPECT_EQ(app.MainFrame(), nullptr) << word;
+        EXPECT_TRUE(sink.messages.isEmpty()) << word;
+        EXPECT_FALSE(QFileInfo::exists(DataFolder())) << word;
+    }
+}
+
+TEST(BrevantaApp, StartsWithFoldersAndKeepsTheNamedFile)
+{
+    RecordingSink sink;
+    CBrevantaApp app(sink);
+    ASSERT_EQ(app.InitInstance({"/home/u/a b.mp3"}), CBrevantaApp::Start::Run);
+    EXPECT_TRUE(QFileInfo(DataFolder()).isDir());
+    EXPECT_EQ(app.GetDataFolder(), DataFolder() + "/");
+    EXPECT_TRUE(app.GetExeFolder().endsWith('/'));
+    ASSERT_NE(app.MainFrame(), nullptr);
+    EXPECT_EQ(app.MainFrame()->PendingFile(), "/home/u/a b.mp3");
+    EXPECT_EQ(app.MainFrame()->windowTitle(), QStringLiteral("Varenth彩铃Zuvo高级版"));
+    EXPECT_EQ(app.ExitInstance(0), 0);
+}
+
+TEST(BrevantaApp, AFileInPlaceOfTheDataFolderIsReported)
+{
+    QFile blocker(DataFolder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    RecordingSink sink;
+    CBrevantaApp app(sink);
+    EXPECT_EQ(app.InitInstance({}), CBrevantaApp::Start::ExitFail);
+    ASSERT_EQ(sink.messages.size(), 1);
+    EXPECT_EQ(sink.messages[0],
+              QStringLiteral("错误！目录『%1』不存在，\r\n且目录创建失败！").arg(DataFolder()));
+    EXPECT_EQ(app.MainFrame(), nullptr);
+}
+
+// The real program, as a user starts it twice.
+TEST(BrevantaApp, SecondProgramRaisesTheFirstAndExitsZero)
+{
+    QProcess first;
+    first.start(BREVANTA_EXE, {});
+    ASSERT_TRUE(first.waitForStarted());
+    SingleInstance name(QString::fromLatin1(CBrevantaApp::kInstanceName));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return QFile::exists(name.SocketPath()); }, 20000));
+
+    QProcess second;
+    second.start(BREVANTA_EXE, {"/home/u/other.wav"});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    // Killed without cleaning up: the next start takes over.
+    first.kill();
+    first.waitForFinished();
+    QProcess third;
+    third.start(BREVANTA_EXE, {});
+    ASSERT_TRUE(third.waitForStarted());
+    EXPECT_FALSE(third.waitForFinished(3000)) << "the third start must keep running";
+    third.terminate();
+    third.waitForFinished(10000);
+}
+
+} // namespace

@@ -1,0 +1,22 @@
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+namespace TestEnvironment {
+void InstallFreshHomeListener();
+}
+
+int main(int argc, char** argv)
+{
+    // No display and no sound card in tests: widgets render offscreen and the
+    // audio library uses its dummy driver unless a test picks another.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
+        qputenv("SDL_AUDIODRIVER", "dummy");
+
+    testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    TestEnvironment::InstallFreshHomeListener();
+    return RUN_ALL_TESTS();
+}
