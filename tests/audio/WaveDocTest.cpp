@@ -1,4 +1,5 @@
 #include "audio/WaveDoc.h"
+#include "tests/support/ClipFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -6,64 +7,6 @@
 #include <vector>
 
 namespace {
-
-// Records what a clip asks of its player.
-struct PlayerLog
-{
-    int creates = 0;
-    int plays = 0;
-    int stops = 0;
-    uint32_t readPositionAtPlay = 0;
-};
-
-class RecordingPlayer : public IAudioPlayer
-{
-public:
-    explicit RecordingPlayer(PlayerLog& log) : m_log(log) {}
-    void SetClip(ISampleSource* source) override { m_source = source; }
-    int Create(bool) override { return ++m_log.creates, 1; }
-    int Play() override
-    {
-        ++m_log.plays;
-        m_log.readPositionAtPlay = m_source->GetReadPosition();
-        m_playing = true;
-        return 1;
-    }
-    int Stop() override { return ++m_log.stops, m_playing = false, 1; }
-    bool IsPlaying() const override { return m_playing; }
-    void Mute(bool) override {}
-    void SetVolume(int) override {}
-
-private:
-    PlayerLog& m_log;
-    ISampleSource* m_source = nullptr;
-    bool m_playing = false;
-};
-
-// A 16-bit stereo 44100 Hz clip whose 32-bit frames hold their own index.
-std::unique_ptr<CWaveDoc> IndexedClip(uint32_t frames, PlayerLog* log = nullptr)
-{
-    auto clip = log ? std::make_unique<CWaveDoc>([log] {
-        return std::make_unique<RecordingPlayer>(*log);
-    })
-                    : std::make_unique<CWaveDoc>();
-    clip->SetFormat(kProjectFormat);
-    if (!clip->CreateStore(frames * 4))
-        return nullptr;
-    if (frames > 0) {
-        CMappedView view = clip->GetStore()->MapView(0, frames * 4);
-        for (uint32_t i = 0; i < frames; ++i)
-            std::memcpy(view.data() + 4 * i, &i, 4);
-    }
-    return clip;
-}
-
-uint32_t FrameAt(const CWaveDoc& clip, uint32_t byteOffset)
-{
-    uint32_t value = 0;
-    std::memcpy(&value, clip.GetStore()->MapView(byteOffset, 4).data(), 4);
-    return value;
-}
 
 TEST(WaveDoc, NewClipIsEmpty)
 {
