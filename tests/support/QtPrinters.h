@@ -14,3 +14,11 @@ inline std::ostream& operator<<(std::ostream& out, const QByteArray& bytes)
 {
     return out << '"' << bytes.toStdString() << '"';
 }
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << text;
+}
+inline void PrintTo(const QByteArray& bytes, std::ostream* out)
+{
+    *out << bytes;
+}

@@ -1,0 +1,143 @@
+#include "editor/MaskEdit.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+
+#include <algorithm>
+
+CMaskEdit::CMaskEdit(QWidget* parent) : QLineEdit(parent)
+{
+    setAcceptDrops(false);
+    // A thin black frame, white ground and navy text; grey when read-only.
+    setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid black; background: white;"
+                                 " color: #000080; }"
+                                 "QLineEdit[readOnly=\"true\"] { color: palette(mid); }"));
+}
+
+void CMaskEdit::SetMask(const QString& mask, const QString& literal, const QString& validChars)
+{
+    m_model.SetMask(mask, literal, validChars);
+}
+
+void CMaskEdit::SetMaskedText(const QString& text)
+{
+    m_model.SetText(text);
+    setText(text);
+}
+
+template <typename Change> void CMaskEdit::Apply(Change change)
+{
+    m_model.SetText(text());
+    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+    const int end = hasSelectedText() ? selectionEnd() : cursorPosition();
+    m_model.SetSelection(start, end);
+    bool beep = false;
+    change(&beep);
+    if (text() != m_model.Text())
+        setText(m_model.Text());
+    setCursorPosition(m_model.Caret());
+    if (beep)
+        QApplication::beep();
+}
+
+void CMaskEdit::PasteFromClipboard()
+{
+    const QString pasted = QApplication::clipboard()->text();
+    Apply([&](bool* beep) { m_model.Paste(pasted, beep); });
+}
+
+void CMaskEdit::keyPressEvent(QKeyEvent* event)
+{
+    if (!m_model.IsOn() || isReadOnly()) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    if (event == QKeySequence::Paste) {
+        PasteFromClipboard();
+        return;
+    }
+    if (event == QKeySequence::Cut) {
+        copy(); // cutting would tear holes in the mask
+        return;
+    }
+    if (event == QKeySequence::DeleteStartOfWord || event == QKeySequence::DeleteEndOfWord ||
+        event == QKeySequence::DeleteEndOfLine || event == QKeySequence::DeleteCompleteLine ||
+        event == QKeySequence::Undo || event == QKeySequence::Redo) {
+        QApplication::beep();
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Insert:
+    case Qt::Key_Delete:
+        return;
+    case Qt::Key_Backspace:
+        Apply([&](bool* beep) { m_model.Backspace(beep); });
+        return;
+    default:
+        break;
+    }
+    const QString typed = event->text();
+    const bool printable =
+        !typed.isEmpty() && std::all_of(typed.begin(), typed.end(),
+                                        [](QChar c) { return c.isPrint(); });
+    if (printable && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        Apply([&](bool* beep) {
+            for (QChar c : typed) {
+                if (!m_model.TypeChar(c, beep))
+                    break;
+            }
+        });
+        return;
+    }
+    // Movement, selection, copy, Enter and the like.
+    QLineEdit::keyPressEvent(event);
+}
+
+void CMaskEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!m_model.IsOn()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // Only committed text counts, and it is typed through the mask.
+    const QString committed = event->commitString();
+    if (!committed.isEmpty())
+        Apply([&](bool* beep) { m_model.Paste(committed, beep); });
+    event->accept();
+}
+
+void CMaskEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!m_model.IsOn()) {
+        QLineEdit::contextMenuEvent(event);
+        return;
+    }
+    QMenu menu(this);
+    QAction* copyAction = menu.addAction(QStringLiteral("复制(&C)"), this, &QLineEdit::copy);
+    copyAction->setEnabled(hasSelectedText());
+    QAction* pasteAction =
+        menu.addAction(QStringLiteral("粘贴(&P)"), this, &CMaskEdit::PasteFromClipboard);
+    pasteAction->setEnabled(!isReadOnly() && !QApplication::clipboard()->text().isEmpty());
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("全选(&A)"), this, &QLineEdit::selectAll);
+    menu.exec(event->globalPos());
+}
+
+void CMaskEdit::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (m_model.IsOn())
+        event->ignore();
+    else
+        QLineEdit::dragEnterEvent(event);
+}
+
+void CMaskEdit::dropEvent(QDropEvent* event)
+{
+    if (m_model.IsOn())
+        event->ignore();
+    else
+        QLineEdit::dropEvent(event);
+}
