@@ -1,5 +1,10 @@
 #include "audio/AudioTrack.h"
 
+#include "platform/ColorRef.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
 #include <algorithm>
 
 CAudioTrack::CAudioTrack(std::unique_ptr<ITrackPad> pad) : m_pad(std::move(pad))
@@ -115,4 +120,33 @@ CWaveDoc* CAudioTrack::GetClip(int index) const
     if (index < 0 || index >= GetClipCount())
         return nullptr;
     return m_clips[static_cast<size_t>(index)].get();
+}
+
+int CAudioTrack::Draw(QPainter& painter, const QRect& row, int scrollX, int msPerPixel) const
+{
+    const QColor border = QGuiApplication::palette().color(QPalette::Dark);
+    painter.save();
+    painter.setPen(border);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(row.adjusted(0, 0, -1, -1));
+    if (m_muted)
+        painter.fillRect(row, border);
+    painter.restore();
+
+    const QRect inner = row.adjusted(0, 3, 0, -3);
+    const QColor color = ColorFromRef(m_current ? kCurrentColor : kNormalColor);
+    for (const auto& clip : m_clips) {
+        if (msPerPixel <= 0)
+            break;
+        const int64_t left = int64_t{clip->GetStart()} / msPerPixel - scrollX + row.left();
+        const int64_t width = std::max<int64_t>(1, clip->GetDuration() / msPerPixel);
+        if (left > row.right() || left + width < row.left())
+            continue;
+        const int64_t x0 = std::max<int64_t>(left, row.left() - 1);
+        const int64_t x1 = std::min<int64_t>(left + width, row.right() + 1);
+        painter.fillRect(QRect(static_cast<int>(x0), inner.top(), static_cast<int>(x1 - x0),
+                               inner.height()),
+                         color);
+    }
+    return GetClipCount();
 }

@@ -3,6 +3,9 @@
 #include "audio/ITrackPad.h"
 #include "audio/WaveDoc.h"
 
+#include <QPainter>
+#include <QRect>
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -46,6 +49,10 @@ public:
     void SetMute(bool muted);
     bool IsMuted() const { return m_muted; }
     void SetVolume(int volume); // hundredths of a decibel
+
+    // Draws the row frame and the clips into row; scrollX in pixels. Returns
+    // the clip count. A muted row shows as a solid band under its clips.
+    int Draw(QPainter& painter, const QRect& row, int scrollX, int msPerPixel) const;
 
     ITrackPad* GetControlPad() const { return m_pad.get(); }
     int GetClipCount() const { return static_cast<int>(m_clips.size()); }

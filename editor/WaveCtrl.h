@@ -1,0 +1,210 @@
+#pragma once
+
+#include "audio/AudioTrack.h"
+#include "audio/WaveFormat.h"
+#include "platform/TickClock.h"
+
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class IPadView;
+
+// Brevanta's multi-track timeline: a 20-px marker band, a 30-px ruler and one
+// 80-px row per track. It owns the tracks, keeps the selection, the edit
+// cursor and the play cursor, plays the mix by starting each clip's player
+// when the play clock reaches it, and tells the editor pane of every change
+// through its signals (the pane connects them queued). Times are timeline ms,
+// x positions client pixels. GUI thread only.
+class CWaveCtrl : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kMarkerBandHeight = 20;
+    static constexpr int kRulerBottom = 50;
+    static constexpr int kTrackHeight = 80;
+    static constexpr int kZoomLevels = 10;
+
+    // Hit zones of the mouse.
+    enum Zone { ZoneSelectionBand = 0, ZoneRuler = 1, ZoneTracks = 2, ZoneSelStart = 3,
+                ZoneSelEnd = 4, ZoneNone = 6 };
+
+    using PadFactory = std::function<std::unique_ptr<ITrackPad>()>;
+
+    explicit CWaveCtrl(QWidget* parent = nullptr);
+    ~CWaveCtrl() override;
+
+    // The time source of the play clock; tests pass a hand-driven one.
+    void SetTickSource(TickSource ticks) { m_ticks = std::move(ticks); }
+    // Makes the pad each new track carries.
+    void SetPadFactory(PadFactory factory) { m_padFactory = std::move(factory); }
+    void SetControlView(IPadView* view) { m_padView = view; }
+    // Starts the edit-cursor blink; the pane calls it once.
+    void Initialize();
+
+    // Zoom tables, by level 0..9.
+    static int PixelsPerTick(int level);
+    static int MsPerTick(int level);
+    static int MsPerPixel(int level); // integer quotient of the two above
+    // "hh:mm:ss:mmm" with at least two digits in the last (millisecond) field.
+    static QString RulerLabel(uint32_t ms);
+
+    int GetZoomLevel() const { return m_zoomLevel; }
+    void SetZoomLevel(int level);
+    int MsPerPixel() const { return MsPerPixel(m_zoomLevel); }
+    void Zoom(bool finer);
+
+    QRect GetMarkerBandRect() const;
+    QRect GetRulerRect() const;
+    QRect GetTrackAreaRect() const;
+    CAudioTrack* TrackFromPoint(int x, int y) const;
+    uint32_t GetProjectLength() const;
+    int64_t GetContentWidth() const;
+    int64_t GetContentHeight() const;
+    // Client x of a timeline time, and the time under a client x.
+    int64_t MsToX(uint32_t ms) const;
+    int64_t XToMs(int64_t x) const;
+
+    int GetScrollX() const { return m_scrollX; }
+    void SetScrollX(int x); // also the scroll that playback returns to
+    int GetScrollY() const { return m_scrollY; }
+    void SetScrollY(int y);
+    void SetFollow(bool follow) { m_follow = follow; }
+    bool GetFollow() const { return m_follow; }
+    bool GetLoopRun() const { return m_loopRun; }
+    void SetLoopRun(bool run) { m_loopRun = run; }
+    bool GetLoopOption() const { return m_loopOption; }
+    void SetLoopOption(bool on) { m_loopOption = on; }
+
+    uint32_t GetSelectionStart() const { return m_selStart; }
+    uint32_t GetSelectionEnd() const { return m_selEnd; }
+    bool HasSelection() const { return m_selStart != m_selEnd; }
+    // Sets the selection (ordered, start <= end) without a notice.
+    void SetSelection(uint32_t start, uint32_t end);
+    bool IsSelectionShaded() const { return m_selectionShaded; }
+    uint32_t GetEditCursor() const { return m_editCursor; }
+    void SetEditCursor(uint32_t ms);
+    void ClearSelection();
+    void MoveCursorToStart();
+
+    // Tracks.
+    int GetTrackCount() const { return static_cast<int>(m_tracks.size()); }
+    CAudioTrack* GetTrack(int index) const;
+    // Inserts at the track's index (appends when it is past the end).
+    void InsertTrack(std::unique_ptr<CAudioTrack> track);
+    CAudioTrack* AddNewTrack();
+    // Takes the track out (it is handed back, not deleted).
+    std::unique_ptr<CAudioTrack> RemoveTrack(CAudioTrack* track);
+    void RemoveAllTracks();
+    void SelectTrack(CAudioTrack* track);
+    CAudioTrack* GetSelectedTrack() const;
+    void DeselectAllClips();
+    bool HasAudio() const;
+
+    // Playback.
+    int RebuildPlayList();
+    void AddToPlayList(CWaveDoc* clip);
+    const std::vector<CWaveDoc*>& PlayList() const { return m_playList; }
+    void StartPlayback();
+    void Play();
+    void PlayFromStart();
+    void Pause();
+    void StopPlayback();
+    bool IsPlaying() const { return m_playing; }
+    bool IsRecording() const { return m_recording; }
+    // The current playback time: ticks since the start plus the start time.
+    uint32_t PlaybackTime() const;
+    // One tick of the play clock; the play timer calls it.
+    void TickPlayClock();
+    int GetPlayColumn() const { return m_playColumn; }
+    void MuteTrack(CAudioTrack* track);
+    void UnmuteTrack(CAudioTrack* track);
+
+    int HitTest(int x, int y) const;
+    int GetGestureZone() const { return m_gestureZone; }
+
+signals:
+    // A clip was placed: the horizontal range follows the content width.
+    void clipAdded();
+    // The content width changed: the horizontal range follows it.
+    void contentChanged();
+    // A track was inserted or removed: the vertical range follows the content
+    // height and the pads re-resolve mute and solo.
+    void trackInserted();
+    void trackDeleted();
+    // A clip moved during a drag: the horizontal range follows the content width.
+    void clipMoved();
+    // The play cursor reached the right edge while following: page right.
+    void playPageEnd();
+    // Playback stopped: the bar returns to the scroll, the clock shows the cursor.
+    void playStopped();
+    // The edit cursor moved: the clock shows it unless playing.
+    void cursorMoved();
+    // Playback started at startMs: the clock counts from there.
+    void playStarted(uint32_t startMs);
+    // The selection changed: the time fields are rewritten.
+    void selectionChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+    // Marks the drawn content (everything but the cursors) stale and repaints.
+    void Invalidate();
+
+private:
+    void RenderBackground();
+    void DrawRuler(QPainter& painter) const;
+    void DrawSelection(QPainter& painter) const;
+    void DrawTracks(QPainter& painter) const;
+    void UpdateColumn(int64_t x);
+    void OnBlinkTimer();
+    void UpdateCursorShape(int zone);
+    void Renumber();
+
+    TickSource m_ticks = SteadyTicks();
+    PadFactory m_padFactory;
+    IPadView* m_padView = nullptr;
+
+    int m_zoomLevel = 2;
+    int m_scrollX = 0;
+    int m_scrollY = 0;
+    int m_scrollAtPlayStart = 0;
+    uint32_t m_selStart = 0;
+    uint32_t m_selEnd = 0;
+    uint32_t m_editCursor = 0;
+    int m_mouseAnchor = 0;
+    bool m_buttonDown = false;
+    int m_playColumn = 0;
+    bool m_selectionShaded = false;
+    int m_gestureZone = ZoneNone;
+    int m_blinkPhase = 0;
+    bool m_playCursorShown = false;
+    bool m_playing = false;
+    bool m_recording = false;
+    uint32_t m_playStartTick = 0;
+    uint32_t m_playStartMs = 0;
+    bool m_follow = false;
+    bool m_loopRun = false;
+    bool m_loopOption = false;
+
+    std::vector<std::unique_ptr<CAudioTrack>> m_tracks;
+    std::vector<CWaveDoc*> m_playList; // latest start first; not owning
+    CWaveDoc* m_draggedClip = nullptr;
+    uint32_t m_draggedClipStart = 0;
+    CWaveDoc* m_recordingClip = nullptr;
+
+    QTimer m_blinkTimer;
+    QTimer m_playTimer;
+    QPixmap m_background;
+    bool m_backgroundValid = false;
+};
