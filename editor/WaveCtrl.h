@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/AudioTrack.h"
+#include "audio/ITimelineHost.h"
 #include "audio/WaveFormat.h"
 #include "platform/TickClock.h"
 
@@ -21,7 +22,7 @@ class IPadView;
 // when the play clock reaches it, and tells the editor pane of every change
 // through its signals (the pane connects them queued). Times are timeline ms,
 // x positions client pixels. GUI thread only.
-class CWaveCtrl : public QWidget
+class CWaveCtrl : public QWidget, public ITimelineHost
 {
     Q_OBJECT
 public:
@@ -96,10 +97,10 @@ public:
     int GetTrackCount() const { return static_cast<int>(m_tracks.size()); }
     CAudioTrack* GetTrack(int index) const;
     // Inserts at the track's index (appends when it is past the end).
-    void InsertTrack(std::unique_ptr<CAudioTrack> track);
+    void InsertTrack(std::unique_ptr<CAudioTrack> track) override;
     CAudioTrack* AddNewTrack();
     // Takes the track out (it is handed back, not deleted).
-    std::unique_ptr<CAudioTrack> RemoveTrack(CAudioTrack* track);
+    std::unique_ptr<CAudioTrack> RemoveTrack(CAudioTrack* track) override;
     void RemoveAllTracks();
     void SelectTrack(CAudioTrack* track);
     CAudioTrack* GetSelectedTrack() const;
@@ -107,14 +108,14 @@ public:
     bool HasAudio() const;
 
     // Playback.
-    int RebuildPlayList();
+    int RebuildPlayList() override;
     void AddToPlayList(CWaveDoc* clip);
     const std::vector<CWaveDoc*>& PlayList() const { return m_playList; }
     void StartPlayback();
     void Play();
     void PlayFromStart();
     void Pause();
-    void StopPlayback();
+    void StopPlayback() override;
     bool IsPlaying() const { return m_playing; }
     bool IsRecording() const { return m_recording; }
     // The current playback time: ticks since the start plus the start time.
