@@ -1,5 +1,7 @@
 #include "editor/WaveCtrl.h"
 
+#include "audio/EditHistory.h"
+#include "audio/WaveMoveEdit.h"
 #include "editor/IPadView.h"
 #include "platform/ColorRef.h"
 
@@ -280,8 +282,15 @@ std::unique_ptr<CAudioTrack> CWaveCtrl::RemoveTrack(CAudioTrack* track)
     Renumber();
     if (m_padView)
         m_padView->RemovePad(track);
+    // Nothing keeps pointing into a track that left the timeline.
     if (m_draggedClip && m_draggedClip->GetOwnerTrack() == track)
         m_draggedClip = nullptr;
+    if (m_contextClip && m_contextClip->GetOwnerTrack() == track)
+        m_contextClip = nullptr;
+    if (m_contextTrack == track)
+        m_contextTrack = nullptr;
+    if (m_openTarget == track)
+        m_openTarget = nullptr;
     RebuildPlayList();
     emit trackDeleted();
     Invalidate();
@@ -297,6 +306,9 @@ void CWaveCtrl::RemoveAllTracks()
     m_playList.clear();
     m_draggedClip = nullptr;
     m_recordingClip = nullptr;
+    m_contextClip = nullptr;
+    m_contextTrack = nullptr;
+    m_openTarget = nullptr;
     m_tracks.clear();
     Invalidate();
 }
@@ -501,10 +513,14 @@ void CWaveCtrl::mousePressEvent(QMouseEvent* event)
         m_draggedClip = nullptr;
         CAudioTrack* track = TrackFromPoint(p.x(), p.y());
         if (track) {
-            m_draggedClip = track->ClipAt(XToMs(p.x()));
-            if (m_draggedClip) {
-                m_draggedClip->SetSelected(true);
-                m_draggedClipStart = m_draggedClip->GetStart();
+            CWaveDoc* clip = track->ClipAt(XToMs(p.x()));
+            if (clip) {
+                clip->SetSelected(true);
+                // A worker reading the timeline must not see clips move.
+                if (!m_busy) {
+                    m_draggedClip = clip;
+                    m_draggedClipStart = clip->GetStart();
+                }
             }
         }
         SelectTrack(track);
@@ -615,8 +631,9 @@ void CWaveCtrl::mouseReleaseEvent(QMouseEvent* event)
             m_editCursor = m_selStart;
         }
     }
-    if (dragged)
-        emit clipMoved(); // the content width may have changed with the drop
+    if (dragged && m_gestureZone == ZoneTracks && m_history)
+        m_history->Add(std::make_unique<CWaveMoveEdit>(m_draggedClip, m_draggedClip->GetStart(),
+                                                       m_draggedClipStart));
     m_gestureZone = ZoneNone;
     m_draggedClip = nullptr;
     m_buttonDown = false;

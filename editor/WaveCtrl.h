@@ -9,12 +9,17 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
 
+class CEditRecord;
+class CTrackClipboard;
+class EditHistory;
 class IPadView;
+class QMenu;
 
 // Brevanta's multi-track timeline: a 20-px marker band, a 30-px ruler and one
 // 80-px row per track. It owns the tracks, keeps the selection, the edit
@@ -45,6 +50,8 @@ public:
     // Makes the pad each new track carries.
     void SetPadFactory(PadFactory factory) { m_padFactory = std::move(factory); }
     void SetControlView(IPadView* view) { m_padView = view; }
+    // Where edits are recorded and copies kept; both outlive the window.
+    void SetEditContext(EditHistory* history, CTrackClipboard* clipboard);
     // Starts the edit-cursor blink; the pane calls it once.
     void Initialize();
 
@@ -126,6 +133,40 @@ public:
     void MuteTrack(CAudioTrack* track);
     void UnmuteTrack(CAudioTrack* track);
 
+    // Editing. Each operation records one undo step (when it changed
+    // something) and leaves clips being recorded alone.
+    void DeleteSelection(bool asCut);
+    void CutSelection();
+    void CopySelection();
+    void Paste();
+    void TrimSelection();
+    // Cuts [startMs, endMs) out of a clip, or keeps only that range (trim).
+    // The step's record, or none when nothing changed.
+    std::unique_ptr<CEditRecord> CutRangeFromClip(uint32_t startMs, uint32_t endMs,
+                                                  CWaveDoc* clip);
+    std::unique_ptr<CEditRecord> TrimClip(uint32_t startMs, uint32_t endMs, CWaveDoc* clip);
+    CWaveDoc* GetSelectedClip() const;
+    bool CanCopy() const;
+    bool SelectionHasAudio() const;
+    int GetClipCount() const;
+
+    // Context menu commands, acting on the last right click.
+    void OnCopyClip();
+    void OnCutClip();
+    void OnDeleteClip();
+    void OnTrimClip();
+    void OnInsertTrack();
+    void OnDeleteTrack();
+    // The menu a right click at a client point opens (none outside the tracks'
+    // area). Remembers the context track, clip and menu position.
+    std::unique_ptr<QMenu> PrepareContextMenu(int x, int y);
+
+    // While an open or save worker reads the timeline, clips cannot be dragged
+    // and the commands that change tracks or clips do nothing.
+    void SetBusy(bool busy) { m_busy = busy; }
+    bool IsBusy() const { return m_busy; }
+    CAudioTrack* GetOpenTargetTrack() const { return m_openTarget; }
+
     int HitTest(int x, int y) const;
     int GetGestureZone() const { return m_gestureZone; }
 
@@ -150,6 +191,9 @@ signals:
     void playStarted(uint32_t startMs);
     // The selection changed: the time fields are rewritten.
     void selectionChanged();
+    // A menu asked to open a file onto the open target track (none: a new
+    // track), at 0 ms or at the menu position (atMs).
+    void openAudioRequested(CAudioTrack* target, bool atPosition, uint32_t atMs);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -158,6 +202,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
     // Marks the drawn content (everything but the cursors) stale and repaints.
     void Invalidate();
@@ -171,6 +216,19 @@ private:
     void OnBlinkTimer();
     void UpdateCursorShape(int zone);
     void Renumber();
+    void AddRecord(std::unique_ptr<CEditRecord> record);
+    // Removes a clip from its track into a removal record.
+    std::unique_ptr<CEditRecord> RemoveWholeClip(CWaveDoc* clip);
+    // Places a copy in the clip's track at an index and start, with its record.
+    std::unique_ptr<CEditRecord> PlaceCopy(std::unique_ptr<CWaveDoc> copy, CAudioTrack* track,
+                                           int index, uint32_t startMs);
+    // Copies one clip into a new clipboard track (the part inside the
+    // selection when inSelection is set).
+    void CopyClipToClipboard(const CWaveDoc* clip, bool inSelection);
+    uint32_t MenuTime() const;
+    bool ContextInsideSelection() const;
+    void DeleteClip(bool asCut);
+    void AfterEdit();
 
     TickSource m_ticks = SteadyTicks();
     PadFactory m_padFactory;
@@ -203,6 +261,13 @@ private:
     CWaveDoc* m_draggedClip = nullptr;
     uint32_t m_draggedClipStart = 0;
     CWaveDoc* m_recordingClip = nullptr;
+    EditHistory* m_history = nullptr;
+    CTrackClipboard* m_clipboard = nullptr;
+    CAudioTrack* m_contextTrack = nullptr;
+    CWaveDoc* m_contextClip = nullptr;
+    CAudioTrack* m_openTarget = nullptr;
+    int m_menuPosition = 0; // content x of the last right click
+    std::atomic<bool> m_busy{false};
 
     QTimer m_blinkTimer;
     QTimer m_playTimer;
