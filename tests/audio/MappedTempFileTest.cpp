@@ -82,8 +82,9 @@ TEST(MappedTempFile, TwoProcessesNeverShareAStore)
         ASSERT_TRUE(probe->waitForStarted());
         int lines = 0;
         while (lines < 20) {
-            if (!probe->canReadLine())
+            if (!probe->canReadLine()) {
                 ASSERT_TRUE(probe->waitForReadyRead(10000));
+            }
             for (; probe->canReadLine(); ++lines)
                 paths << QString::fromLocal8Bit(probe->readLine()).trimmed();
         }
