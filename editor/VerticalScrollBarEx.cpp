@@ -1,0 +1,5 @@
+#include "editor/VerticalScrollBarEx.h"
+
+CVerticalScrollBarEx::CVerticalScrollBarEx(QWidget* parent) : CScrollBarEx(Qt::Vertical, 3, parent)
+{
+}
