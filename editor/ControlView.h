@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/IPadView.h"
+
 #include <QWidget>
 
 #include <cstdint>
@@ -13,7 +15,7 @@ class ITrackHost;
 // The left pane beside the timeline: the play clock (top 50 px), the track
 // pads, and the information panel (bottom 47 px). The timeline and the editor
 // pane drive it through these forwarders. GUI thread only.
-class CControlView : public QWidget
+class CControlView : public QWidget, public IPadView
 {
     Q_OBJECT
 public:
@@ -22,10 +24,10 @@ public:
 
     explicit CControlView(QWidget* parent = nullptr);
 
-    int AddPad(CAudioTrack* track);
-    void RemovePad(CAudioTrack* track);
-    void RemoveAllPads();
-    void RefreshPads();
+    int AddPad(CAudioTrack* track) override;
+    void RemovePad(CAudioTrack* track) override;
+    void RemoveAllPads() override;
+    void RefreshPads() override;
     void SetWaveCtrl(ITrackHost* host);
     // offset: px of the timeline scrolled off the top.
     void ScrollPads(int offset);

@@ -8,7 +8,8 @@ class IPadView
 {
 public:
     virtual ~IPadView() = default;
-    virtual void AddPad(CAudioTrack* track) = 0;
+    // 1 when the pad was shown, 0 without a track.
+    virtual int AddPad(CAudioTrack* track) = 0;
     virtual void RemovePad(CAudioTrack* track) = 0;
     virtual void RemoveAllPads() = 0;
     virtual void RefreshPads() = 0;

@@ -3,6 +3,7 @@
 #include "audio/EditHistory.h"
 #include "audio/WaveMoveEdit.h"
 #include "editor/IPadView.h"
+#include "editor/Paint3d.h"
 #include "platform/ColorRef.h"
 
 #include <QMouseEvent>
@@ -35,17 +36,6 @@ constexpr uint32_t kRulerGrey = 0x99A8AC;
 int ClampLevel(int level)
 {
     return std::clamp(level, 0, CWaveCtrl::kZoomLevels - 1);
-}
-
-void Draw3dRect(QPainter& painter, const QRect& rect, const QColor& topLeft,
-                const QColor& bottomRight)
-{
-    painter.setPen(topLeft);
-    painter.drawLine(rect.left(), rect.top(), rect.right() - 1, rect.top());
-    painter.drawLine(rect.left(), rect.top(), rect.left(), rect.bottom() - 1);
-    painter.setPen(bottomRight);
-    painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
-    painter.drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
 }
 
 uint32_t ClampMs(int64_t ms)

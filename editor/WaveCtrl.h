@@ -2,6 +2,7 @@
 
 #include "audio/AudioTrack.h"
 #include "audio/ITimelineHost.h"
+#include "editor/ITrackHost.h"
 #include "audio/WaveFormat.h"
 #include "platform/TickClock.h"
 
@@ -27,7 +28,7 @@ class QMenu;
 // when the play clock reaches it, and tells the editor pane of every change
 // through its signals (the pane connects them queued). Times are timeline ms,
 // x positions client pixels. GUI thread only.
-class CWaveCtrl : public QWidget, public ITimelineHost
+class CWaveCtrl : public QWidget, public ITimelineHost, public ITrackHost
 {
     Q_OBJECT
 public:
@@ -109,7 +110,7 @@ public:
     // Takes the track out (it is handed back, not deleted).
     std::unique_ptr<CAudioTrack> RemoveTrack(CAudioTrack* track) override;
     void RemoveAllTracks();
-    void SelectTrack(CAudioTrack* track);
+    void SelectTrack(CAudioTrack* track) override;
     CAudioTrack* GetSelectedTrack() const;
     void DeselectAllClips();
     bool HasAudio() const;
@@ -130,8 +131,9 @@ public:
     // One tick of the play clock; the play timer calls it.
     void TickPlayClock();
     int GetPlayColumn() const { return m_playColumn; }
-    void MuteTrack(CAudioTrack* track);
-    void UnmuteTrack(CAudioTrack* track);
+    void MuteTrack(CAudioTrack* track) override;
+    void UnmuteTrack(CAudioTrack* track) override;
+    void Refresh() override { Invalidate(); }
 
     // Editing. Each operation records one undo step (when it changed
     // something) and leaves clips being recorded alone.
