@@ -14,6 +14,7 @@
 #include <QMenu>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -41,6 +42,27 @@ std::vector<CWaveDoc*> ClipsOverlapping(const std::vector<std::unique_ptr<CAudio
         }
     }
     return clips;
+}
+
+// A timeline range as times relative to a clip's start, cut to the clip.
+struct ClipRange
+{
+    int64_t from;
+    int64_t to;
+};
+
+// None when the clip cannot be edited (being recorded, not in a track) or the
+// range misses it.
+std::optional<ClipRange> RangeInClip(uint32_t startMs, uint32_t endMs, const CWaveDoc* clip)
+{
+    if (!clip || clip->IsRecording() || !clip->GetOwnerTrack())
+        return std::nullopt;
+    const int64_t duration = clip->GetDuration();
+    const int64_t from = int64_t{startMs} - clip->GetStart();
+    const int64_t to = int64_t{endMs} - clip->GetStart();
+    if (to < 1 || from > duration)
+        return std::nullopt;
+    return ClipRange{std::max<int64_t>(from, 0), std::min(to, duration)};
 }
 
 } // namespace
@@ -91,15 +113,12 @@ std::unique_ptr<CEditRecord> CWaveCtrl::PlaceCopy(std::unique_ptr<CWaveDoc> copy
 std::unique_ptr<CEditRecord> CWaveCtrl::CutRangeFromClip(uint32_t startMs, uint32_t endMs,
                                                          CWaveDoc* clip)
 {
-    if (!clip || clip->IsRecording() || !clip->GetOwnerTrack())
+    const std::optional<ClipRange> range = RangeInClip(startMs, endMs, clip);
+    if (!range)
         return nullptr;
     const int64_t duration = clip->GetDuration();
-    int64_t a = int64_t{startMs} - clip->GetStart();
-    int64_t b = int64_t{endMs} - clip->GetStart();
-    if (b < 1 || a > duration)
-        return nullptr;
-    a = std::max<int64_t>(a, 0);
-    b = std::min(b, duration);
+    const int64_t a = range->from;
+    const int64_t b = range->to;
     if (a == 0 && b == duration)
         return RemoveWholeClip(clip);
 
@@ -128,15 +147,12 @@ std::unique_ptr<CEditRecord> CWaveCtrl::CutRangeFromClip(uint32_t startMs, uint3
 std::unique_ptr<CEditRecord> CWaveCtrl::TrimClip(uint32_t startMs, uint32_t endMs,
                                                  CWaveDoc* clip)
 {
-    if (!clip || clip->IsRecording() || !clip->GetOwnerTrack())
+    const std::optional<ClipRange> range = RangeInClip(startMs, endMs, clip);
+    if (!range)
         return nullptr;
     const int64_t duration = clip->GetDuration();
-    int64_t a = int64_t{startMs} - clip->GetStart();
-    int64_t b = int64_t{endMs} - clip->GetStart();
-    if (b < 1 || a > duration)
-        return nullptr;
-    a = std::max<int64_t>(a, 0);
-    b = std::min(b, duration);
+    const int64_t a = range->from;
+    const int64_t b = range->to;
     if (a == 0 && b == duration)
         return nullptr;
     std::unique_ptr<CWaveDoc> kept =
