@@ -10,6 +10,8 @@
 #include <memory>
 
 class CAudioTrack;
+class IMessageSink;
+class QString;
 
 // One clip of PCM audio on the timeline: its format, its samples in a sample
 // store, its start, its selection and recording state and its own player.
@@ -88,6 +90,21 @@ public:
     int GetIndex() const { return m_index; }
     void SetIndex(int index) { m_index = index; }
 
+    // Fills format and samples from a RIFF/WAVE file; A-law and mu-law are
+    // expanded to 16-bit PCM. 1 read, 0 failed (the clip then has no store).
+    // Only a file that does not start with "RIFF" is reported, through
+    // messages (may be null), on the calling thread; callers report the rest.
+    // Files other than regular files and inconsistent format records are
+    // refused without reading.
+    int ReadWaveFile(const QString& path, IMessageSink* messages);
+    // Writes format and samples as a 44-byte-header WAV file. The file is
+    // written under a temporary name and renamed over path when complete, so
+    // a failed write leaves an old file as it was. 1 written, 0 failed
+    // (nothing to write, or a failed create, write or rename).
+    int WriteWaveFile(const QString& path) const;
+    // Turns an A-law or mu-law clip into 16-bit PCM in a new store (the
+    // read position goes back to 0). 1 PCM, 0 any other tag.
+    int NormaliseSampleFormat();
 private:
     std::unique_ptr<CWaveDoc> CopyBytes(uint32_t from, uint32_t to) const;
 
