@@ -4,6 +4,8 @@
 #include "audio/MappedTempFile.h"
 #include "audio/PlayerFactory.h"
 #include "audio/WaveFormat.h"
+#include "audio/WavePeaks.h"
+#include "platform/ColorRef.h"
 
 #include <atomic>
 #include <cstdint>
@@ -11,6 +13,8 @@
 
 class CAudioTrack;
 class IMessageSink;
+class QPainter;
+class QRect;
 class QString;
 
 // One clip of PCM audio on the timeline: its format, its samples in a sample
@@ -105,12 +109,29 @@ public:
     // Turns an A-law or mu-law clip into 16-bit PCM in a new store (the
     // read position goes back to 0). 1 PCM, 0 any other tag.
     int NormaliseSampleFormat();
+
+    // Draws the clip in its track row: row is the row's rectangle (already
+    // shrunk for the track's margins), scrollPx the row's horizontal scroll,
+    // msPerPixel the zoom. Builds or reuses the peak cache; restores the
+    // painter's pen, brush and composition mode. GUI thread.
+    void DrawWave(QPainter& painter, const QRect& row, int scrollPx, int msPerPixel,
+                  ColorRef colour);
+    // Column peaks for columnCount pixel columns from firstColumn (relative
+    // to the clip's left edge) at the given zoom; reads at most 16 frames per
+    // column and only whole frames inside the store.
+    std::unique_ptr<CWavePeaks> BuildPeaks(int firstColumn, int columnCount, int msPerPixel) const;
+    // The peak cache of the last drawing, or none.
+    const CWavePeaks* GetPeaks() const { return m_peaks.get(); }
+    // Red, green and blue times factor (at least 1), truncated; above 254 is 255.
+    static ColorRef ScaleColorUp(ColorRef colour, double factor);
+
 private:
     std::unique_ptr<CWaveDoc> CopyBytes(uint32_t from, uint32_t to) const;
 
     WaveFormat m_format;
     WaveFormatEx m_playbackFormat;
     std::unique_ptr<CMappedTempFile> m_store;
+    std::unique_ptr<CWavePeaks> m_peaks; // dropped whenever the samples change
     CAudioTrack* m_ownerTrack = nullptr;
     std::atomic<uint32_t> m_readPosition{0};
     uint32_t m_start = 0;
