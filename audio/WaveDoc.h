@@ -110,6 +110,19 @@ public:
     // read position goes back to 0). 1 PCM, 0 any other tag.
     int NormaliseSampleFormat();
 
+    // A new clip with the samples in the target format (bits 8 or 16, any
+    // channel count, rate through libresample) and this clip's start; this
+    // clip is unchanged. A stereo source going mono is mixed as
+    // (L + R / 2) / 2. None for other bit depths, without samples, for a
+    // format without alignment or rate, or when memory runs out.
+    std::unique_ptr<CWaveDoc> ConvertFormat(const WaveFormat& target) const;
+    // Adds count bytes of source (from sourceOffset) onto this clip (from
+    // destOffset), saturating; the count is cut to what both clips hold.
+    // 1 mixed, 0 refused (other channels, rate or bits, not 8 or 16 bits, no
+    // samples).
+    int MixFrom(const CWaveDoc& source, uint32_t destOffset, uint32_t sourceOffset,
+                uint32_t count);
+
     // Draws the clip in its track row: row is the row's rectangle (already
     // shrunk for the track's margins), scrollPx the row's horizontal scroll,
     // msPerPixel the zoom. Builds or reuses the peak cache; restores the

@@ -204,6 +204,11 @@ TEST(WaveDraw, PeakCacheFollowsZoomAndScroll)
     EXPECT_EQ(Render(*clip, 31).pixelColor(0, 4), kFill);
     EXPECT_EQ(clip->GetPeaks()->GetFirstColumn(), 31);
 
+    // Changing the samples drops the cache.
+    auto loud = HalfLoudClip();
+    ASSERT_EQ(clip->MixFrom(*loud, 0, 0, loud->GetDataSize()), 1);
+    EXPECT_EQ(clip->GetPeaks(), nullptr);
+    EXPECT_EQ(Render(*clip, 31).pixelColor(0, 4), kLight);
 }
 
 TEST(WaveDraw, NothingToDraw)
