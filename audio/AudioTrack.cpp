@@ -134,19 +134,8 @@ int CAudioTrack::Draw(QPainter& painter, const QRect& row, int scrollX, int msPe
     painter.restore();
 
     const QRect inner = row.adjusted(0, 3, 0, -3);
-    const QColor color = ColorFromRef(m_current ? kCurrentColor : kNormalColor);
-    for (const auto& clip : m_clips) {
-        if (msPerPixel <= 0)
-            break;
-        const int64_t left = int64_t{clip->GetStart()} / msPerPixel - scrollX + row.left();
-        const int64_t width = std::max<int64_t>(1, clip->GetDuration() / msPerPixel);
-        if (left > row.right() || left + width < row.left())
-            continue;
-        const int64_t x0 = std::max<int64_t>(left, row.left() - 1);
-        const int64_t x1 = std::min<int64_t>(left + width, row.right() + 1);
-        painter.fillRect(QRect(static_cast<int>(x0), inner.top(), static_cast<int>(x1 - x0),
-                               inner.height()),
-                         color);
-    }
+    const ColorRef colour = m_current ? kCurrentColor : kNormalColor;
+    for (const auto& clip : m_clips)
+        clip->DrawWave(painter, inner, scrollX, msPerPixel, colour);
     return GetClipCount();
 }

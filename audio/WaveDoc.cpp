@@ -62,6 +62,7 @@ void CWaveDoc::FreeStore()
     if (m_store)
         m_player->Stop();
     m_store.reset();
+    m_peaks.reset();
     m_readPosition.store(0);
 }
 

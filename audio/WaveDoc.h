@@ -4,12 +4,18 @@
 #include "audio/MappedTempFile.h"
 #include "audio/PlayerFactory.h"
 #include "audio/WaveFormat.h"
+#include "audio/WavePeaks.h"
+#include "platform/ColorRef.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
 class CAudioTrack;
+class IMessageSink;
+class QPainter;
+class QRect;
+class QString;
 
 // One clip of PCM audio on the timeline: its format, its samples in a sample
 // store, its start, its selection and recording state and its own player.
@@ -88,12 +94,57 @@ public:
     int GetIndex() const { return m_index; }
     void SetIndex(int index) { m_index = index; }
 
+    // Fills format and samples from a RIFF/WAVE file; A-law and mu-law are
+    // expanded to 16-bit PCM. 1 read, 0 failed (the clip then has no store).
+    // Only a file that does not start with "RIFF" is reported, through
+    // messages (may be null), on the calling thread; callers report the rest.
+    // Files other than regular files and inconsistent format records are
+    // refused without reading.
+    int ReadWaveFile(const QString& path, IMessageSink* messages);
+    // Writes format and samples as a 44-byte-header WAV file. The file is
+    // written under a temporary name and renamed over path when complete, so
+    // a failed write leaves an old file as it was. 1 written, 0 failed
+    // (nothing to write, or a failed create, write or rename).
+    int WriteWaveFile(const QString& path) const;
+    // Turns an A-law or mu-law clip into 16-bit PCM in a new store (the
+    // read position goes back to 0). 1 PCM, 0 any other tag.
+    int NormaliseSampleFormat();
+
+    // A new clip with the samples in the target format (bits 8 or 16, any
+    // channel count, rate through libresample) and this clip's start; this
+    // clip is unchanged. A stereo source going mono is mixed as
+    // (L + R / 2) / 2. None for other bit depths, without samples, for a
+    // format without alignment or rate, or when memory runs out.
+    std::unique_ptr<CWaveDoc> ConvertFormat(const WaveFormat& target) const;
+    // Adds count bytes of source (from sourceOffset) onto this clip (from
+    // destOffset), saturating; the count is cut to what both clips hold.
+    // 1 mixed, 0 refused (other channels, rate or bits, not 8 or 16 bits, no
+    // samples).
+    int MixFrom(const CWaveDoc& source, uint32_t destOffset, uint32_t sourceOffset,
+                uint32_t count);
+
+    // Draws the clip in its track row: row is the row's rectangle (already
+    // shrunk for the track's margins), scrollPx the row's horizontal scroll,
+    // msPerPixel the zoom. Builds or reuses the peak cache; restores the
+    // painter's pen, brush and composition mode. GUI thread.
+    void DrawWave(QPainter& painter, const QRect& row, int scrollPx, int msPerPixel,
+                  ColorRef colour);
+    // Column peaks for columnCount pixel columns from firstColumn (relative
+    // to the clip's left edge) at the given zoom; reads at most 16 frames per
+    // column and only whole frames inside the store.
+    std::unique_ptr<CWavePeaks> BuildPeaks(int firstColumn, int columnCount, int msPerPixel) const;
+    // The peak cache of the last drawing, or none.
+    const CWavePeaks* GetPeaks() const { return m_peaks.get(); }
+    // Red, green and blue times factor (at least 1), truncated; above 254 is 255.
+    static ColorRef ScaleColorUp(ColorRef colour, double factor);
+
 private:
     std::unique_ptr<CWaveDoc> CopyBytes(uint32_t from, uint32_t to) const;
 
     WaveFormat m_format;
     WaveFormatEx m_playbackFormat;
     std::unique_ptr<CMappedTempFile> m_store;
+    std::unique_ptr<CWavePeaks> m_peaks; // dropped whenever the samples change
     CAudioTrack* m_ownerTrack = nullptr;
     std::atomic<uint32_t> m_readPosition{0};
     uint32_t m_start = 0;

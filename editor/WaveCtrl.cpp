@@ -712,7 +712,7 @@ void CWaveCtrl::DrawRuler(QPainter& painter) const
     const QRect ruler = GetRulerRect();
     const QPalette& pal = palette();
     Draw3dRect(painter, ruler, pal.color(QPalette::Light), pal.color(QPalette::Dark));
-    const QColor grey = ColorFromRef(kRulerGrey);
+    const QColor grey = ColorRefToQColor(kRulerGrey);
     const int y0 = ruler.bottom() + 1 - 8;
     painter.setPen(grey);
     painter.drawLine(ruler.left() + 1, y0, ruler.right() - 1, y0);
@@ -747,8 +747,8 @@ void CWaveCtrl::DrawRuler(QPainter& painter) const
 
 void CWaveCtrl::DrawSelection(QPainter& painter) const
 {
-    const QColor yellow = ColorFromRef(kYellow);
-    const QColor navy = ColorFromRef(kNavy);
+    const QColor yellow = ColorRefToQColor(kYellow);
+    const QColor navy = ColorRefToQColor(kNavy);
     const int bottom = height();
     const int64_t e = MsToX(m_selEnd);
     painter.save();
@@ -776,7 +776,7 @@ void CWaveCtrl::DrawSelection(QPainter& painter) const
     painter.drawPolyline(QPolygon({QPoint(s, bottom), QPoint(s, 6), QPoint(ee, 6),
                                    QPoint(ee, bottom)}));
     if (m_selectionShaded) {
-        const QColor shade = ColorFromRef(kShade);
+        const QColor shade = ColorRefToQColor(kShade);
         painter.setPen(shade);
         painter.setBrush(shade);
         painter.drawPolygon(QPolygon({QPoint(s, bottom), QPoint(s, 49), QPoint(ee, 49),

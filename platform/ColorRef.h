@@ -4,15 +4,17 @@
 
 #include <cstdint>
 
-// Colours given as 0x00BBGGRR values, as stored files and tables carry them.
-inline QColor ColorFromRef(uint32_t ref)
+// A colour as the stored settings and the drawing code of both programs hold
+// it: 0x00BBGGRR (red in the low byte).
+using ColorRef = uint32_t;
+
+constexpr ColorRef MakeColorRef(uint8_t red, uint8_t green, uint8_t blue)
 {
-    return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
-                  static_cast<int>((ref >> 16) & 0xFF));
+    return static_cast<ColorRef>(red) | static_cast<ColorRef>(green) << 8 |
+           static_cast<ColorRef>(blue) << 16;
 }
 
-inline uint32_t RefFromColor(const QColor& color)
-{
-    return static_cast<uint32_t>(color.red()) | (static_cast<uint32_t>(color.green()) << 8) |
-           (static_cast<uint32_t>(color.blue()) << 16);
-}
+// Opaque QColor of the colour; the top byte is ignored.
+QColor ColorRefToQColor(ColorRef colour);
+// The colour's red, green and blue; alpha is dropped.
+ColorRef QColorToColorRef(const QColor& colour);
