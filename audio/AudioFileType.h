@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+
+// What kind of audio a file holds, decided from its content before opening it.
+enum AudioFileType : int {
+    kAudioUnknown = 0,       // unknown or unreadable
+    kAudioWindowsMedia = 1,  // ASF container
+    kAudioMp3 = 2,           // MPEG audio frames found
+    kAudioWave = 3,          // RIFF/WAVE
+    kAudioRingContainer = 4, // see CRingFilePacker
+    kAudioOgg = 5,
+    kAudioMp3Unreadable = 6, // a file named ".mp3" that cannot be opened for reading
+};
+
+// The information block identification fills: GBK text, each field
+// NUL-terminated within its 128 bytes.
+constexpr size_t kAudioFileInfoSize = 256;
+constexpr size_t kAudioInfoTitle = 0;    // title, bytes 0..127
+constexpr size_t kAudioInfoArtist = 128; // artist or author, bytes 128..255
+
+// Identifies the file at path. An ".mp3" name (any case) is tried for MPEG
+// frames first, with its ID3 tags' title and artist copied into info; then
+// the content decides: ring container, Ogg, RIFF/WAVE, ASF (title and author
+// of its Content Description Object copied into info), and, for files not
+// named ".mp3", MPEG frames (ID3v1 title and artist copied). The caller
+// passes info zeroed. Never shows anything; FIFOs, devices and folders are
+// not read. Any thread.
+AudioFileType IdentifyAudioFile(const QString& path, char (&info)[kAudioFileInfoSize]);

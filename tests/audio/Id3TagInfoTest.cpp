@@ -1,0 +1,314 @@
+#include "audio/Id3TagInfo.h"
+#include "audio/MP3Info.h"
+#include "tests/audio/EncodedFixtures.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <utility>
+#include <vector>
+
+using namespace EncodedFixtures;
+
+namespace {
+
+// An independent reader of the ID3v2.3/2.4 frames at a file's start: prints
+// [[frame id, payload as hex], ...] as JSON.
+const char* const kFrameLister = R"(
+import json, sys
+data = open(sys.argv[1], 'rb').read()
+frames = []
+if data[:3] == b'ID3':
+    major = data[3]
+    size = 0
+    for b in data[6:10]:
+        size = (size << 7) | (b & 0x7F)
+    pos, end = 10, 10 + size
+    while pos + 10 <= end and data[pos:pos + 4] != b'\0\0\0\0':
+        raw = data[pos + 4:pos + 8]
+        if major >= 4:
+            length = 0
+            for b in raw:
+                length = (length << 7) | (b & 0x7F)
+        else:
+            length = int.from_bytes(raw, 'big')
+        frames.append([data[pos:pos + 4].decode('latin-1'),
+                       data[pos + 10:pos + 10 + length].hex()])
+        pos += 10 + length
+print(json.dumps(frames))
+)";
+
+using FrameList = std::vector<std::pair<QString, QByteArray>>;
+
+FrameList ListFrames(const QString& path)
+{
+    const QString script = PathOf("frames.py");
+    WriteAll(script, kFrameLister);
+    QByteArray out;
+    FrameList frames;
+    // Debian's own interpreter: a version manager's shim would start slowly.
+    const QString python = QFile::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+    if (!RunTool(python, {script, path}, &out))
+        return frames;
+    for (const QJsonValue& frame : QJsonDocument::fromJson(out).array())
+        frames.emplace_back(frame[0].toString(),
+                            QByteArray::fromHex(frame[1].toString().toLatin1()));
+    return frames;
+}
+
+// The payloads of every frame with this id.
+std::vector<QByteArray> Payloads(const FrameList& frames, const QString& id)
+{
+    std::vector<QByteArray> payloads;
+    for (const auto& [frameId, payload] : frames)
+        if (frameId == id)
+            payloads.push_back(payload);
+    return payloads;
+}
+
+// An ISO-8859-1 text frame's payload: encoding byte 0, then the bytes. id3lib
+// may end the text with a NUL, which is no part of it.
+QByteArray TextOf(QByteArray payload)
+{
+    if (payload.startsWith('\0'))
+        payload.remove(0, 1);
+    while (payload.endsWith('\0'))
+        payload.chop(1);
+    return payload;
+}
+
+QByteArray Syncsafe(uint32_t size)
+{
+    QByteArray bytes(4, '\0');
+    for (int i = 3; i >= 0; --i, size >>= 7)
+        bytes[i] = static_cast<char>(size & 0x7F);
+    return bytes;
+}
+
+QByteArray BigEndian(uint32_t value)
+{
+    QByteArray bytes(4, '\0');
+    for (int i = 3; i >= 0; --i, value >>= 8)
+        bytes[i] = static_cast<char>(value & 0xFF);
+    return bytes;
+}
+
+// An ID3v2.3 frame; the declared size may lie.
+QByteArray Frame(const char* id, const QByteArray& payload, int64_t declared = -1)
+{
+    return QByteArray(id, 4) + BigEndian(declared < 0 ? payload.size() : uint32_t(declared)) +
+           QByteArray(2, '\0') + payload;
+}
+
+QByteArray Tag(const QByteArray& body, uint8_t major = 3, uint8_t flags = 0, int64_t size = -1)
+{
+    return QByteArray("ID3") + char(major) + '\0' + char(flags) +
+           Syncsafe(size < 0 ? body.size() : uint32_t(size)) + body;
+}
+
+int64_t ProbedPackets(const QString& path)
+{
+    QByteArray out;
+    if (!RunTool("ffprobe",
+                 {"-v", "error", "-select_streams", "a:0", "-count_packets", "-show_entries",
+                  "stream=nb_read_packets", "-of", "csv=p=0", path},
+                 &out))
+        return -1;
+    return out.trimmed().toLongLong();
+}
+
+TEST(Id3TagInfo, TextsAreWrittenAsGbkAndReadBack)
+{
+    const QString path = MakeMp3("tags.mp3", 44100, 1.0, {"-b", "128"});
+    ASSERT_FALSE(path.isEmpty());
+    const int64_t packets = ProbedPackets(path);
+
+    const QString title = QStringLiteral("我的彩铃·周末");
+    Id3TagInfo tags;
+    ASSERT_TRUE(tags.Read(path));
+    tags.SetTitle(title);
+    tags.SetArtist(QStringLiteral("歌手甲"));
+    tags.SetAlbum("Album");
+    tags.SetComment(QStringLiteral("注释"));
+    tags.SetYear("2008");
+    tags.SetGenre("Pop");
+    tags.SetCopyright(QStringLiteral("版权所有"));
+    tags.SetCopyright(QStringLiteral("版权所有 2008"));
+    EXPECT_NE(tags.Update() & 2, 0) << "an ID3v2 tag was written";
+
+    // A second round replaces, never adds.
+    Id3TagInfo again;
+    ASSERT_TRUE(again.Read(path));
+    EXPECT_EQ(again.GetCopyright(), QStringLiteral("版权所有 2008"));
+    again.SetTitle(title);
+    again.SetCopyright(QStringLiteral("版权所有 2009"));
+    EXPECT_NE(again.Update(), 0);
+
+    const FrameList frames = ListFrames(path);
+    const std::vector<QByteArray> titles = Payloads(frames, "TIT2");
+    ASSERT_EQ(titles.size(), 1u);
+    EXPECT_EQ(titles[0].at(0), '\0') << "ISO-8859-1 frame";
+    EXPECT_EQ(TextOf(titles[0]), IconvGbk(title));
+    const std::vector<QByteArray> artists = Payloads(frames, "TPE1");
+    ASSERT_EQ(artists.size(), 1u);
+    EXPECT_EQ(TextOf(artists[0]), IconvGbk(QStringLiteral("歌手甲")));
+    const std::vector<QByteArray> copyrights = Payloads(frames, "TCOP");
+    ASSERT_EQ(copyrights.size(), 1u);
+    EXPECT_EQ(TextOf(copyrights[0]), IconvGbk(QStringLiteral("版权所有 2009")));
+
+    Id3TagInfo read;
+    ASSERT_TRUE(read.Read(path));
+    EXPECT_EQ(read.GetTitle(), title);
+    EXPECT_EQ(read.GetArtist(), QStringLiteral("歌手甲"));
+    EXPECT_EQ(read.GetAlbum(), "Album");
+    EXPECT_EQ(read.GetComment(), QStringLiteral("注释"));
+    EXPECT_EQ(read.GetYear(), "2008");
+    EXPECT_EQ(read.GetCopyright(), QStringLiteral("版权所有 2009"));
+
+    // The audio is untouched and the ID3v1 copy carries the GBK title too.
+    EXPECT_EQ(ProbedPackets(path), packets);
+    const CMP3Info info(path);
+    EXPECT_TRUE(info.HasFrames());
+    EXPECT_TRUE(info.HasId3v1());
+    EXPECT_EQ(info.GetTitle(), title);
+}
+
+TEST(Id3TagInfo, CopyrightLeavesExactlyOneFrameUnlessEmpty)
+{
+    const QString mp3 = MakeMp3("c.mp3", 22050, 0.5, {"-t", "-b", "32"});
+    ASSERT_FALSE(mp3.isEmpty());
+    const QByteArray audio = ReadAll(mp3);
+    const QByteArray body = Frame("TCOP", QByteArray("\0one", 4)) +
+                            Frame("TCOP", QByteArray("\0two", 4)) +
+                            Frame("TIT2", QByteArray("\0Caf\xE9", 5)) + QByteArray(64, '\0');
+    ASSERT_TRUE(WriteAll(mp3, Tag(body) + audio));
+    ASSERT_EQ(Payloads(ListFrames(mp3), "TCOP").size(), 2u);
+
+    Id3TagInfo tags;
+    ASSERT_TRUE(tags.Read(mp3));
+    EXPECT_EQ(tags.GetTitle(), QStringLiteral("Café")) << "not GBK: shown as Latin-1";
+    EXPECT_EQ(tags.GetCopyright(), "one");
+    tags.SetCopyright(QString());
+    tags.Update();
+    EXPECT_EQ(Payloads(ListFrames(mp3), "TCOP").size(), 2u);
+
+    tags.SetCopyright("three");
+    EXPECT_NE(tags.Update(), 0);
+    const std::vector<QByteArray> left = Payloads(ListFrames(mp3), "TCOP");
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(TextOf(left[0]), "three");
+}
+
+TEST(Id3TagInfo, BrokenTagsAreReadWithoutHarm)
+{
+    const QString mp3 = MakeMp3("b.mp3", 22050, 0.5, {"-t", "-b", "32"});
+    ASSERT_FALSE(mp3.isEmpty());
+    const QByteArray audio = ReadAll(mp3);
+    std::mt19937 random(11);
+    QByteArray noise(3000, '\0');
+    for (char& b : noise)
+        b = static_cast<char>(random());
+    const QByteArray title = Frame("TIT2", QByteArray("\0Title", 6));
+    ASSERT_TRUE(WriteAll(mp3, Tag(title) + audio));
+    Id3TagInfo sound;
+    ASSERT_TRUE(sound.Read(mp3));
+    EXPECT_EQ(sound.GetTitle(), "Title");
+
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        bool read; // false: refused as broken
+    };
+    const Case cases[] = {
+        {"tag size past the end", Tag(title, 3, 0, 0x0FFFFFFF) + audio, false},
+        {"tag size zero", Tag(title, 3, 0, 0) + audio, true},
+        {"frame size past the tag", Tag(Frame("TIT2", QByteArray("\0Title", 6), 5000)) + audio,
+         false},
+        {"frame size near 4 GiB", Tag(Frame("TIT2", QByteArray("\0Title", 6), 0xFFFFFFF0)) + audio,
+         false},
+        {"empty text frame", Tag(Frame("TIT2", QByteArray()) + title) + audio, true},
+        {"cut inside the tag", Tag(title + title + title).left(25), false},
+        {"random frames", Tag(noise) + audio, false},
+        {"random frames, unsynchronised", Tag(noise, 3, 0x80) + audio, false},
+        {"bad extended header", Tag(BigEndian(0x7FFFFFFF) + title, 3, 0x40) + audio, false},
+        {"version 2.4 random", Tag(noise, 4, 0x10) + audio, false},
+        {"version 2.2 random", Tag(noise, 2) + audio, false},
+        {"version 5", Tag(title, 5) + audio, false},
+        {"compressed frame",
+         Tag(QByteArray("TIT2") + BigEndian(20) + QByteArray("\x00\x80", 2) +
+             BigEndian(0x7FFFFFFF) + noise.left(16)) +
+             audio,
+         false},
+        {"encrypted frame",
+         Tag(QByteArray("TIT2") + BigEndian(6) + QByteArray("\x00\x40", 2) +
+             QByteArray("\0Title", 6)) +
+             audio,
+         false},
+        {"UTF-16 text, odd size", Tag(Frame("TIT2", QByteArray("\x01\xFF\xFE\x41", 4))) + audio,
+         true},
+        {"ID3v1 only", audio + QByteArray("TAG") + noise.left(125), true},
+        {"header only", QByteArray("ID3"), false},
+        {"random bytes", noise, true},
+        {"empty", QByteArray(), true},
+    };
+    for (const Case& c : cases) {
+        const QString path = PathOf("broken.mp3");
+        ASSERT_TRUE(WriteAll(path, c.bytes));
+        Id3TagInfo tags;
+        EXPECT_EQ(tags.Read(path), c.read) << c.name;
+        EXPECT_LE(tags.GetTitle().size(), c.bytes.size()) << c.name;
+    }
+
+    ASSERT_TRUE(MakeFifo(PathOf("fifo.mp3")));
+    Id3TagInfo tags;
+    EXPECT_FALSE(tags.Read(PathOf("fifo.mp3")));
+    EXPECT_FALSE(tags.Read(PathOf("missing.mp3")));
+    tags.SetTitle("x");
+    EXPECT_EQ(tags.Update(), 0) << "nothing linked";
+    EXPECT_FALSE(QFile::exists(PathOf("missing.mp3")));
+}
+
+TEST(Id3TagInfo, MutatedTagsAreReadWithoutHarm)
+{
+    const QString mp3 = MakeMp3("m.mp3", 22050, 0.3,
+                                {"-t", "-b", "32", "--tt", "Title", "--ta", "Artist", "--tl",
+                                 "Album", "--ty", "2008", "--tc", "Comment", "--add-id3v2"});
+    ASSERT_FALSE(mp3.isEmpty());
+    // Tags at both ends: ID3v2 in front; Lyrics3 v2 and ID3v1 behind.
+    const QByteArray lyrics = "LYRICSBEGININD0000210ETT00005Title";
+    const QByteArray original = ReadAll(mp3).chopped(128) + lyrics +
+                                QByteArray::number(lyrics.size()).rightJustified(6, '0') +
+                                "LYRICS200" + ReadAll(mp3).right(128);
+    ASSERT_TRUE(original.startsWith("ID3"));
+    const qsizetype front =
+        10 + (original[6] << 21 | original[7] << 14 | original[8] << 7 | original[9]);
+    const qsizetype back = 128 + 15 + lyrics.size();
+
+    std::mt19937 random(5);
+    const QString path = PathOf("mutated.mp3");
+    int refused = 0;
+    for (int round = 0; round < 400; ++round) {
+        QByteArray bytes = original;
+        const int flips = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < flips; ++i) {
+            const qsizetype span = round % 2 == 0 ? front : back;
+            const qsizetype at = static_cast<qsizetype>(random() % span);
+            bytes[round % 2 == 0 ? at : bytes.size() - 1 - at] = static_cast<char>(random());
+        }
+        if (round % 7 == 0)
+            bytes.truncate(static_cast<qsizetype>(random() % bytes.size()));
+        ASSERT_TRUE(WriteAll(path, bytes));
+        Id3TagInfo tags;
+        refused += tags.Read(path) ? 0 : 1;
+        EXPECT_LE(tags.GetTitle().size(), bytes.size());
+    }
+    EXPECT_GT(refused, 0);
+}
+
+} // namespace
