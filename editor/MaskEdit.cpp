@@ -12,7 +12,7 @@ CMaskEdit::CMaskEdit(QWidget* parent) : QLineEdit(parent)
 {
     setAcceptDrops(false);
     // A thin black frame, white ground and navy text; grey when read-only.
-    setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid black; background: white;"
+    setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid black; padding: 0px; background: white;"
                                  " color: #000080; }"
                                  "QLineEdit[readOnly=\"true\"] { color: palette(mid); }"));
 }

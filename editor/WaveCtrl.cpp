@@ -798,3 +798,9 @@ void CWaveCtrl::DrawTracks(QPainter& painter) const
     }
     painter.restore();
 }
+
+int CWaveCtrl::StartRecording()
+{
+    // Recording needs a capture device; until it is wired in nothing starts.
+    return 0;
+}

@@ -131,6 +131,8 @@ public:
     // One tick of the play clock; the play timer calls it.
     void TickPlayClock();
     int GetPlayColumn() const { return m_playColumn; }
+    // Starts recording into a new track while the others play. 1 started.
+    int StartRecording();
     void MuteTrack(CAudioTrack* track) override;
     void UnmuteTrack(CAudioTrack* track) override;
     void Refresh() override { Invalidate(); }
@@ -189,6 +191,8 @@ signals:
     void playStopped();
     // The edit cursor moved: the clock shows it unless playing.
     void cursorMoved();
+    // Recording stopped: the record button pops up.
+    void recordingStopped();
     // Playback started at startMs: the clock counts from there.
     void playStarted(uint32_t startMs);
     // The selection changed: the time fields are rewritten.

@@ -1,5 +1,6 @@
 #include "editor/BrevantaApp.h"
 #include "editor/MessageBoxSink.h"
+#include "platform/Fonts.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -7,6 +8,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    InstallFontSubstitutions();
     QApplication::setApplicationName(QStringLiteral("Brevanta"));
     QApplication::setApplicationDisplayName(QStringLiteral("Varenth彩铃Zuvo高级版"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/brevanta/brevanta.svg")));

@@ -1,3 +1,5 @@
+#include "platform/Fonts.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -17,6 +19,7 @@ int main(int argc, char** argv)
 
     testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    InstallFontSubstitutions();
     TestEnvironment::InstallFreshHomeListener();
     return RUN_ALL_TESTS();
 }
