@@ -1,27 +1,101 @@
 #pragma once
 
+#include "audio/EditHistory.h"
+#include "audio/TrackClipboard.h"
+
 #include <QMainWindow>
 #include <QString>
 
-// Brevanta's main window. For now it carries the menu, the status bar and the
-// file named at start-up; the editing panes come with the timeline.
+#include <map>
+
+class CControlView;
+class CEditorView;
+class CWaveCtrl;
+class QAction;
+class QSplitter;
+class QToolButton;
+
+// Brevanta's window: the track pads beside the timeline above the resource
+// pane, the menu, the toolbar with its undo and redo drop-downs and the status
+// bar. Routes the commands to the timeline and the undo history, which it
+// owns together with the track clipboard. GUI thread only.
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit CMainFrame(QWidget* parent = nullptr);
+    // Commands whose enabled state follows the editor's state.
+    enum class Command { New, Open, Save, Undo, Redo, Cut, Copy, Paste, Delete, Trim, Upload,
+                         SaveAsRing, RingLibrary, About };
 
-    // Opens a file on a new track at 0 ms once the editor exists; until then
-    // the name is kept.
+    // What the enabled states are decided from.
+    struct EditorState
+    {
+        bool hasAudio = false;
+        bool canUndo = false;
+        bool canRedo = false;
+        bool canCopy = false;
+        bool selectionHasAudio = false;
+        bool clipboardHasTracks = false;
+        bool busy = false; // a worker reads the timeline
+    };
+    static std::map<Command, bool> EnabledCommands(const EditorState& state);
+
+    static constexpr int kResourcePaneHeight = 300; // px
+    static constexpr int kPadColumnWidth = 160;     // px
+
+    explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Opens a file on a new track at 0 ms once opening exists; until then the
+    // name is kept.
     void OpenFileInEditor(const QString& path);
     QString PendingFile() const { return m_pendingFile; }
 
     // Another start asked for this window: restore it if minimised and raise it.
     void RestoreAndRaise();
 
+    CEditorView* EditorView() const { return m_editorView; }
+    CControlView* ControlView() const { return m_controlView; }
+    CWaveCtrl* WaveCtrl() const;
+    EditHistory& History() { return m_history; }
+    CTrackClipboard& Clipboard() { return m_clipboard; }
+    QAction* Action(Command command) const { return m_actions.at(command); }
+    QSplitter* OuterSplitter() const { return m_outer; }
+    QSplitter* InnerSplitter() const { return m_inner; }
+
+    // Undoes or redoes n + 1 steps, stopping at the first that fails, and
+    // repaints once. false when n is out of range.
+    bool OnUndoSteps(int n);
+    bool OnRedoSteps(int n);
+
+    // The names the undo (or redo) drop-down lists, next step first.
+    QStringList UndoNames() const;
+    QStringList RedoNames() const;
+
+    // Re-reads the editor's state into the commands' enabled states.
+    void UpdateCommands();
+
 signals:
     void aboutRequested();
 
 private:
+    void CreatePanes();
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolbar();
+    void CreateStatusBar();
+    QToolButton* DropDownButton(QAction* action, bool undo);
+    void OnNew();
+    void OnUndo();
+    void OnRedo();
+
+    EditHistory m_history;
+    CTrackClipboard m_clipboard;
+    QSplitter* m_outer = nullptr;
+    QSplitter* m_inner = nullptr;
+    CControlView* m_controlView = nullptr;
+    CEditorView* m_editorView = nullptr;
+    QWidget* m_resourcePane = nullptr;
+    std::map<Command, QAction*> m_actions;
     QString m_pendingFile;
 };
