@@ -1,5 +1,6 @@
 #include "editor/BrevantaApp.h"
 #include "editor/MessageBoxSink.h"
+#include "platform/AudioOutput.h"
 #include "platform/Fonts.h"
 
 #include <QApplication>
@@ -23,6 +24,8 @@ int main(int argc, char** argv)
     case CBrevantaApp::Start::Run:
         break;
     }
+    // Opening the sound device takes a moment: do it now, not at the first play.
+    AudioOutput::Shared().Open();
     const int result = QApplication::exec();
     return brevanta.ExitInstance(result);
 }

@@ -3,6 +3,7 @@
 // time. Its own executable: the driver is chosen when the process first opens
 // the device.
 #include "editor/WaveCtrl.h"
+#include "platform/AudioOutput.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -39,6 +40,8 @@ TEST(TimelineDisk, TwoTracksPlayMixed)
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(stream));
 
+    // As the program does at start-up: the first play then starts at once.
+    ASSERT_TRUE(AudioOutput::Shared().Open());
     CWaveCtrl ctrl;
     ctrl.resize(600, 300);
     ctrl.AddNewTrack()->AddClip(Constant(1000, 400, 0));
@@ -64,9 +67,9 @@ TEST(TimelineDisk, TwoTracksPlayMixed)
     // Each clip starts on the first clock tick that reaches it, so a busy
     // machine may shave a little off their beginnings.
     const auto ms = [&](int value) { return framesOf[value] * 10 / 441; };
-    EXPECT_GE(ms(3000), 130) << "the second track over the first";
+    EXPECT_GE(ms(3000), 100) << "the second track over the first";
     EXPECT_LE(ms(3000), 210);
-    EXPECT_GE(ms(1000) + ms(3000), 330) << "the first track throughout";
+    EXPECT_GE(ms(1000) + ms(3000), 300) << "the first track throughout";
     EXPECT_LE(ms(1000) + ms(3000), 410);
 }
 
