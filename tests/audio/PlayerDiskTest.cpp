@@ -194,4 +194,47 @@ TEST_F(PlayerDisk, TwoPlayersAreMixed)
     EXPECT_GT(withBoth, frames / 2) << "the two played at the same time";
 }
 
+TEST_F(PlayerDisk, VolumeScalesSamplesAndMuteSilences)
+{
+    // Every sample non-zero, so the played stretch is exactly the clip.
+    const uint32_t frames = 8820; // 0.2 s
+    std::vector<int16_t> samples;
+    for (uint32_t i = 0; i < frames; ++i) {
+        const int16_t left = static_cast<int16_t>(20000 - int(i % 200) * 50);
+        samples.insert(samples.end(), {left, static_cast<int16_t>(-left / 2)});
+    }
+    const QByteArray bytes(reinterpret_cast<const char*>(samples.data()), samples.size() * 2);
+
+    struct Case
+    {
+        int volume; // hundredths of a dB
+        bool muted;
+        double gain;
+    };
+    const Case cases[] = {
+        {-600, false, 0.501187}, {-2000, false, 0.1}, {-10000, false, 0.0}, {-600, true, 0.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "volume " << c.volume << " muted " << c.muted);
+        m_start = QFileInfo(StreamPath()).size();
+        auto clip = Clip(kProjectFormat, bytes);
+        ASSERT_NE(clip, nullptr);
+        clip->SetVolume(c.volume);
+        clip->Mute(c.muted);
+        clip->Play();
+        ASSERT_TRUE(clip->IsPlaying()) << "a silent player still plays to the end";
+
+        const std::vector<int16_t> heard = HeardAfter({clip.get()});
+        const auto first =
+            std::find_if(heard.begin(), heard.end(), [](int16_t s) { return s != 0; });
+        if (c.gain == 0.0) {
+            EXPECT_EQ(first, heard.end()) << "silence only";
+            continue;
+        }
+        ASSERT_GE(heard.end() - first, static_cast<ptrdiff_t>(samples.size()));
+        for (size_t i = 0; i < samples.size(); ++i)
+            ASSERT_NEAR(first[i], samples[i] * c.gain, 1.5) << "sample " << i;
+        EXPECT_TRUE(AllSilent(first + samples.size(), heard.end())) << "played once";
+    }
+}
+
 } // namespace
