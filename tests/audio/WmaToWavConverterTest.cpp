@@ -353,15 +353,6 @@ TEST(WmaToWavConverter, StereoMp3GivesTheWaveReadersLayout)
     EXPECT_EQ(clip.GetDataSize(), wav.dataSize);
 }
 
-// Sources that are no decodable audio: each fails, and neither the target
-// nor a temporary file beside it is left.
-struct BrokenCase
-{
-    const char* name;
-    std::function<QString()> make;
-    HRESULT expected; // 0: any failure
-};
-
 QByteArray RandomBytes(int count)
 {
     std::mt19937 random(1234);
@@ -376,6 +367,38 @@ QString WriteFixture(const QString& name, const QByteArray& bytes)
     const QString path = PathOf(name);
     return WriteAll(path, bytes) ? path : QString();
 }
+
+// An MP3 whose frames change from 44100 Hz stereo to 22050 Hz mono half-way:
+// the WAV file keeps the first frame's format and converts the rest to it.
+TEST(WmaToWavConverter, FormatChangeMidStreamIsConverted)
+{
+    const QString first = MakeMp3("first.mp3", 44100, 0.5, {"-t"});
+    const QString second = MakeMp3("second.mp3", 22050, 0.5, {"-t"});
+    ASSERT_FALSE(first.isEmpty());
+    ASSERT_FALSE(second.isEmpty());
+    const QString source = WriteFixture("joined.mp3", ReadAll(first) + ReadAll(second));
+    ASSERT_FALSE(source.isEmpty());
+    const double expected = static_cast<double>(ReferenceDecode(first).size()) / 2 / 44100 +
+                            static_cast<double>(ReferenceDecode(second).size()) / 22050;
+
+    WmaToWavConverter converter;
+    ASSERT_EQ(converter.Convert(source, PathOf("out.wav")), S_OK);
+    const WavFile wav = ReadWav(PathOf("out.wav"));
+    ASSERT_TRUE(wav.valid);
+    EXPECT_EQ(wav.format, MakePcmFormat(2, 44100, 16));
+    EXPECT_NEAR(static_cast<double>(wav.samples.size()) / 2 / 44100, expected, 1152.0 / 22050);
+    const std::vector<int16_t> tail(wav.samples.end() - 2 * 11025, wav.samples.end());
+    EXPECT_NEAR(ToneFrequency(tail, 2, 44100), 440.0, 440.0 * 0.01);
+}
+
+// Sources that are no decodable audio: each fails, and neither the target
+// nor a temporary file beside it is left.
+struct BrokenCase
+{
+    const char* name;
+    std::function<QString()> make;
+    HRESULT expected; // 0: any failure
+};
 
 QString CutFile(const QString& path, const QString& name, qint64 length)
 {
