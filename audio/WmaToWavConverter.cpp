@@ -1,0 +1,565 @@
+#include "audio/WmaToWavConverter.h"
+#include "audio/ROStream.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/frame.h>
+#include <libavutil/mem.h>
+#include <libswresample/swresample.h>
+}
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+// WAV samples are little-endian and FFmpeg's s16 is the host's order.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "s16 samples are written as they are");
+
+namespace {
+
+// The only containers read; probing picks between them, never anything that
+// would open further files (playlists, concatenation).
+constexpr char kDemuxers[] = "mp3,asf";
+// A protocol name that exists nowhere: the source comes through our own
+// stream and nothing else may be opened.
+constexpr char kNoProtocols[] = "none";
+// The audio those containers carry.
+constexpr char kDecoders[] = "mp1,mp1float,mp2,mp2float,mp3,mp3float,wmav1,wmav2,wmapro,"
+                             "wmalossless,wmavoice,pcm_s16le,pcm_u8";
+
+constexpr int kIoBufferSize = 64 * 1024; // bytes
+// Packets or frames the decoder may refuse in a row before the source counts
+// as corrupt; an isolated bad frame is skipped, as players do.
+constexpr int kMaxConsecutiveErrors = 16;
+constexpr uint32_t kHeaderSize = 44; // RIFF header, 16-byte "fmt " chunk, "data" header
+// The RIFF length field (data + 36) must fit 32 bits.
+constexpr uint64_t kMaxDataSize = UINT32_MAX - (kHeaderSize - 8);
+
+void StoreU16(uint8_t* bytes, uint16_t value)
+{
+    bytes[0] = static_cast<uint8_t>(value);
+    bytes[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void StoreU32(uint8_t* bytes, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+HRESULT FromAvError(int error)
+{
+    if (error == AVERROR(ENOMEM))
+        return E_OUTOFMEMORY;
+    if (error == AVERROR(EIO))
+        return HResultFromErrno(EIO);
+    return WmaToWavConverter::kUnreadableSource;
+}
+
+int ReadStream(void* opaque, uint8_t* buffer, int size)
+{
+    if (size <= 0)
+        return 0;
+    uint32_t got = 0;
+    if (static_cast<CROStream*>(opaque)->Read(buffer, static_cast<uint32_t>(size), &got) != S_OK)
+        return AVERROR(EIO);
+    return got == 0 ? AVERROR_EOF : static_cast<int>(got);
+}
+
+int64_t SeekStream(void* opaque, int64_t offset, int whence)
+{
+    auto* stream = static_cast<CROStream*>(opaque);
+    if (whence & AVSEEK_SIZE)
+        return static_cast<int64_t>(stream->Size());
+    uint32_t origin = 0;
+    switch (whence & ~AVSEEK_FORCE) {
+    case SEEK_SET:
+        origin = CROStream::SeekBegin;
+        break;
+    case SEEK_CUR:
+        origin = CROStream::SeekCurrent;
+        break;
+    case SEEK_END:
+        origin = CROStream::SeekEnd;
+        break;
+    default:
+        return AVERROR(EINVAL);
+    }
+    uint64_t position = 0;
+    if (stream->Seek(offset, origin, &position) != S_OK)
+        return AVERROR(EINVAL);
+    return static_cast<int64_t>(position);
+}
+
+// Demuxers that would open a second file (a playlist entry, an external
+// index) are refused here as well as by the whitelist.
+int RefuseOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**)
+{
+    return AVERROR(EPERM);
+}
+
+// Of the containers read, only MP3 starts with an ID3v2 tag (an ASF file
+// starts with its header object). Probing alone would miss the audio behind
+// a tag longer than the probe buffer (large cover pictures), so such a file
+// is taken as MP3 whatever it is named.
+const AVInputFormat* ForcedFormat(CROStream& stream)
+{
+    uint8_t head[10] = {};
+    uint32_t got = 0;
+    const bool read = stream.Read(head, sizeof head, &got) == S_OK;
+    stream.Seek(0, CROStream::SeekBegin, nullptr);
+    if (!read || got != sizeof head || std::memcmp(head, "ID3", 3) != 0)
+        return nullptr;
+    // The size is four 7-bit bytes.
+    if ((head[6] | head[7] | head[8] | head[9]) & 0x80)
+        return nullptr;
+    return av_find_input_format("mp3");
+}
+
+// A layout the resampler takes: an unordered one becomes the default order
+// for its channel count.
+void UsableLayout(const AVChannelLayout& from, AVChannelLayout* to)
+{
+    if (from.order == AV_CHANNEL_ORDER_NATIVE)
+        av_channel_layout_copy(to, &from);
+    else
+        av_channel_layout_default(to, from.nb_channels);
+}
+
+// The WAV file under construction: a temporary file beside the target,
+// renamed onto it by Commit; destroyed without a commit, it is removed.
+class WavTarget
+{
+public:
+    explicit WavTarget(const QString& path) : m_path(path), m_targetName(QFile::encodeName(path))
+    {
+    }
+    WavTarget(const WavTarget&) = delete;
+    WavTarget& operator=(const WavTarget&) = delete;
+    ~WavTarget()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+        if (!m_tempName.isEmpty())
+            unlink(m_tempName.constData());
+    }
+
+    // E_INVALIDARG when the target exists as anything but a regular file:
+    // the path is replaced, never followed into a link, device or FIFO.
+    HRESULT CheckPath() const
+    {
+        struct stat info = {};
+        if (lstat(m_targetName.constData(), &info) == 0)
+            return S_ISREG(info.st_mode) ? S_OK : E_INVALIDARG;
+        return errno == ENOENT ? S_OK : HResultFromErrno(errno);
+    }
+
+    // Whether Create made the file and Commit has not yet closed it.
+    bool IsOpen() const { return m_fd >= 0; }
+
+    // Checks the path again, removes an old target and writes the header
+    // with empty sizes.
+    HRESULT Create(const WaveFormat& format)
+    {
+        const HRESULT checked = CheckPath();
+        if (checked != S_OK)
+            return checked;
+        const QFileInfo target(m_path);
+        QByteArray name =
+            QFile::encodeName(target.absolutePath() + "/." + target.fileName() + ".XXXXXX");
+        const int fd = mkostemp(name.data(), O_CLOEXEC);
+        if (fd < 0)
+            return HResultFromErrno(errno);
+        m_fd = fd;
+        m_tempName = name;
+        if (unlink(m_targetName.constData()) != 0 && errno != ENOENT)
+            return HResultFromErrno(errno);
+
+        uint8_t header[kHeaderSize] = {};
+        std::memcpy(header, "RIFF", 4);
+        std::memcpy(header + 8, "WAVEfmt ", 8);
+        StoreU32(header + 16, 16);
+        StoreU16(header + 20, format.formatTag);
+        StoreU16(header + 22, format.channels);
+        StoreU32(header + 24, format.samplesPerSec);
+        StoreU32(header + 28, format.avgBytesPerSec);
+        StoreU16(header + 32, format.blockAlign);
+        StoreU16(header + 34, format.bitsPerSample);
+        std::memcpy(header + 36, "data", 4);
+        return WriteAll(header, kHeaderSize);
+    }
+
+    HRESULT Append(const uint8_t* bytes, size_t count)
+    {
+        if (count > kMaxDataSize - m_dataSize)
+            return HResultFromErrno(EFBIG);
+        m_dataSize += count;
+        return WriteAll(bytes, count);
+    }
+
+    uint64_t DataSize() const { return m_dataSize; }
+
+    // Fills in the two sizes, closes the file and renames it onto the target.
+    HRESULT Commit()
+    {
+        if (!IsOpen())
+            return E_FAIL;
+        uint8_t size[4];
+        StoreU32(size, static_cast<uint32_t>(m_dataSize + kHeaderSize - 8));
+        errno = 0;
+        if (pwrite(m_fd, size, 4, 4) != 4)
+            return HResultFromErrno(errno != 0 ? errno : EIO);
+        StoreU32(size, static_cast<uint32_t>(m_dataSize));
+        if (pwrite(m_fd, size, 4, 40) != 4)
+            return HResultFromErrno(errno != 0 ? errno : EIO);
+        const int fd = m_fd;
+        m_fd = -1;
+        if (close(fd) != 0)
+            return HResultFromErrno(errno);
+        if (rename(m_tempName.constData(), m_targetName.constData()) != 0)
+            return HResultFromErrno(errno);
+        m_tempName.clear();
+        return S_OK;
+    }
+
+private:
+    HRESULT WriteAll(const uint8_t* bytes, size_t count)
+    {
+        while (count > 0) {
+            errno = 0;
+            const ssize_t done = write(m_fd, bytes, count);
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0)
+                return HResultFromErrno(errno != 0 ? errno : EIO);
+            bytes += done;
+            count -= static_cast<size_t>(done);
+        }
+        return S_OK;
+    }
+
+    QString m_path;
+    QByteArray m_targetName;
+    int m_fd = -1;
+    QByteArray m_tempName;   // empty until created and once renamed onto the target
+    uint64_t m_dataSize = 0; // bytes
+};
+
+// The FFmpeg side of one conversion: our stream behind an I/O context, the
+// demuxer, the decoder of one audio stream and the converter to s16.
+class Decoder
+{
+public:
+    Decoder() = default;
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+    ~Decoder()
+    {
+        swr_free(&m_resampler);
+        av_frame_free(&m_frame);
+        av_packet_free(&m_packet);
+        avcodec_free_context(&m_codec);
+        avformat_close_input(&m_format);
+        if (m_io) {
+            av_freep(&m_io->buffer);
+            avio_context_free(&m_io);
+        }
+        av_channel_layout_uninit(&m_outLayout);
+        av_channel_layout_uninit(&m_inLayout);
+    }
+
+    // Opens the container on stream (named name, for probing by extension
+    // only) and the decoder of its first audio stream.
+    HRESULT Open(CROStream* stream, const QString& name)
+    {
+        auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
+        if (!buffer)
+            return E_OUTOFMEMORY;
+        m_io =
+            avio_alloc_context(buffer, kIoBufferSize, 0, stream, ReadStream, nullptr, SeekStream);
+        if (!m_io) {
+            av_free(buffer);
+            return E_OUTOFMEMORY;
+        }
+        m_format = avformat_alloc_context();
+        if (!m_format)
+            return E_OUTOFMEMORY;
+        m_format->pb = m_io;
+        m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
+        m_format->io_open = RefuseOpen;
+
+        AVDictionary* options = nullptr;
+        av_dict_set(&options, "format_whitelist", kDemuxers, 0);
+        av_dict_set(&options, "protocol_whitelist", kNoProtocols, 0);
+        av_dict_set(&options, "codec_whitelist", kDecoders, 0);
+        const QByteArray url = name.toUtf8();
+        // On failure the context is freed and set to null; the I/O context
+        // stays ours.
+        int result =
+            avformat_open_input(&m_format, url.constData(), ForcedFormat(*stream), &options);
+        av_dict_free(&options);
+        if (result < 0)
+            return FromAvError(result);
+
+        for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+            AVStream* candidate = m_format->streams[i];
+            if (m_index < 0 && candidate->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+                m_index = static_cast<int>(i);
+            else
+                candidate->discard = AVDISCARD_ALL;
+        }
+        if (m_index < 0)
+            return WmaToWavConverter::kNoAudioStream;
+
+        const AVStream* audio = m_format->streams[m_index];
+        const AVCodec* codec = avcodec_find_decoder(audio->codecpar->codec_id);
+        if (!codec)
+            return WmaToWavConverter::kUnreadableSource;
+        m_codec = avcodec_alloc_context3(codec);
+        if (!m_codec)
+            return E_OUTOFMEMORY;
+        result = avcodec_parameters_to_context(m_codec, audio->codecpar);
+        if (result < 0)
+            return FromAvError(result);
+        m_codec->pkt_timebase = audio->time_base;
+        m_codec->thread_count = 1;
+        av_dict_set(&options, "codec_whitelist", kDecoders, 0);
+        result = avcodec_open2(m_codec, codec, &options);
+        av_dict_free(&options);
+        if (result < 0)
+            return FromAvError(result);
+
+        m_packet = av_packet_alloc();
+        m_frame = av_frame_alloc();
+        if (!m_packet || !m_frame)
+            return E_OUTOFMEMORY;
+        return S_OK;
+    }
+
+    int StreamIndex() const { return m_index; }
+    const WaveFormat& PcmFormat() const { return m_pcm; }
+
+    // Decodes every packet of the stream into target, which is created when
+    // the first frame has decoded. Ends with the file's end; fails on a read
+    // error, on kMaxConsecutiveErrors refusals in a row, on a failed write
+    // and when nothing at all decodes.
+    HRESULT Run(WavTarget& target)
+    {
+        // Every pass reads a packet from the file or ends the loop, so the
+        // file's length bounds it.
+        for (;;) {
+            const int result = av_read_frame(m_format, m_packet);
+            if (result == AVERROR_EOF)
+                break;
+            if (result < 0)
+                return FromAvError(result);
+            if (m_packet->stream_index != m_index) {
+                av_packet_unref(m_packet);
+                continue;
+            }
+            const int sent = avcodec_send_packet(m_codec, m_packet);
+            av_packet_unref(m_packet);
+            if (sent < 0) {
+                if (sent == AVERROR(ENOMEM))
+                    return E_OUTOFMEMORY;
+                if (++m_errors > kMaxConsecutiveErrors)
+                    return WmaToWavConverter::kUnreadableSource;
+                continue;
+            }
+            const HRESULT drained = Drain(target);
+            if (drained != S_OK)
+                return drained;
+        }
+        // A read that failed inside the file may surface as an end.
+        if (m_io->error < 0 && m_io->error != AVERROR_EOF)
+            return HResultFromErrno(EIO);
+
+        if (avcodec_send_packet(m_codec, nullptr) == 0) {
+            const HRESULT drained = Drain(target);
+            if (drained != S_OK)
+                return drained;
+        }
+        const HRESULT flushed = FlushResampler(target);
+        if (flushed != S_OK)
+            return flushed;
+        return target.IsOpen() && target.DataSize() > 0 ? S_OK
+                                                        : WmaToWavConverter::kUnreadableSource;
+    }
+
+private:
+    // Takes every frame the decoder has ready.
+    HRESULT Drain(WavTarget& target)
+    {
+        for (;;) {
+            const int result = avcodec_receive_frame(m_codec, m_frame);
+            if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
+                return S_OK;
+            if (result < 0) {
+                if (result == AVERROR(ENOMEM))
+                    return E_OUTOFMEMORY;
+                if (++m_errors > kMaxConsecutiveErrors)
+                    return WmaToWavConverter::kUnreadableSource;
+                continue;
+            }
+            m_errors = 0;
+            const HRESULT written = WriteFrame(target);
+            av_frame_unref(m_frame);
+            if (written != S_OK)
+                return written;
+        }
+    }
+
+    // Whether the resampler was set up for frames like the current one.
+    bool ResamplerMatches() const
+    {
+        return m_resampler && m_frame->format == m_inFormat && m_frame->sample_rate == m_inRate &&
+               av_channel_layout_compare(&m_frame->ch_layout, &m_inLayout) == 0;
+    }
+
+    // The WAV file takes the rate and channel count of the first frame; a
+    // later frame that differs is converted to them.
+    HRESULT CreateTarget(WavTarget& target)
+    {
+        const int channels = m_frame->ch_layout.nb_channels;
+        const int rate = m_frame->sample_rate;
+        if (channels > UINT16_MAX / 2 ||
+            uint64_t{static_cast<unsigned>(rate)} * static_cast<unsigned>(channels) * 2 >
+                UINT32_MAX)
+            return WmaToWavConverter::kUnreadableSource;
+        UsableLayout(m_frame->ch_layout, &m_outLayout);
+        m_outRate = rate;
+        m_pcm = MakePcmFormat(static_cast<uint16_t>(channels), static_cast<uint32_t>(rate), 16);
+        return target.Create(m_pcm);
+    }
+
+    HRESULT WriteFrame(WavTarget& target)
+    {
+        if (m_frame->nb_samples <= 0)
+            return S_OK;
+        if (m_frame->sample_rate <= 0 || m_frame->ch_layout.nb_channels <= 0)
+            return WmaToWavConverter::kUnreadableSource;
+        if (!target.IsOpen()) {
+            const HRESULT created = CreateTarget(target);
+            if (created != S_OK)
+                return created;
+        }
+        if (!ResamplerMatches()) {
+            // Samples still held for the old input go out first.
+            const HRESULT flushed = FlushResampler(target);
+            if (flushed != S_OK)
+                return flushed;
+            swr_free(&m_resampler);
+            av_channel_layout_uninit(&m_inLayout);
+            av_channel_layout_copy(&m_inLayout, &m_frame->ch_layout);
+            m_inFormat = m_frame->format;
+            m_inRate = m_frame->sample_rate;
+            AVChannelLayout inLayout = {};
+            UsableLayout(m_inLayout, &inLayout);
+            const int made = swr_alloc_set_opts2(
+                &m_resampler, &m_outLayout, AV_SAMPLE_FMT_S16, m_outRate, &inLayout,
+                static_cast<AVSampleFormat>(m_inFormat), m_inRate, 0, nullptr);
+            av_channel_layout_uninit(&inLayout);
+            if (made < 0 || swr_init(m_resampler) < 0) {
+                swr_free(&m_resampler);
+                return WmaToWavConverter::kUnreadableSource;
+            }
+        }
+        const int room = swr_get_out_samples(m_resampler, m_frame->nb_samples);
+        if (room < 0)
+            return WmaToWavConverter::kUnreadableSource;
+        return Convert(target, const_cast<const uint8_t**>(m_frame->extended_data),
+                       m_frame->nb_samples, room);
+    }
+
+    // Writes what the resampler still holds (its delay when it changes rate).
+    HRESULT FlushResampler(WavTarget& target)
+    {
+        if (!m_resampler)
+            return S_OK;
+        const int room = swr_get_out_samples(m_resampler, 0);
+        if (room <= 0)
+            return S_OK;
+        return Convert(target, nullptr, 0, room);
+    }
+
+    HRESULT Convert(WavTarget& target, const uint8_t** input, int inputFrames, int room)
+    {
+        const size_t frameBytes = m_pcm.blockAlign;
+        if (m_samples.size() < static_cast<size_t>(room) * frameBytes) {
+            try {
+                m_samples.resize(static_cast<size_t>(room) * frameBytes);
+            } catch (const std::bad_alloc&) {
+                return E_OUTOFMEMORY;
+            }
+        }
+        uint8_t* output = m_samples.data();
+        const int frames = swr_convert(m_resampler, &output, room, input, inputFrames);
+        if (frames < 0)
+            return WmaToWavConverter::kUnreadableSource;
+        return target.Append(m_samples.data(), static_cast<size_t>(frames) * frameBytes);
+    }
+
+    AVIOContext* m_io = nullptr;
+    AVFormatContext* m_format = nullptr;
+    AVCodecContext* m_codec = nullptr;
+    AVPacket* m_packet = nullptr;
+    AVFrame* m_frame = nullptr;
+    SwrContext* m_resampler = nullptr;
+    int m_index = -1;
+    int m_errors = 0; // refusals in a row
+    AVChannelLayout m_outLayout = {};
+    int m_outRate = 0;
+    // What the resampler was set up for.
+    AVChannelLayout m_inLayout = {};
+    int m_inFormat = -1;
+    int m_inRate = 0;
+    WaveFormat m_pcm;
+    std::vector<uint8_t> m_samples; // s16 output of one frame
+};
+
+} // namespace
+
+WmaToWavConverter::WmaToWavConverter() = default;
+
+// The stream outlives the decoder: Convert's decoder is gone before this.
+WmaToWavConverter::~WmaToWavConverter() = default;
+
+HRESULT WmaToWavConverter::Convert(const QString& sourcePath, const QString& wavPath)
+{
+    if (sourcePath.isEmpty() || wavPath.isEmpty())
+        return E_INVALIDARG;
+    m_stream.reset(new (std::nothrow) CROStream);
+    if (!m_stream)
+        return E_OUTOFMEMORY;
+    const HRESULT opened = m_stream->Open(sourcePath);
+    if (opened != S_OK)
+        return opened;
+
+    Decoder decoder;
+    HRESULT result = decoder.Open(m_stream.get(), sourcePath);
+    if (result != S_OK)
+        return result;
+    m_streamIndex = decoder.StreamIndex();
+
+    // A target that could never be written is refused before decoding.
+    WavTarget target(wavPath);
+    result = target.CheckPath();
+    if (result == S_OK)
+        result = decoder.Run(target);
+    if (result == S_OK)
+        result = target.Commit();
+    if (result == S_OK)
+        m_pcmFormat = decoder.PcmFormat();
+    return result;
+}

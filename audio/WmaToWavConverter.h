@@ -1,0 +1,54 @@
+#pragma once
+
+#include "audio/HResult.h"
+#include "audio/WaveFormat.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class CROStream;
+
+// Decodes the first audio stream of an MP3, WMA or other ASF file into a
+// 16-bit PCM WAV file with the source's rate and channel count (44-byte
+// header, the layout CWaveDoc::ReadWaveFile reads). The source is read only
+// through a CROStream over the opened regular file: no other file, protocol
+// or container kind is opened, whatever the name says.
+//
+// One converter converts one file, on the thread that calls Convert.
+class WmaToWavConverter
+{
+public:
+    // Not an MP3 or ASF stream this converter decodes, or its audio is
+    // corrupt or empty.
+    static constexpr HRESULT kUnreadableSource = MakeFailure(0x80040201);
+    // The source holds no audio stream.
+    static constexpr HRESULT kNoAudioStream = MakeFailure(0x80040202);
+
+    WmaToWavConverter();
+    ~WmaToWavConverter();
+    WmaToWavConverter(const WmaToWavConverter&) = delete;
+    WmaToWavConverter& operator=(const WmaToWavConverter&) = delete;
+
+    // S_OK when wavPath holds the whole decoded audio. An empty path is
+    // E_INVALIDARG; a source that cannot be opened gives CROStream::Open's
+    // result; a source without decodable audio kUnreadableSource or
+    // kNoAudioStream. A wavPath that exists as anything but a regular file
+    // (a symlink, FIFO, device or folder) is refused with E_INVALIDARG and
+    // left alone.
+    //
+    // The WAV file is created when the first audio frame has decoded; from
+    // then on an old file at wavPath is gone. The new one is written under a
+    // temporary name beside it and renamed onto wavPath only when complete,
+    // so a failed write, a read error or audio that turns corrupt
+    // (HResultFromErrno or kUnreadableSource) leaves nothing at wavPath.
+    // Isolated corrupt frames are skipped; a stream that simply ends early
+    // gives the audio up to there.
+    HRESULT Convert(const QString& sourcePath, const QString& wavPath);
+
+private:
+    std::unique_ptr<CROStream> m_stream;
+    int m_streamIndex = -1; // the decoded stream's index in the source
+    WaveFormat m_pcmFormat; // the format record of the WAV file
+};
