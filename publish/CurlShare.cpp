@@ -74,3 +74,8 @@ void* NewSharedCurlHandle()
     curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
     return easy;
 }
+
+void InitialiseCurl()
+{
+    Instance();
+}

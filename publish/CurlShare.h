@@ -13,3 +13,7 @@
 // engine on; the caller frees it with curl_easy_cleanup. Null when curl
 // cannot make one. Any thread; the first call initialises curl.
 void* NewSharedCurlHandle();
+
+// Initialises curl once for the process, before any other curl call (also
+// the URL parser's). Any thread.
+void InitialiseCurl();

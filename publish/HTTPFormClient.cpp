@@ -363,6 +363,7 @@ bool CHTTPFormClient::ParseURL()
     m_server.clear();
     m_object.clear();
     m_port = 0;
+    InitialiseCurl();
     // curl reads "http:///path" as host "path"; an empty authority is no host.
     if (AuthorityHost(m_url).empty()) {
         m_errorText = kUrlHostMissing;

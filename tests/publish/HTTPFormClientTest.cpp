@@ -317,6 +317,25 @@ TEST_F(HTTPFormClientTest, MultipartSendsNothingWhenAFileCannotBeRead)
     EXPECT_TRUE(m_service.Log().isEmpty()) << "nothing may reach the service";
 }
 
+TEST_F(HTTPFormClientTest, MultipartFailsWhenAFileShrinksDuringTheSend)
+{
+    ASSERT_TRUE(m_service.Script({QJsonObject{{"path", "person/up.me"}, {"body", "OK"}}}));
+    const QString path = m_files.filePath("ring.kox");
+    WriteFile(path, RandomBytes(10000));
+
+    CHTTPFormClient client(m_service.Url("person/up.me"));
+    client.AddFileField("upload", QFile::encodeName(path).toStdString());
+    int done = 0;
+    client.SetDoneHandler([&] { ++done; });
+    // After the first chunk the file loses its tail: the announced length can
+    // no longer be met, and the request must not pass for a whole upload.
+    client.SetProgressHandler([&](unsigned) { QFile::resize(path, 5000); });
+    EXPECT_FALSE(client.PostMultipart());
+    EXPECT_NE(client.GetErrorText().find("announced length"), std::string::npos)
+        << client.GetErrorText();
+    EXPECT_EQ(done, 1);
+}
+
 TEST_F(HTTPFormClientTest, ReplyStatusAndCharsetDecideTheOutcome)
 {
     enum class Send { Form, Query, Multipart };

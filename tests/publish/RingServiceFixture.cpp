@@ -105,24 +105,43 @@ QString RingServiceFixture::CodeFor(const QString& mobile) const
     return state.value("codes").toObject().value(mobile).toString();
 }
 
-QJsonObject RingServiceFixture::Control(const QString& what, const QJsonObject& body) const
+RingServiceFixture::HttpReply RingServiceFixture::Exchange(const QByteArray& request) const
 {
-    const QByteArray json = QJsonDocument(body).toJson(QJsonDocument::Compact);
+    HttpReply reply;
     QTcpSocket socket;
     socket.connectToHost("127.0.0.1", static_cast<quint16>(m_port));
     if (!socket.waitForConnected(5000))
-        return QJsonObject();
-    socket.write("POST /_control/" + what.toUtf8() + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" +
+        return reply;
+    socket.write(request);
+    QByteArray bytes;
+    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(5000))
+        bytes += socket.readAll();
+    bytes += socket.readAll();
+    const qsizetype bodyAt = bytes.indexOf("\r\n\r\n");
+    if (!bytes.startsWith("HTTP/1.") || bodyAt < 0)
+        return reply;
+    reply.status = bytes.mid(9, 3).toInt();
+    reply.head = bytes.left(bodyAt);
+    reply.body = bytes.mid(bodyAt + 4);
+    return reply;
+}
+
+RingServiceFixture::HttpReply RingServiceFixture::Get(const QByteArray& pathAndQuery) const
+{
+    return Exchange("GET " + pathAndQuery + " HTTP/1.1\r\nHost: " +
+                    QByteArray::fromStdString(HostPort()) + "\r\nConnection: close\r\n\r\n");
+}
+
+QJsonObject RingServiceFixture::Control(const QString& what, const QJsonObject& body) const
+{
+    const QByteArray json = QJsonDocument(body).toJson(QJsonDocument::Compact);
+    const HttpReply reply =
+        Exchange("POST /_control/" + what.toUtf8() + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" +
                  "Content-Type: application/json\r\nConnection: close\r\nContent-Length: " +
                  QByteArray::number(json.size()) + "\r\n\r\n" + json);
-    QByteArray reply;
-    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(5000))
-        reply += socket.readAll();
-    reply += socket.readAll();
-    const qsizetype bodyAt = reply.indexOf("\r\n\r\n");
-    if (!reply.startsWith("HTTP/1.1 200") || bodyAt < 0)
+    if (reply.status != 200)
         return QJsonObject();
-    return QJsonDocument::fromJson(reply.mid(bodyAt + 4)).object();
+    return QJsonDocument::fromJson(reply.body).object();
 }
 
 bool RingServiceFixture::Script(const QJsonArray& rules) const

@@ -38,6 +38,15 @@ public:
     // The verification code last issued for mobile.
     QString CodeFor(const QString& mobile) const;
 
+    struct HttpReply
+    {
+        int status = 0;  // 0: no reply
+        QByteArray head; // status line and headers
+        QByteArray body;
+    };
+    // A plain GET of pathAndQuery over its own socket, past the code under test.
+    HttpReply Get(const QByteArray& pathAndQuery) const;
+
     // POSTs body as JSON to /_control/<what> over a plain socket; the reply
     // object, or an empty one on failure.
     QJsonObject Control(const QString& what, const QJsonObject& body = {}) const;
@@ -45,6 +54,8 @@ public:
     bool Script(const QJsonArray& rules) const;
 
 private:
+    HttpReply Exchange(const QByteArray& request) const;
+
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_process;
     int m_port = 0;
