@@ -1,0 +1,577 @@
+#include "publish/HTTPFormClient.h"
+
+#include "publish/CurlShare.h"
+#include "publish/HTTPFormEncoding.h"
+#include "platform/TextCoding.h"
+
+#include <curl/curl.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+const char kNoTextFields[] = "提交的表单域为空！";
+const char kNoFileFields[] = "没有需要上传的文件！";
+const char kUrlParseError[] = "URL地址解析错误！";
+const char kUrlHostMissing[] = "URL地址中主机名丢失！";
+const char kFormStatusError[] = "提交表单数据时出现错误！";
+const char kUploadStatusError[] = "文件在上传时出现错误！";
+
+const char kDisposition[] = "Content-Disposition: form-data; ";
+const char kOctetStream[] = "Content-Type: application/octet-stream\r\n\r\n";
+
+constexpr size_t kFileChunk = 4096;
+constexpr size_t kMaxErrorText = 1024;
+
+std::atomic<long> g_connectMs{CHTTPFormClient::Timeouts().connectMs};
+std::atomic<long> g_stallSeconds{CHTTPFormClient::Timeouts().stallSeconds};
+
+struct EasyDeleter
+{
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+struct UrlDeleter
+{
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+struct SlistDeleter
+{
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+struct CurlStringDeleter
+{
+    void operator()(char* text) const { curl_free(text); }
+};
+using CurlString = std::unique_ptr<char, CurlStringDeleter>;
+
+CurlString UrlPart(CURLU* url, CURLUPart part, unsigned int flags = 0)
+{
+    char* text = nullptr;
+    if (curl_url_get(url, part, &text, flags) != CURLUE_OK)
+        return CurlString();
+    return CurlString(text);
+}
+
+std::string AsciiLower(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// The host part of the authority of "scheme://authority/...": after any
+// user information, before any port.
+std::string_view AuthorityHost(std::string_view url)
+{
+    const size_t scheme = url.find("://");
+    if (scheme == std::string_view::npos)
+        return {};
+    std::string_view authority = url.substr(scheme + 3);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    const size_t at = authority.rfind('@');
+    if (at != std::string_view::npos)
+        authority.remove_prefix(at + 1);
+    if (!authority.empty() && authority.front() == '[')
+        return authority;
+    return authority.substr(0, authority.find(':'));
+}
+
+std::string Truncated(std::string text)
+{
+    if (text.size() > kMaxErrorText)
+        text.resize(kMaxErrorText);
+    return text;
+}
+
+std::string SystemError(const std::string& path, int error)
+{
+    return Truncated(path + ": " + std::strerror(error));
+}
+
+// The file name a multipart part announces: the base name of the local path
+// (the folders are nobody's business), with '"', CR and LF percent-encoded so
+// the name cannot end the header early.
+std::string PartFileName(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const std::string_view base = slash == std::string::npos
+                                      ? std::string_view(path)
+                                      : std::string_view(path).substr(slash + 1);
+    std::string name;
+    for (const char c : base) {
+        if (c == '"')
+            name += "%22";
+        else if (c == '\r')
+            name += "%0D";
+        else if (c == '\n')
+            name += "%0A";
+        else
+            name.push_back(c);
+    }
+    return name;
+}
+
+std::string EncodedFields(const std::vector<CHTTPFormFieldText>& fields)
+{
+    std::string encoded;
+    for (const CHTTPFormFieldText& field : fields) {
+        if (!encoded.empty())
+            encoded.push_back('&');
+        encoded += UrlEncodeForm(field.GetName());
+        encoded.push_back('=');
+        encoded += UrlEncodeForm(field.GetValue());
+    }
+    return encoded;
+}
+
+class FileDescriptor
+{
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd = -1;
+};
+
+} // namespace
+
+// What a request sends: its length, announced before the send, and its bytes,
+// handed to curl piece by piece. A body that cannot go on sets its error.
+class HTTPRequestBody
+{
+public:
+    virtual ~HTTPRequestBody() = default;
+    virtual int64_t Length() const = 0;
+    // Copies up to size bytes; 0 at the end; false on failure.
+    virtual bool Read(char* buffer, size_t size, size_t& copied) = 0;
+    std::string error;
+};
+
+namespace {
+
+class MemoryBody : public HTTPRequestBody
+{
+public:
+    explicit MemoryBody(std::string bytes) : m_bytes(std::move(bytes)) {}
+    int64_t Length() const override { return static_cast<int64_t>(m_bytes.size()); }
+    bool Read(char* buffer, size_t size, size_t& copied) override
+    {
+        copied = std::min(size, m_bytes.size() - m_offset);
+        std::memcpy(buffer, m_bytes.data() + m_offset, copied);
+        m_offset += copied;
+        return true;
+    }
+
+private:
+    std::string m_bytes;
+    size_t m_offset = 0;
+};
+
+// The multipart body, streamed: header and text blocks from memory, file
+// contents in reads of 4096 bytes. Text blocks and file data count as sent;
+// file headers, the line end after each file and the closing line do not.
+class MultipartBody : public HTTPRequestBody
+{
+public:
+    struct OpenFile
+    {
+        std::string path;
+        FileDescriptor fd;
+        int64_t size = 0;
+    };
+
+    MultipartBody(std::vector<OpenFile> files, CHTTPFormClient::ProgressHandler progress)
+        : m_files(std::move(files)), m_progress(std::move(progress))
+    {
+    }
+
+    void AddBlock(std::string bytes, bool counted)
+    {
+        m_length += static_cast<int64_t>(bytes.size());
+        m_pieces.push_back({std::move(bytes), counted, kNoFile});
+    }
+    void AddFileData(size_t file)
+    {
+        m_length += m_files[file].size;
+        m_pieces.push_back({std::string(), true, file});
+    }
+
+    int64_t Length() const override { return m_length; }
+
+    bool Read(char* buffer, size_t size, size_t& copied) override
+    {
+        copied = 0;
+        while (m_pending.empty()) {
+            if (m_fileLeft > 0) {
+                if (!ReadFileChunk())
+                    return false;
+                continue;
+            }
+            if (m_next >= m_pieces.size())
+                return true;
+            const Piece& piece = m_pieces[m_next++];
+            if (piece.file != kNoFile) {
+                m_file = piece.file;
+                m_fileLeft = m_files[m_file].size;
+                continue;
+            }
+            m_pending = piece.bytes;
+            if (piece.counted)
+                m_sent += static_cast<int64_t>(piece.bytes.size());
+        }
+        copied = std::min(size, m_pending.size());
+        std::memcpy(buffer, m_pending.data(), copied);
+        m_pending.remove_prefix(copied);
+        return true;
+    }
+
+private:
+    static constexpr size_t kNoFile = static_cast<size_t>(-1);
+
+    struct Piece
+    {
+        std::string bytes;
+        bool counted;
+        size_t file;
+    };
+
+    bool ReadFileChunk()
+    {
+        OpenFile& file = m_files[m_file];
+        const size_t want = static_cast<size_t>(std::min<int64_t>(m_fileLeft, kFileChunk));
+        ssize_t got = 0;
+        do {
+            got = ::read(file.fd.Get(), m_chunk, want);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) {
+            error = SystemError(file.path, errno);
+            return false;
+        }
+        if (got == 0) {
+            // The file shrank since its length was announced.
+            error = Truncated(file.path + ": file ended before its announced length");
+            return false;
+        }
+        m_fileLeft -= got;
+        m_sent += got;
+        m_pending = std::string_view(m_chunk, static_cast<size_t>(got));
+        if (m_progress)
+            m_progress(static_cast<unsigned>(static_cast<uint64_t>(m_sent) * 100 /
+                                             static_cast<uint64_t>(m_length)));
+        return true;
+    }
+
+    std::vector<OpenFile> m_files;
+    CHTTPFormClient::ProgressHandler m_progress;
+    std::vector<Piece> m_pieces;
+    int64_t m_length = 0;
+    int64_t m_sent = 0;
+    size_t m_next = 0;
+    size_t m_file = kNoFile;
+    int64_t m_fileLeft = 0;
+    std::string_view m_pending;
+    char m_chunk[kFileChunk];
+};
+
+// Calls the done handler when the multipart send ends, on every path.
+class DoneNotice
+{
+public:
+    explicit DoneNotice(const CHTTPFormClient::DoneHandler& done) : m_done(done) {}
+    ~DoneNotice()
+    {
+        if (m_done)
+            m_done();
+    }
+    DoneNotice(const DoneNotice&) = delete;
+    DoneNotice& operator=(const DoneNotice&) = delete;
+
+private:
+    const CHTTPFormClient::DoneHandler& m_done;
+};
+
+} // namespace
+
+void CHTTPFormClient::SetTimeouts(const Timeouts& timeouts)
+{
+    g_connectMs = timeouts.connectMs;
+    g_stallSeconds = timeouts.stallSeconds;
+}
+
+CHTTPFormClient::Timeouts CHTTPFormClient::GetTimeouts()
+{
+    Timeouts timeouts;
+    timeouts.connectMs = g_connectMs;
+    timeouts.stallSeconds = g_stallSeconds;
+    return timeouts;
+}
+
+CHTTPFormClient::CHTTPFormClient(std::string url) : m_url(std::move(url)) {}
+
+void CHTTPFormClient::AddTextField(const std::string& name, const std::string& value)
+{
+    if (!name.empty())
+        m_textFields.emplace_back(name, value);
+}
+
+void CHTTPFormClient::AddFileField(const std::string& name, const std::string& filePath)
+{
+    if (!name.empty() && !filePath.empty())
+        m_fileFields.emplace_back(name, filePath);
+}
+
+bool CHTTPFormClient::ParseURL()
+{
+    const std::string lower = AsciiLower(m_url);
+    if (!StartsWith(lower, "http://") && !StartsWith(lower, "https://"))
+        m_url = "http://" + m_url;
+
+    m_serviceType = ServiceType::None;
+    m_server.clear();
+    m_object.clear();
+    m_port = 0;
+    InitialiseCurl();
+    // curl reads "http:///path" as host "path"; an empty authority is no host.
+    if (AuthorityHost(m_url).empty()) {
+        m_errorText = kUrlHostMissing;
+        return false;
+    }
+    std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
+    if (!url) {
+        m_errorText = kUrlParseError;
+        return false;
+    }
+    const CURLUcode rc = curl_url_set(url.get(), CURLUPART_URL, m_url.c_str(), 0);
+    if (rc == CURLUE_NO_HOST) {
+        m_errorText = kUrlHostMissing;
+        return false;
+    }
+    if (rc != CURLUE_OK) {
+        m_errorText = kUrlParseError;
+        return false;
+    }
+    const CurlString host = UrlPart(url.get(), CURLUPART_HOST);
+    if (!host || !*host) {
+        m_errorText = kUrlHostMissing;
+        return false;
+    }
+    const CurlString scheme = UrlPart(url.get(), CURLUPART_SCHEME);
+    const CurlString port = UrlPart(url.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT);
+    const CurlString path = UrlPart(url.get(), CURLUPART_PATH);
+    const CurlString query = UrlPart(url.get(), CURLUPART_QUERY);
+    m_serviceType =
+        scheme && AsciiLower(scheme.get()) == "https" ? ServiceType::Https : ServiceType::Http;
+    m_server = host.get();
+    m_port = static_cast<uint16_t>(port ? std::atoi(port.get()) : 0);
+    m_object = path ? path.get() : "/";
+    if (query)
+        m_object += std::string("?") + query.get();
+    return true;
+}
+
+std::string CHTTPFormClient::MakeBoundary() const
+{
+    std::string boundary(30, '-');
+    for (int i = 0; i < 12; ++i)
+        boundary.push_back(RandomHexChar());
+    return boundary;
+}
+
+bool CHTTPFormClient::PostForm()
+{
+    if (m_textFields.empty()) {
+        m_errorText = kNoTextFields;
+        return false;
+    }
+    if (!ParseURL())
+        return false;
+    MemoryBody body(EncodedFields(m_textFields));
+    return Perform({"Content-Type:application/x-www-form-urlencoded"}, body, true,
+                   kFormStatusError);
+}
+
+bool CHTTPFormClient::PostQuery()
+{
+    const std::string query = EncodedFields(m_textFields);
+    if (!query.empty())
+        m_url += (FindCharFrom(m_url, '?', 0) < 0 ? "?" : "&") + query;
+    if (!ParseURL())
+        return false;
+    // An empty POST: no body and no Content-Type of curl's own.
+    MemoryBody body{std::string()};
+    return Perform({"Content-Type:"}, body, true, kFormStatusError);
+}
+
+bool CHTTPFormClient::PostMultipart()
+{
+    if (m_fileFields.empty()) {
+        m_errorText = kNoFileFields;
+        return false;
+    }
+    if (!ParseURL())
+        return false;
+    const DoneNotice done(m_done);
+
+    // Every file is opened before anything is sent, so a missing one fails the
+    // request instead of sending an empty part.
+    std::vector<MultipartBody::OpenFile> files;
+    for (const CHTTPFormFieldFile& field : m_fileFields) {
+        MultipartBody::OpenFile file;
+        file.path = field.GetFilePath();
+        // Non-blocking, so a FIFO in its place cannot hang the open.
+        FileDescriptor fd(::open(file.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        struct stat status = {};
+        if (fd.Get() < 0 || ::fstat(fd.Get(), &status) != 0) {
+            m_errorText = SystemError(file.path, errno);
+            return false;
+        }
+        if (!S_ISREG(status.st_mode)) {
+            m_errorText = Truncated(file.path + ": not a regular file");
+            return false;
+        }
+        file.fd = std::move(fd);
+        file.size = status.st_size;
+        files.push_back(std::move(file));
+    }
+
+    const std::string boundary = MakeBoundary();
+    const std::string delimiter = "--" + boundary;
+    MultipartBody body(std::move(files), m_progress);
+    for (const CHTTPFormFieldText& field : m_textFields) {
+        body.AddBlock(delimiter + "\r\n" + kDisposition + "name=\"" + field.GetName() +
+                          "\"\r\n\r\n" + field.GetValue() + "\r\n",
+                      true);
+    }
+    for (size_t i = 0; i < m_fileFields.size(); ++i) {
+        const CHTTPFormFieldFile& field = m_fileFields[i];
+        body.AddBlock(delimiter + "\r\n" + kDisposition + "name=\"" + field.GetName() +
+                          "\"; filename=\"" + PartFileName(field.GetFilePath()) + "\"\r\n" +
+                          kOctetStream,
+                      false);
+        body.AddFileData(i);
+        body.AddBlock("\r\n", false);
+    }
+    body.AddBlock(delimiter + "--\r\n", false);
+
+    return Perform({"Content-Type: multipart/form-data; boundary=" + boundary}, body, false,
+                   kUploadStatusError);
+}
+
+bool CHTTPFormClient::Perform(const std::vector<std::string>& headers, HTTPRequestBody& body,
+                              bool readCharset, const char* statusError)
+{
+    m_errorText.clear();
+    std::unique_ptr<CURL, EasyDeleter> easy(static_cast<CURL*>(NewSharedCurlHandle()));
+    std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
+    if (!easy || !url || curl_url_set(url.get(), CURLUPART_URL, m_url.c_str(), 0) != CURLUE_OK) {
+        m_errorText = kUrlParseError;
+        return false;
+    }
+
+    curl_slist* list = nullptr;
+    for (const std::string& header : headers)
+        list = curl_slist_append(list, header.c_str());
+    if (!m_userAgent.empty())
+        list = curl_slist_append(list, ("User-Agent: " + m_userAgent).c_str());
+    // No "Expect: 100-continue": the body follows the headers at once.
+    list = curl_slist_append(list, "Expect:");
+    const std::unique_ptr<curl_slist, SlistDeleter> headerList(list);
+
+    struct WriteTarget
+    {
+        CURL* easy;
+        std::string* response;
+    } target{easy.get(), &m_response};
+    const curl_write_callback onWrite = [](char* data, size_t size, size_t count,
+                                           void* user) -> size_t {
+        auto* target = static_cast<WriteTarget*>(user);
+        long status = 0;
+        curl_easy_getinfo(target->easy, CURLINFO_RESPONSE_CODE, &status);
+        // The body of a refused request is not the service's answer.
+        if (status < 300)
+            target->response->append(data, size * count);
+        return size * count;
+    };
+    const curl_read_callback onRead = [](char* buffer, size_t size, size_t count,
+                                         void* user) -> size_t {
+        size_t copied = 0;
+        if (!static_cast<HTTPRequestBody*>(user)->Read(buffer, size * count, copied))
+            return CURL_READFUNC_ABORT;
+        return copied;
+    };
+
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    CURL* handle = easy.get();
+    curl_easy_setopt(handle, CURLOPT_CURLU, url.get());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, g_connectMs.load());
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, g_stallSeconds.load());
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, list);
+    curl_easy_setopt(handle, CURLOPT_POST, 1L);
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.Length()));
+    curl_easy_setopt(handle, CURLOPT_READFUNCTION, onRead);
+    curl_easy_setopt(handle, CURLOPT_READDATA, &body);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, onWrite);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &target);
+
+    const CURLcode rc = curl_easy_perform(handle);
+    if (rc != CURLE_OK) {
+        if (!body.error.empty())
+            m_errorText = body.error;
+        else
+            m_errorText = Truncated(errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc));
+        return false;
+    }
+    long status = 0;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    if (status >= 300) {
+        m_errorText = statusError;
+        return false;
+    }
+    if (readCharset) {
+        const char* contentType = nullptr;
+        curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &contentType);
+        const std::string lower = AsciiLower(contentType ? contentType : "");
+        const size_t at = lower.find("charset=");
+        if (at != std::string::npos && at > 0)
+            m_responseCharset = lower.substr(at + 8);
+    }
+    return true;
+}
