@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audio/IProgress.h"
+
 #include <QDialog>
 #include <QString>
 #include <QTimer>
@@ -20,7 +22,7 @@ class QProgressBar;
 // change a mutex-guarded state. Widgets are touched on the GUI thread only:
 // OnTimer, called by the window's own timer every 100 ms while it is shown,
 // copies the state into the text line and the bar.
-class CProgressDialog : public QDialog
+class CProgressDialog : public QDialog, public IProgress
 {
     Q_OBJECT
 public:
@@ -38,15 +40,15 @@ public:
     void SetAutoAdvance(bool on);
     void SetText(const QString& text);
 
-    void StageAnalyse();
-    void StageConvert();
-    void StageLoad();
-    void StageSave();
-    void StageMix();
+    void StageAnalyse() override;
+    void StageConvert() override;
+    void StageLoad() override;
+    void StageSave() override;
+    void StageMix() override;
     // percent + n, but at most 90.
-    void Advance(int n);
+    void Advance(int n) override;
     // Percent 100: the window hides at the next tick.
-    void StageDone();
+    void StageDone() override;
 
     int Percent() const;
     int Ceiling() const;
