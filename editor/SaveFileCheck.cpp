@@ -1,6 +1,6 @@
 #include "editor/SaveFileCheck.h"
 
-#include "editor/SaveOptions.h"
+#include "audio/SaveOptions.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/SaveOptions.h"
+#include "audio/SaveOptions.h"
 
 #include <QFileDialog>
 

@@ -1,5 +1,7 @@
 #include "tests/audio/EncodedFixtures.h"
 
+#include <cstring>
+
 #include "tests/support/TestEnvironment.h"
 
 #include <QFile>
@@ -75,6 +77,31 @@ QByteArray IconvGbk(const QString& text)
     if (!RunTool("iconv", {"-f", "UTF-8", "-t", "GBK"}, &out, text.toUtf8()))
         return QByteArray("<iconv failed>");
     return out;
+}
+
+QByteArray Xor(QByteArray bytes, uint8_t key)
+{
+    for (char& b : bytes)
+        b = static_cast<char>(static_cast<uint8_t>(b) ^ key);
+    return bytes;
+}
+
+QByteArray Marker()
+{
+    return QByteArray("\x00\x01\x02\x03\x04\x05\x06\x07", 8);
+}
+
+QByteArray RingContainer(const QByteArray& payload, uint8_t key, uint8_t packed)
+{
+    QByteArray head(282, '\0');
+    std::memcpy(head.data(), "ring title", 10);
+    std::memcpy(head.data() + 128, "ring artist", 11);
+    head[268] = static_cast<char>(key);
+    head[273] = static_cast<char>(packed);
+    head.replace(274, 8, Marker());
+    if (packed == 0)
+        head += QByteArray("\x11\x22\x33", 3);
+    return head + Xor(payload, key);
 }
 
 } // namespace EncodedFixtures

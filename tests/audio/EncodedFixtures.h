@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+
 // Tiny audio files made at test time by the Debian tools (sox, lame, oggenc,
 // ffmpeg) in the running test's fresh home folder, and small file helpers.
 namespace EncodedFixtures {
@@ -26,6 +28,14 @@ QByteArray ReadAll(const QString& path);
 bool WriteAll(const QString& path, const QByteArray& bytes);
 // Makes a FIFO at path (nobody ever writes to it).
 bool MakeFifo(const QString& path);
+
+// A ring container as the operator packs it: the 282-byte header with the
+// marker at 274, then (3 filler bytes when not packed and) the payload
+// combined with key.
+QByteArray RingContainer(const QByteArray& payload, uint8_t key, uint8_t packed);
+QByteArray Marker();
+// Every byte of bytes combined with key.
+QByteArray Xor(QByteArray bytes, uint8_t key);
 
 // text as GBK bytes, converted by iconv.
 QByteArray IconvGbk(const QString& text);

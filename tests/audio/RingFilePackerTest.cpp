@@ -12,33 +12,6 @@ using namespace EncodedFixtures;
 
 namespace {
 
-QByteArray Xor(QByteArray bytes, uint8_t key)
-{
-    for (char& b : bytes)
-        b = static_cast<char>(static_cast<uint8_t>(b) ^ key);
-    return bytes;
-}
-
-QByteArray Marker()
-{
-    return QByteArray("\x00\x01\x02\x03\x04\x05\x06\x07", 8);
-}
-
-// A container as the operator packs it: the 282-byte header with the marker
-// at 274, then (3 filler bytes when not packed and) the coded payload.
-QByteArray Container(const QByteArray& payload, uint8_t key, uint8_t packed)
-{
-    QByteArray head(282, '\0');
-    std::memcpy(head.data(), "ring title", 10);
-    std::memcpy(head.data() + 128, "ring artist", 11);
-    head[268] = static_cast<char>(key);
-    head[273] = static_cast<char>(packed);
-    head.replace(274, 8, Marker());
-    if (packed == 0)
-        head += QByteArray("\x11\x22\x33", 3);
-    return head + Xor(payload, key);
-}
-
 QByteArray Md5(const QString& path)
 {
     QByteArray out;
@@ -68,7 +41,7 @@ TEST(RingFilePacker, PayloadIsUnpackedWithTheContainersKey)
     const QByteArray payload = ReadAll(wav);
     for (uint8_t packed : {uint8_t{1}, uint8_t{0}}) {
         const QString container = PathOf(QString("ring%1.bin").arg(packed));
-        ASSERT_TRUE(WriteAll(container, Container(payload, 0xA5, packed)));
+        ASSERT_TRUE(WriteAll(container, RingContainer(payload, 0xA5, packed)));
 
         RingFileHeader header;
         CRingFilePacker::InitHeader(header);
@@ -140,8 +113,8 @@ TEST(RingFilePacker, BrokenContainersAndTargetsFailClearly)
         const char* name;
         QByteArray bytes;
     };
-    QByteArray headerOnly = Container(QByteArray(), 0x6E, 1);
-    QByteArray unpackedHeaderOnly = Container(QByteArray(), 0x6E, 0);
+    QByteArray headerOnly = RingContainer(QByteArray(), 0x6E, 1);
+    QByteArray unpackedHeaderOnly = RingContainer(QByteArray(), 0x6E, 0);
     const Case cases[] = {
         {"no container", QByteArray(1000, 'z')},
         {"header only, packed", headerOnly},
@@ -167,7 +140,7 @@ TEST(RingFilePacker, BrokenContainersAndTargetsFailClearly)
     // A target that cannot be created, and one whose writes fail (a link to
     // the always-full device): the failure is reported.
     const QString good = PathOf("good.bin");
-    ASSERT_TRUE(WriteAll(good, Container(QByteArray(10000, 'p'), 0x42, 1)));
+    ASSERT_TRUE(WriteAll(good, RingContainer(QByteArray(10000, 'p'), 0x42, 1)));
     EXPECT_EQ(CRingFilePacker::UnpackRingFile(good, PathOf("no/such/folder/out")), 0);
     const QString full = PathOf("full.out");
     ASSERT_TRUE(QFile::link("/dev/full", full));

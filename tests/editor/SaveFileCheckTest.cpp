@@ -1,5 +1,5 @@
 #include "editor/SaveFileCheck.h"
-#include "editor/SaveOptions.h"
+#include "audio/SaveOptions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,199 @@
+#include "audio/AudioFileLoader.h"
+#include "audio/AudioSaver.h"
+#include "audio/MP3Info.h"
+#include "tests/audio/EncodedFixtures.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace EncodedFixtures;
+
+QString WorkFolder()
+{
+    const QString folder = TestEnvironment::Home() + "/work";
+    QDir().mkpath(folder);
+    return folder;
+}
+
+struct OpenCase
+{
+    const char* name;
+    QString (*make)();
+    uint16_t channels;
+    uint32_t rate;
+    uint32_t durationMs; // within 60 ms: codecs pad to whole frames
+};
+
+QString Wav8() { return RunTool("sox", {"-n", "-r", "8000", "-b", "8", "-c", "1", PathOf("a.wav"), "synth", "1", "sine", "440"}) ? PathOf("a.wav") : QString(); }
+QString Alaw() { return RunTool("sox", {"-n", "-r", "8000", "-e", "a-law", "-c", "1", PathOf("al.wav"), "synth", "1", "sine", "440"}) ? PathOf("al.wav") : QString(); }
+QString Mulaw() { return RunTool("sox", {"-n", "-r", "8000", "-e", "mu-law", "-c", "2", PathOf("mu.wav"), "synth", "1", "sine", "440"}) ? PathOf("mu.wav") : QString(); }
+QString Mp3() { return MakeMp3("a.mp3", 44100, 1.0, {"-b", "128"}); }
+QString Mp3BigTag()
+{
+    return MakeMp3("tag.mp3", 44100, 1.0, {"--tt", "x", "--add-id3v2", "--pad-id3v2-size", "200000"});
+}
+QString Ogg()
+{
+    const QString wav = MakeWav("o.wav", 22050, 2, 1.0);
+    return RunTool("oggenc", {"-Q", "-o", PathOf("a.ogg"), wav}) ? PathOf("a.ogg") : QString();
+}
+QString Wma()
+{
+    const QString wav = MakeWav("w.wav", 44100, 2, 1.0);
+    return RunTool("ffmpeg", {"-loglevel", "error", "-y", "-i", wav, "-c:a", "wmav2", PathOf("a.wma")}) ? PathOf("a.wma") : QString();
+}
+QString Asf()
+{
+    const QString wav = MakeWav("s.wav", 22050, 1, 1.0);
+    return RunTool("ffmpeg", {"-loglevel", "error", "-y", "-i", wav, "-c:a", "wmav2", PathOf("a.asf")}) ? PathOf("a.asf") : QString();
+}
+QString Ring()
+{
+    const QString wav = MakeWav("r.wav", 8000, 1, 1.0);
+    return WriteAll(PathOf("a.kox"), RingContainer(ReadAll(wav), 0x5A, 1)) ? PathOf("a.kox")
+                                                                           : QString();
+}
+
+class Opens : public testing::TestWithParam<OpenCase>
+{
+};
+
+TEST_P(Opens, EveryKindBecomesAClip)
+{
+    const OpenCase& c = GetParam();
+    const QString source = c.make();
+    ASSERT_FALSE(source.isEmpty());
+    AudioFileLoader::Result result = AudioFileLoader::Load(source, WorkFolder(), 4000, nullptr);
+    ASSERT_TRUE(result.clip) << result.messages.join(" ");
+    EXPECT_TRUE(result.messages.isEmpty());
+    EXPECT_EQ(result.clip->GetFormat().channels, c.channels);
+    EXPECT_EQ(result.clip->GetFormat().samplesPerSec, c.rate);
+    EXPECT_NEAR(result.clip->GetDuration(), c.durationMs, 60);
+    EXPECT_EQ(result.clip->GetStart(), 4000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, Opens,
+    testing::Values(OpenCase{"Wav8", Wav8, 1, 8000, 1000}, OpenCase{"Alaw", Alaw, 1, 8000, 1000},
+                    OpenCase{"Mulaw", Mulaw, 2, 8000, 1000}, OpenCase{"Mp3", Mp3, 2, 44100, 1000},
+                    OpenCase{"Mp3BigTag", Mp3BigTag, 2, 44100, 1000},
+                    OpenCase{"Ogg", Ogg, 2, 22050, 1000}, OpenCase{"Wma", Wma, 2, 44100, 1000},
+                    OpenCase{"Asf", Asf, 1, 22050, 1000}, OpenCase{"Ring", Ring, 1, 8000, 1000}),
+    [](const testing::TestParamInfo<OpenCase>& info) { return std::string(info.param.name); });
+
+// A stand-in for the Ogg decoder, put first on PATH.
+void FakeOggdec(const QByteArray& body)
+{
+    const QString bin = TestEnvironment::Home() + "/bin";
+    QDir().mkpath(bin);
+    WriteAll(bin + "/oggdec", "#!/bin/sh\n" + body + "\n");
+    QFile::setPermissions(bin + "/oggdec", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("PATH", (bin + ":" + qEnvironmentVariable("PATH")).toLocal8Bit());
+}
+
+TEST(OpenFailures, TheUserIsToldAndNothingStaleIsLoaded)
+{
+    const QString ogg = Ogg();
+    ASSERT_FALSE(ogg.isEmpty());
+    const QString work = WorkFolder();
+    // A decoded file of an earlier open must not come back.
+    ASSERT_TRUE(QFile::copy(MakeWav("old.wav", 8000, 1, 0.5), work + "/~VAZOZEDU.wav"));
+    const QByteArray path = qgetenv("PATH");
+
+    FakeOggdec("exit 1");
+    auto failing = AudioFileLoader::Load(ogg, work, 0, nullptr);
+    EXPECT_FALSE(failing.clip);
+    EXPECT_EQ(failing.messages, QStringList{QStringLiteral("读取音频数据失败！")});
+
+    FakeOggdec("exit 0"); // claims success, writes nothing
+    auto silent = AudioFileLoader::Load(ogg, work, 0, nullptr);
+    EXPECT_FALSE(silent.clip);
+    EXPECT_EQ(silent.messages, QStringList{QStringLiteral("读取音频数据失败！")});
+
+    qputenv("PATH", TestEnvironment::Home().toLocal8Bit() + "/nothing");
+    auto missing = AudioFileLoader::Load(ogg, work, 0, nullptr);
+    EXPECT_EQ(missing.messages, (QStringList{QStringLiteral("创建转换进程失败!"),
+                                             QStringLiteral("读取音频数据失败！")}));
+    qputenv("PATH", path);
+
+    WriteAll(PathOf("notes.txt"), "just text");
+    EXPECT_EQ(AudioFileLoader::Load(PathOf("notes.txt"), work, 0, nullptr).messages,
+              QStringList{QStringLiteral("不支持的文件类型！")});
+    EXPECT_EQ(AudioFileLoader::Load(PathOf("gone.mp3"), work, 0, nullptr).messages,
+              QStringList{QStringLiteral("打开文件失败！")});
+}
+
+TEST(Saving, WavRingWavAndMp3WithTags)
+{
+    const QString work = WorkFolder();
+    auto mix = AudioFileLoader::Load(MakeWav("mix.wav", 44100, 2, 1.0), work, 0, nullptr).clip;
+    ASSERT_TRUE(mix);
+
+    SaveOptions wav;
+    wav.outputPath = PathOf("Out.WAV");
+    AudioSaver::Result saved = AudioSaver::Save(*mix, wav, work, nullptr);
+    EXPECT_TRUE(saved.saved);
+    EXPECT_EQ(saved.path, PathOf("Out.WAV")) << "the extension test ignores case";
+
+    SaveOptions ring;
+    ring.saveType = SaveOptions::kRingWav;
+    ring.outputPath = PathOf("ring");
+    saved = AudioSaver::Save(*mix, ring, work, nullptr);
+    ASSERT_TRUE(saved.saved);
+    EXPECT_EQ(saved.path, PathOf("ring.wav"));
+    QByteArray probe;
+    ASSERT_TRUE(RunTool("ffprobe", {"-v", "error", "-show_entries", "stream=sample_rate,channels",
+                                    "-of", "csv=p=0", saved.path}, &probe));
+    EXPECT_EQ(probe.trimmed(), "8000,1");
+
+    SaveOptions mp3;
+    mp3.saveType = SaveOptions::kMp3;
+    mp3.outputPath = PathOf("song");
+    mp3.encoderOptions = " -b 128";
+    mp3.writeTag = 1;
+    mp3.title = QStringLiteral("彩铃");
+    mp3.copyright = QStringLiteral("zuvo");
+    saved = AudioSaver::Save(*mix, mp3, work, nullptr);
+    ASSERT_TRUE(saved.saved) << saved.messages.join(" ");
+    EXPECT_EQ(saved.path, PathOf("song.mp3"));
+    ASSERT_TRUE(RunTool("ffprobe", {"-v", "error", "-show_entries",
+                                    "stream=sample_rate,channels:format_tags=title",
+                                    "-of", "default=nw=1", saved.path}, &probe));
+    EXPECT_TRUE(probe.contains("sample_rate=44100")) << probe;
+    EXPECT_TRUE(probe.contains("channels=2")) << probe;
+    const QByteArray bytes = ReadAll(saved.path);
+    EXPECT_TRUE(bytes.contains(IconvGbk(QStringLiteral("彩铃")))) << "title stored as GBK";
+    EXPECT_EQ(bytes.count("TCOP"), 1);
+}
+
+TEST(Saving, AFailingEncoderWritesNothing)
+{
+    const QString work = WorkFolder();
+    auto mix = AudioFileLoader::Load(MakeWav("mix.wav", 44100, 2, 0.5), work, 0, nullptr).clip;
+    ASSERT_TRUE(mix);
+    const QString bin = TestEnvironment::Home() + "/bin";
+    QDir().mkpath(bin);
+    WriteAll(bin + "/lame", "#!/bin/sh\nexit 2\n");
+    QFile::setPermissions(bin + "/lame", QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", (bin + ":" + path).toLocal8Bit());
+    WriteAll(PathOf("keep.mp3"), "old");
+    SaveOptions mp3;
+    mp3.saveType = SaveOptions::kMp3;
+    mp3.outputPath = PathOf("keep.mp3");
+    mp3.writeTag = 1;
+    const AudioSaver::Result saved = AudioSaver::Save(*mix, mp3, work, nullptr);
+    qputenv("PATH", path);
+    EXPECT_FALSE(saved.saved);
+    EXPECT_EQ(saved.messages, QStringList{QStringLiteral("转换MP3时失败！")});
+    EXPECT_EQ(ReadAll(PathOf("keep.mp3")), "old") << "the user's file is untouched";
+    EXPECT_TRUE(QFile::exists(work + "/~Temp.wav"));
+}
+
+} // namespace
