@@ -6,9 +6,12 @@
 #include <QPalette>
 
 #include <algorithm>
+#include <atomic>
 
 CAudioTrack::CAudioTrack(std::unique_ptr<ITrackPad> pad) : m_pad(std::move(pad))
 {
+    static std::atomic<uint64_t> s_nextId{1};
+    m_id = s_nextId.fetch_add(1);
     if (m_pad)
         m_pad->SetTrack(this);
 }

@@ -25,6 +25,9 @@ public:
     CAudioTrack(const CAudioTrack&) = delete;
     CAudioTrack& operator=(const CAudioTrack&) = delete;
 
+    // Unique within the process; lets a worker name a track that may be gone
+    // by the time it finishes.
+    uint64_t GetId() const { return m_id; }
     int GetIndex() const { return m_index; }
     void SetIndex(int index) { m_index = index; }
     bool IsCurrent() const { return m_current; }
@@ -61,6 +64,7 @@ public:
 private:
     void Renumber();
 
+    uint64_t m_id;
     int m_index = 0;
     bool m_current = false;
     std::vector<std::unique_ptr<CWaveDoc>> m_clips;

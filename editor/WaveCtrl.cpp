@@ -4,6 +4,7 @@
 #include "audio/WaveMoveEdit.h"
 #include "editor/IPadView.h"
 #include "editor/Paint3d.h"
+#include "publish/ProgressDialog.h"
 #include "platform/ColorRef.h"
 
 #include <QMouseEvent>
@@ -45,7 +46,7 @@ uint32_t ClampMs(int64_t ms)
 
 } // namespace
 
-CWaveCtrl::CWaveCtrl(QWidget* parent) : QWidget(parent)
+CWaveCtrl::CWaveCtrl(QWidget* parent) : QWidget(parent), m_progress(new CProgressDialog(this))
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -58,6 +59,8 @@ CWaveCtrl::CWaveCtrl(QWidget* parent) : QWidget(parent)
 
 CWaveCtrl::~CWaveCtrl()
 {
+    // Workers post back to this window and read its tracks: they end first.
+    WaitForWorkers();
     if (m_playing)
         StopPlayback();
     m_blinkTimer.stop();
@@ -67,6 +70,7 @@ CWaveCtrl::~CWaveCtrl()
 
 void CWaveCtrl::Initialize()
 {
+    setAcceptDrops(true);
     if (!m_blinkTimer.isActive())
         m_blinkTimer.start();
 }
@@ -507,7 +511,7 @@ void CWaveCtrl::mousePressEvent(QMouseEvent* event)
             if (clip) {
                 clip->SetSelected(true);
                 // A worker reading the timeline must not see clips move.
-                if (!m_busy) {
+                if (!IsBusy()) {
                     m_draggedClip = clip;
                     m_draggedClipStart = clip->GetStart();
                 }

@@ -14,9 +14,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 class CEditRecord;
+class CProgressDialog;
+class IMessageSink;
+class IProgress;
+struct SaveOptions;
 class CTrackClipboard;
 class EditHistory;
 class IPadView;
@@ -53,6 +58,16 @@ public:
     void SetControlView(IPadView* view) { m_padView = view; }
     // Where edits are recorded and copies kept; both outlive the window.
     void SetEditContext(EditHistory* history, CTrackClipboard* clipboard);
+    // Where messages for the user go (the program's message boxes).
+    void SetMessageSink(IMessageSink* messages) { m_messages = messages; }
+    // Asks the user for a file to open; empty when cancelled. Tests pass their own.
+    using FileChooser = std::function<QString(QWidget* parent)>;
+    void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    // Asks how to save (selection length and project length in ms); false when
+    // cancelled. Tests pass their own.
+    using SaveChooser = std::function<bool(QWidget* parent, uint32_t selectionMs,
+                                           uint32_t projectMs, SaveOptions* options)>;
+    void SetSaveChooser(SaveChooser chooser) { m_chooseSave = std::move(chooser); }
     // Starts the edit-cursor blink; the pane calls it once.
     void Initialize();
 
@@ -165,10 +180,27 @@ public:
     // area). Remembers the context track, clip and menu position.
     std::unique_ptr<QMenu> PrepareContextMenu(int x, int y);
 
-    // While an open or save worker reads the timeline, clips cannot be dragged
-    // and the commands that change tracks or clips do nothing.
-    void SetBusy(bool busy) { m_busy = busy; }
-    bool IsBusy() const { return m_busy; }
+    // While a save worker reads the timeline, or an open started from the file
+    // dialog runs, clips cannot be dragged and the commands that change tracks
+    // or clips do nothing. Counts the jobs that hold it.
+    void SetBusy(bool busy) { m_busy += busy ? 1 : -1; }
+    bool IsBusy() const { return m_busy > 0; }
+
+    // Opening files. Each open runs on a worker; the clip lands on the open
+    // target track (or a new one) when it is ready.
+    void OnOpenAudio();
+    void OnOpenAudioAtPosition();
+    void BrowseAudioToNewTrack();
+    void OpenAudioToNewTrack(const QString& path);
+    void OpenAudioFile(const QString& path);
+    // Saving: asks how, then mixes and writes on a worker.
+    void SaveAs();
+    // The mixes the save and the ring services write (owned by the caller).
+    std::unique_ptr<CWaveDoc> MixdownAll(IProgress* progress) const;
+    std::unique_ptr<CWaveDoc> MixdownSelection(IProgress* progress) const;
+    // Waits for every open and save worker to end.
+    void WaitForWorkers();
+    CProgressDialog* ProgressDialog() const { return m_progress; }
     CAudioTrack* GetOpenTargetTrack() const { return m_openTarget; }
 
     int HitTest(int x, int y) const;
@@ -197,9 +229,8 @@ signals:
     void playStarted(uint32_t startMs);
     // The selection changed: the time fields are rewritten.
     void selectionChanged();
-    // A menu asked to open a file onto the open target track (none: a new
-    // track), at 0 ms or at the menu position (atMs).
-    void openAudioRequested(CAudioTrack* target, bool atPosition, uint32_t atMs);
+    // A save ended: saved tells whether the file was written.
+    void saveFinished(bool saved);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -209,6 +240,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
     // Marks the drawn content (everything but the cursors) stale and repaints.
     void Invalidate();
@@ -235,6 +268,11 @@ private:
     bool ContextInsideSelection() const;
     void DeleteClip(bool asCut);
     void AfterEdit();
+    void OnClipLoaded(std::unique_ptr<CWaveDoc> clip, uint64_t targetTrackId, bool heldBusy);
+    void ShowMessages(const QStringList& messages);
+    void StartWorker(std::function<void()> work);
+    void ReapWorkers();
+    std::vector<CAudioTrack*> TrackList() const;
 
     TickSource m_ticks = SteadyTicks();
     PadFactory m_padFactory;
@@ -273,7 +311,18 @@ private:
     CWaveDoc* m_contextClip = nullptr;
     CAudioTrack* m_openTarget = nullptr;
     int m_menuPosition = 0; // content x of the last right click
-    std::atomic<bool> m_busy{false};
+    std::atomic<int> m_busy{0};
+    IMessageSink* m_messages = nullptr;
+    FileChooser m_chooseFile;
+    SaveChooser m_chooseSave;
+    CProgressDialog* m_progress = nullptr;
+    // An open or save job; joined once done, and all of them before the window goes.
+    struct Worker
+    {
+        std::thread thread;
+        std::atomic<bool> done{false};
+    };
+    std::vector<std::unique_ptr<Worker>> m_workers;
 
     QTimer m_blinkTimer;
     QTimer m_playTimer;

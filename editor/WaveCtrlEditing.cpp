@@ -171,7 +171,7 @@ std::unique_ptr<CEditRecord> CWaveCtrl::TrimClip(uint32_t startMs, uint32_t endM
 
 void CWaveCtrl::DeleteSelection(bool asCut)
 {
-    if (m_busy)
+    if (IsBusy())
         return;
     if (!HasSelection()) {
         CWaveDoc* clip = GetSelectedClip();
@@ -194,7 +194,7 @@ void CWaveCtrl::DeleteSelection(bool asCut)
 
 void CWaveCtrl::CutSelection()
 {
-    if (m_busy)
+    if (IsBusy())
         return;
     CopySelection();
     DeleteSelection(true);
@@ -202,7 +202,7 @@ void CWaveCtrl::CutSelection()
 
 void CWaveCtrl::TrimSelection()
 {
-    if (m_busy || !HasSelection())
+    if (IsBusy() || !HasSelection())
         return;
     auto comb = std::make_unique<CCombEdit>();
     comb->SetName(kTrimName);
@@ -266,7 +266,7 @@ void CWaveCtrl::CopySelection()
 
 void CWaveCtrl::Paste()
 {
-    if (m_busy || !m_clipboard || !m_clipboard->HasTracks())
+    if (IsBusy() || !m_clipboard || !m_clipboard->HasTracks())
         return;
     auto comb = std::make_unique<CCombEdit>();
     comb->SetOwner(this);
@@ -357,7 +357,7 @@ void CWaveCtrl::OnCopyClip()
 
 void CWaveCtrl::DeleteClip(bool asCut)
 {
-    if (m_busy || !m_contextClip || m_contextClip->IsRecording())
+    if (IsBusy() || !m_contextClip || m_contextClip->IsRecording())
         return;
     std::unique_ptr<CEditRecord> record =
         ContextInsideSelection() ? CutRangeFromClip(m_selStart, m_selEnd, m_contextClip)
@@ -383,7 +383,7 @@ void CWaveCtrl::OnCutClip()
 
 void CWaveCtrl::OnTrimClip()
 {
-    if (m_busy || !m_contextClip || !ContextInsideSelection())
+    if (IsBusy() || !m_contextClip || !ContextInsideSelection())
         return;
     std::unique_ptr<CEditRecord> record = TrimClip(m_selStart, m_selEnd, m_contextClip);
     if (!record)
@@ -396,7 +396,7 @@ void CWaveCtrl::OnTrimClip()
 
 void CWaveCtrl::OnInsertTrack()
 {
-    if (m_busy)
+    if (IsBusy())
         return;
     CAudioTrack* track = AddNewTrack();
     SelectTrack(track);
@@ -407,7 +407,7 @@ void CWaveCtrl::OnInsertTrack()
 
 void CWaveCtrl::OnDeleteTrack()
 {
-    if (m_busy || !m_contextTrack)
+    if (IsBusy() || !m_contextTrack)
         return;
     std::unique_ptr<CAudioTrack> removed = RemoveTrack(m_contextTrack);
     m_contextTrack = nullptr;
@@ -436,41 +436,40 @@ std::unique_ptr<QMenu> CWaveCtrl::PrepareContextMenu(int x, int y)
         m_contextClip = m_contextTrack->ClipAt(XToMs(x));
         if (m_contextClip) {
             menu->setTitle(QStringLiteral("音频编辑"));
-            item(QStringLiteral("剪切"), &CWaveCtrl::OnCutClip, !m_recording && !m_busy);
+            item(QStringLiteral("剪切"), &CWaveCtrl::OnCutClip, !m_recording && !IsBusy());
             item(QStringLiteral("拷贝"), &CWaveCtrl::OnCopyClip, true);
             menu->addSeparator();
-            item(QStringLiteral("删除"), &CWaveCtrl::OnDeleteClip, !m_recording && !m_busy);
+            item(QStringLiteral("删除"), &CWaveCtrl::OnDeleteClip, !m_recording && !IsBusy());
             item(QStringLiteral("修剪"), &CWaveCtrl::OnTrimClip,
-                 !m_busy && m_contextClip->Overlaps(m_selStart, m_selEnd));
+                 !IsBusy() && m_contextClip->Overlaps(m_selStart, m_selEnd));
             m_menuPosition = x + m_scrollX;
             return menu;
         }
         menu->setTitle(QStringLiteral("音轨编辑"));
-        item(QStringLiteral("粘贴"), &CWaveCtrl::Paste, !clipboardEmpty && !m_busy);
+        item(QStringLiteral("粘贴"), &CWaveCtrl::Paste, !clipboardEmpty && !IsBusy());
         menu->addSeparator();
-        CAudioTrack* track = m_contextTrack;
         item(QStringLiteral("打开音频到当前音轨"),
-             [this, track] { emit openAudioRequested(track, false, 0); }, !m_busy);
+             &CWaveCtrl::OnOpenAudio, !IsBusy());
         item(QStringLiteral("打开音频到音轨当前位置"),
-             [this, track] { emit openAudioRequested(track, true, MenuTime()); }, !m_busy);
+             &CWaveCtrl::OnOpenAudioAtPosition, !IsBusy());
         // While a file is opening, its target track must stay.
-        const bool canDelete = m_busy ? m_contextTrack != m_openTarget : !m_recording;
+        const bool canDelete = IsBusy() ? m_contextTrack != m_openTarget : !m_recording;
         item(QStringLiteral("删除音轨"), &CWaveCtrl::OnDeleteTrack, canDelete);
-        if (!m_busy) {
+        if (!IsBusy()) {
             m_menuPosition = x + m_scrollX;
             m_openTarget = m_contextTrack;
         }
         return menu;
     }
     menu->setTitle(QStringLiteral("音频编辑"));
-    item(QStringLiteral("粘贴"), &CWaveCtrl::Paste, !clipboardEmpty && !m_busy);
+    item(QStringLiteral("粘贴"), &CWaveCtrl::Paste, !clipboardEmpty && !IsBusy());
     menu->addSeparator();
-    item(QStringLiteral("打开音频"), [this] { emit openAudioRequested(nullptr, false, 0); },
-         !m_busy);
+    item(QStringLiteral("打开音频"), &CWaveCtrl::OnOpenAudio,
+         !IsBusy());
     item(QStringLiteral("打开音频到当前位置"),
-         [this] { emit openAudioRequested(nullptr, true, MenuTime()); }, !m_busy);
-    item(QStringLiteral("插入音轨"), &CWaveCtrl::OnInsertTrack, !m_busy);
-    if (!m_busy) {
+         &CWaveCtrl::OnOpenAudioAtPosition, !IsBusy());
+    item(QStringLiteral("插入音轨"), &CWaveCtrl::OnInsertTrack, !IsBusy());
+    if (!IsBusy()) {
         m_menuPosition = x + m_scrollX;
         m_openTarget = nullptr;
     }

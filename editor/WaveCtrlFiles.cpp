@@ -1,0 +1,273 @@
+// The open and save drivers of the timeline: each job runs on a worker with
+// its inputs copied and its own working folder; results come back to the GUI
+// thread through queued calls.
+#include "editor/WaveCtrl.h"
+
+#include "audio/AudioFileLoader.h"
+#include "audio/AudioSaver.h"
+#include "audio/EditHistory.h"
+#include "audio/Mixdown.h"
+#include "audio/TrackAddEdit.h"
+#include "audio/WaveAddEdit.h"
+#include "editor/WaveSaveDialog.h"
+#include "platform/AppPaths.h"
+#include "platform/IMessageSink.h"
+#include "publish/ProgressDialog.h"
+
+#include <QDragEnterEvent>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <thread>
+
+namespace {
+
+const QString kOpenFilter = QStringLiteral(
+    "MP3文件 (*.mp3 *.MP3);;KOX Files (*.KOX *.kox);;Windows音频文件 (*.wma *.WMA);;"
+    "wav文件 (*.wav *.WAV);;ogg文件 (*.ogg *.OGG);;所有文件 (*)");
+
+// A working folder of one job inside the data folder, removed with the job.
+std::shared_ptr<QTemporaryDir> JobFolder()
+{
+    auto folder = std::make_shared<QTemporaryDir>(AppPaths::DataFolder() +
+                                                  QStringLiteral("job-XXXXXX"));
+    return folder->isValid() ? folder : nullptr;
+}
+
+} // namespace
+
+void CWaveCtrl::StartWorker(std::function<void()> work)
+{
+    ReapWorkers();
+    auto worker = std::make_unique<Worker>();
+    Worker* raw = worker.get();
+    raw->thread = std::thread([raw, work = std::move(work)] {
+        work();
+        raw->done = true;
+    });
+    m_workers.push_back(std::move(worker));
+}
+
+void CWaveCtrl::ReapWorkers()
+{
+    for (auto it = m_workers.begin(); it != m_workers.end();) {
+        if ((*it)->done) {
+            (*it)->thread.join();
+            it = m_workers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void CWaveCtrl::WaitForWorkers()
+{
+    for (auto& worker : m_workers)
+        worker->thread.join();
+    m_workers.clear();
+}
+
+void CWaveCtrl::ShowMessages(const QStringList& messages)
+{
+    for (const QString& message : messages) {
+        if (m_messages)
+            m_messages->ShowMessage(message);
+    }
+}
+
+void CWaveCtrl::OnOpenAudio()
+{
+    m_menuPosition = 0;
+    OnOpenAudioAtPosition();
+}
+
+void CWaveCtrl::OnOpenAudioAtPosition()
+{
+    if (IsBusy())
+        return;
+    const QString path = m_chooseFile
+                             ? m_chooseFile(this)
+                             : QFileDialog::getOpenFileName(this, QString(), QString(),
+                                                            kOpenFilter);
+    if (path.isEmpty())
+        return;
+    SetBusy(true);
+    const bool heldBusy = true;
+    const uint32_t startMs = MenuTime();
+    const uint64_t target = m_openTarget ? m_openTarget->GetId() : 0;
+    auto folder = JobFolder();
+    if (!folder) {
+        SetBusy(false);
+        ShowMessages({QStringLiteral("读取音频数据失败！")});
+        return;
+    }
+    if (m_progress)
+        m_progress->show();
+    CProgressDialog* progress = m_progress;
+    StartWorker([this, path, startMs, target, folder, heldBusy, progress] {
+        auto result = std::make_shared<AudioFileLoader::Result>(
+            AudioFileLoader::Load(path, folder->path(), startMs, progress));
+        QMetaObject::invokeMethod(
+            this,
+            [this, result, target, heldBusy] {
+                ShowMessages(result->messages);
+                OnClipLoaded(std::move(result->clip), target, heldBusy);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CWaveCtrl::BrowseAudioToNewTrack()
+{
+    m_menuPosition = 0;
+    m_openTarget = nullptr;
+    OnOpenAudioAtPosition();
+}
+
+void CWaveCtrl::OpenAudioToNewTrack(const QString& path)
+{
+    m_menuPosition = 0;
+    m_openTarget = nullptr;
+    OpenAudioFile(path);
+}
+
+void CWaveCtrl::OpenAudioFile(const QString& path)
+{
+    const uint32_t startMs = MenuTime();
+    const uint64_t target = m_openTarget ? m_openTarget->GetId() : 0;
+    auto folder = JobFolder();
+    if (!folder) {
+        ShowMessages({QStringLiteral("读取音频数据失败！")});
+        return;
+    }
+    if (m_progress)
+        m_progress->show();
+    CProgressDialog* progress = m_progress;
+    StartWorker([this, path, startMs, target, folder, progress] {
+        auto result = std::make_shared<AudioFileLoader::Result>(
+            AudioFileLoader::Load(path, folder->path(), startMs, progress));
+        QMetaObject::invokeMethod(
+            this,
+            [this, result, target] {
+                ShowMessages(result->messages);
+                OnClipLoaded(std::move(result->clip), target, false);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CWaveCtrl::OnClipLoaded(std::unique_ptr<CWaveDoc> clip, uint64_t targetTrackId,
+                             bool heldBusy)
+{
+    ReapWorkers();
+    if (heldBusy)
+        SetBusy(false);
+    if (!clip)
+        return;
+    // The target may have gone while the file was opening: then a new track.
+    CAudioTrack* track = nullptr;
+    for (const auto& held : m_tracks) {
+        if (targetTrackId != 0 && held->GetId() == targetTrackId)
+            track = held.get();
+    }
+    std::unique_ptr<CEditRecord> record;
+    CWaveDoc* raw = clip.get();
+    if (!track) {
+        track = AddNewTrack();
+        record = std::make_unique<CTrackAddEdit>(track);
+    } else {
+        record = std::make_unique<CWaveAddEdit>(raw);
+    }
+    clip->SetIndex(-1);
+    track->AddClip(std::move(clip));
+    record->SetOwner(this);
+    AddRecord(std::move(record));
+    RebuildPlayList();
+    Invalidate();
+    emit clipAdded();
+}
+
+void CWaveCtrl::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void CWaveCtrl::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    OpenAudioToNewTrack(urls.first().toLocalFile());
+}
+
+std::vector<CAudioTrack*> CWaveCtrl::TrackList() const
+{
+    std::vector<CAudioTrack*> tracks;
+    for (const auto& track : m_tracks)
+        tracks.push_back(track.get());
+    return tracks;
+}
+
+std::unique_ptr<CWaveDoc> CWaveCtrl::MixdownAll(IProgress* progress) const
+{
+    return Mixdown::All(TrackList(), GetProjectLength(), progress);
+}
+
+std::unique_ptr<CWaveDoc> CWaveCtrl::MixdownSelection(IProgress* progress) const
+{
+    return Mixdown::Selection(TrackList(), m_selStart, m_selEnd, progress);
+}
+
+void CWaveCtrl::SaveAs()
+{
+    if (IsBusy() || !HasAudio())
+        return;
+    SaveOptions options;
+    const uint32_t selection = m_selEnd - m_selStart;
+    bool chosen = false;
+    if (m_chooseSave) {
+        chosen = m_chooseSave(this, selection, GetProjectLength(), &options);
+    } else {
+        CWaveSaveDialog dialog(this, m_messages);
+        dialog.SetSelectionLength(static_cast<int>(selection));
+        dialog.SetTotalLength(static_cast<int>(GetProjectLength()));
+        chosen = dialog.exec() == QDialog::Accepted;
+        options = dialog.Options();
+    }
+    if (!chosen)
+        return;
+    auto folder = JobFolder();
+    if (!folder) {
+        ShowMessages({QStringLiteral("保存文件失败！")});
+        return;
+    }
+    // The worker reads the tracks: edits wait until it is done.
+    SetBusy(true);
+    if (m_progress)
+        m_progress->show();
+    CProgressDialog* progress = m_progress;
+    StartWorker([this, options, folder, progress] {
+        std::unique_ptr<CWaveDoc> mix =
+            options.selectedPart ? MixdownSelection(progress) : MixdownAll(progress);
+        auto result = std::make_shared<AudioSaver::Result>();
+        if (mix)
+            *result = AudioSaver::Save(*mix, options, folder->path(), progress);
+        else if (progress)
+            progress->StageDone();
+        mix.reset();
+        QMetaObject::invokeMethod(
+            this,
+            [this, result] {
+                ReapWorkers();
+                SetBusy(false);
+                ShowMessages(result->messages);
+                emit saveFinished(result->saved);
+            },
+            Qt::QueuedConnection);
+    });
+}
