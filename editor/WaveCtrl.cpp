@@ -2,6 +2,7 @@
 
 #include "audio/EditHistory.h"
 #include "audio/WaveMoveEdit.h"
+#include "audio/WaveRecorder.h"
 #include "editor/IPadView.h"
 #include "editor/Paint3d.h"
 #include "platform/ColorRef.h"
@@ -58,6 +59,9 @@ CWaveCtrl::CWaveCtrl(QWidget* parent) : QWidget(parent)
 
 CWaveCtrl::~CWaveCtrl()
 {
+    // The recording goes with the window: no file to read, nobody to tell.
+    if (m_recording)
+        EndRecording(false);
     if (m_playing)
         StopPlayback();
     m_blinkTimer.stop();
@@ -393,6 +397,7 @@ void CWaveCtrl::Pause()
 
 void CWaveCtrl::StopPlayback()
 {
+    const bool writeFailed = m_recording && EndRecording(true);
     m_playing = false;
     m_scrollX = m_scrollAtPlayStart;
     for (const auto& track : m_tracks)
@@ -401,6 +406,10 @@ void CWaveCtrl::StopPlayback()
     m_playCursorShown = false;
     Invalidate();
     emit playStopped();
+    // Told once playback is over, so the message box's own event loop finds
+    // the window stopped.
+    if (writeFailed)
+        ReportRecordWriteFailure();
 }
 
 uint32_t CWaveCtrl::PlaybackTime() const
@@ -797,10 +806,4 @@ void CWaveCtrl::DrawTracks(QPainter& painter) const
             track->Draw(painter, row, m_scrollX, MsPerPixel());
     }
     painter.restore();
-}
-
-int CWaveCtrl::StartRecording()
-{
-    // Recording needs a capture device; until it is wired in nothing starts.
-    return 0;
 }

@@ -18,7 +18,10 @@
 
 class CEditRecord;
 class CTrackClipboard;
+class CWaveRecorder;
 class EditHistory;
+class ICaptureDevice;
+class IMessageSink;
 class IPadView;
 class QMenu;
 
@@ -42,6 +45,10 @@ public:
                 ZoneSelEnd = 4, ZoneNone = 6 };
 
     using PadFactory = std::function<std::unique_ptr<ITrackPad>()>;
+    using CaptureFactory = std::function<std::unique_ptr<ICaptureDevice>()>;
+
+    // The working file a recording goes to, in the process's working folder.
+    static const char* const kRecordFileName;
 
     explicit CWaveCtrl(QWidget* parent = nullptr);
     ~CWaveCtrl() override;
@@ -53,6 +60,11 @@ public:
     void SetControlView(IPadView* view) { m_padView = view; }
     // Where edits are recorded and copies kept; both outlive the window.
     void SetEditContext(EditHistory* history, CTrackClipboard* clipboard);
+    // Makes the sound input each recording opens (the sound card's when unset).
+    void SetCaptureFactory(CaptureFactory factory) { m_captureFactory = std::move(factory); }
+    // Where messages for the user go (none: they are dropped); it must
+    // outlive the window. Called on the GUI thread only.
+    void SetMessageSink(IMessageSink* messages) { m_messages = messages; }
     // Starts the edit-cursor blink; the pane calls it once.
     void Initialize();
 
@@ -131,8 +143,14 @@ public:
     // One tick of the play clock; the play timer calls it.
     void TickPlayClock();
     int GetPlayColumn() const { return m_playColumn; }
-    // Starts recording into a new track while the others play. 1 started.
+    // Stops what plays, then records into a new clip on a new last track at
+    // the edit cursor while the other tracks play, with an undo step for the
+    // track. 1 started; 0 when the sound input or the recording file cannot
+    // be opened (nothing is added and nothing is said).
     int StartRecording();
+    // Ends a running recording: the clip then holds the recorded file. When a
+    // write failed the user is told. Nothing when nothing records.
+    void StopRecording();
     void MuteTrack(CAudioTrack* track) override;
     void UnmuteTrack(CAudioTrack* track) override;
     void Refresh() override { Invalidate(); }
@@ -193,6 +211,9 @@ signals:
     void cursorMoved();
     // Recording stopped: the record button pops up.
     void recordingStopped();
+    // A recording buffer was stored and the recording clip grew: the
+    // horizontal range follows the content width. Emitted on the GUI thread.
+    void recordBufferDone();
     // Playback started at startMs: the clock counts from there.
     void playStarted(uint32_t startMs);
     // The selection changed: the time fields are rewritten.
@@ -235,6 +256,10 @@ private:
     bool ContextInsideSelection() const;
     void DeleteClip(bool asCut);
     void AfterEdit();
+    // Ends the recording: the recorder stops, then (when readClip) the clip
+    // reads the file. true when a write failed.
+    bool EndRecording(bool readClip);
+    void ReportRecordWriteFailure();
 
     TickSource m_ticks = SteadyTicks();
     PadFactory m_padFactory;
@@ -267,6 +292,12 @@ private:
     CWaveDoc* m_draggedClip = nullptr;
     uint32_t m_draggedClipStart = 0;
     CWaveDoc* m_recordingClip = nullptr;
+    std::unique_ptr<CWaveRecorder> m_recorder; // while recording
+    QString m_recordPath;
+    // Counts recordings, so a late stop request of an ended one is ignored.
+    uint32_t m_recordingSerial = 0;
+    CaptureFactory m_captureFactory;
+    IMessageSink* m_messages = nullptr;
     EditHistory* m_history = nullptr;
     CTrackClipboard* m_clipboard = nullptr;
     CAudioTrack* m_contextTrack = nullptr;
