@@ -27,7 +27,7 @@ uint32_t CWaveDoc::GetDuration() const
 {
     if (m_format.avgBytesPerSec == 0)
         return 0;
-    const uint64_t bytes = m_recording ? m_recordedBytes : GetDataSize();
+    const uint64_t bytes = m_recording ? m_recordedBytes.load() : GetDataSize();
     return static_cast<uint32_t>(bytes * 1000 / m_format.avgBytesPerSec);
 }
 
@@ -47,7 +47,7 @@ uint32_t CWaveDoc::GetDataSize() const
 
 bool CWaveDoc::HasData() const
 {
-    return m_recording ? m_recordedBytes > 0 : m_store != nullptr;
+    return m_recording ? m_recordedBytes.load() > 0 : m_store != nullptr;
 }
 
 bool CWaveDoc::CreateStore(uint32_t size)

@@ -22,7 +22,8 @@ class QString;
 // Owns its store and player. Times are milliseconds, sizes bytes.
 //
 // Threads: everything on the GUI thread, except Read, which the player's
-// thread calls while the GUI thread may move the read position or stop it.
+// thread calls while the GUI thread may move the read position or stop it,
+// and AddRecordedBytes, which the recorder's worker calls while recording.
 class CWaveDoc : public ISampleSource
 {
 public:
@@ -82,8 +83,10 @@ public:
     uint32_t GetStart() const { return m_start; }
     void SetStart(uint32_t ms) { m_start = ms; }
 
-    uint32_t GetRecordedBytes() const { return m_recordedBytes; }
-    void SetRecordedBytes(uint32_t bytes) { m_recordedBytes = bytes; }
+    // Bytes recorded so far: the recorder's worker adds, the GUI thread reads.
+    uint32_t GetRecordedBytes() const { return m_recordedBytes.load(); }
+    void SetRecordedBytes(uint32_t bytes) { m_recordedBytes.store(bytes); }
+    void AddRecordedBytes(uint32_t bytes) { m_recordedBytes.fetch_add(bytes); }
     bool IsRecording() const { return m_recording; }
     void SetRecording(bool recording) { m_recording = recording; }
     bool IsRecordedClip() const { return m_recordedClip; }
@@ -148,7 +151,7 @@ private:
     CAudioTrack* m_ownerTrack = nullptr;
     std::atomic<uint32_t> m_readPosition{0};
     uint32_t m_start = 0;
-    uint32_t m_recordedBytes = 0;
+    std::atomic<uint32_t> m_recordedBytes{0};
     bool m_selected = false;
     bool m_recordedClip = false;
     bool m_recording = false;

@@ -2,6 +2,7 @@
 
 #include "editor/AboutDlg.h"
 #include "editor/MainFrame.h"
+#include "editor/WaveCtrl.h"
 #include "platform/AppPaths.h"
 #include "platform/CommandLine.h"
 #include "platform/IMessageSink.h"
@@ -48,6 +49,7 @@ CBrevantaApp::Start CBrevantaApp::InitInstance(const QStringList& args)
     }
 
     m_frame = std::make_unique<CMainFrame>();
+    m_frame->WaveCtrl()->SetMessageSink(&m_messages);
     connect(m_frame.get(), &CMainFrame::aboutRequested, this, &CBrevantaApp::OnAppAbout);
     connect(m_instance.get(), &SingleInstance::raiseRequested, m_frame.get(),
             &CMainFrame::RestoreAndRaise);

@@ -45,6 +45,7 @@ CEditorView::CEditorView(QWidget* parent)
     connect(ctrl, &CWaveCtrl::playStarted, this, &CEditorView::OnPlayStarted, queued);
     connect(ctrl, &CWaveCtrl::selectionChanged, this, &CEditorView::OnSelectionChanged, queued);
     connect(ctrl, &CWaveCtrl::recordingStopped, this, &CEditorView::OnRecordingStopped, queued);
+    connect(ctrl, &CWaveCtrl::recordBufferDone, this, &CEditorView::UpdateHorizontalRange, queued);
     connect(m_hBar, &CScrollBarEx::scrolled, this, &CEditorView::OnHScroll);
     connect(m_vBar, &CScrollBarEx::scrolled, this, &CEditorView::OnVScroll);
     connect(m_hBar, &CHorizontalScrollBarEx::zoomInRequested, this, [this] { OnZoom(true); });

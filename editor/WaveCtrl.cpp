@@ -2,6 +2,7 @@
 
 #include "audio/EditHistory.h"
 #include "audio/WaveMoveEdit.h"
+#include "audio/WaveRecorder.h"
 #include "editor/IPadView.h"
 #include "editor/Paint3d.h"
 #include "publish/ProgressDialog.h"
@@ -61,6 +62,9 @@ CWaveCtrl::~CWaveCtrl()
 {
     // Workers post back to this window and read its tracks: they end first.
     WaitForWorkers();
+    // The recording goes with the window: no file to read, nobody to tell.
+    if (m_recording)
+        EndRecording(false);
     if (m_playing)
         StopPlayback();
     m_blinkTimer.stop();
@@ -397,6 +401,7 @@ void CWaveCtrl::Pause()
 
 void CWaveCtrl::StopPlayback()
 {
+    const bool writeFailed = m_recording && EndRecording(true);
     m_playing = false;
     m_scrollX = m_scrollAtPlayStart;
     for (const auto& track : m_tracks)
@@ -405,6 +410,10 @@ void CWaveCtrl::StopPlayback()
     m_playCursorShown = false;
     Invalidate();
     emit playStopped();
+    // Told once playback is over, so the message box's own event loop finds
+    // the window stopped.
+    if (writeFailed)
+        ReportRecordWriteFailure();
 }
 
 uint32_t CWaveCtrl::PlaybackTime() const
@@ -801,10 +810,4 @@ void CWaveCtrl::DrawTracks(QPainter& painter) const
             track->Draw(painter, row, m_scrollX, MsPerPixel());
     }
     painter.restore();
-}
-
-int CWaveCtrl::StartRecording()
-{
-    // Recording needs a capture device; until it is wired in nothing starts.
-    return 0;
 }

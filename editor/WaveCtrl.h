@@ -19,11 +19,13 @@
 
 class CEditRecord;
 class CProgressDialog;
-class IMessageSink;
 class IProgress;
 struct SaveOptions;
 class CTrackClipboard;
+class CWaveRecorder;
 class EditHistory;
+class ICaptureDevice;
+class IMessageSink;
 class IPadView;
 class QMenu;
 
@@ -47,6 +49,10 @@ public:
                 ZoneSelEnd = 4, ZoneNone = 6 };
 
     using PadFactory = std::function<std::unique_ptr<ITrackPad>()>;
+    using CaptureFactory = std::function<std::unique_ptr<ICaptureDevice>()>;
+
+    // The working file a recording goes to, in the process's working folder.
+    static const char* const kRecordFileName;
 
     explicit CWaveCtrl(QWidget* parent = nullptr);
     ~CWaveCtrl() override;
@@ -58,8 +64,6 @@ public:
     void SetControlView(IPadView* view) { m_padView = view; }
     // Where edits are recorded and copies kept; both outlive the window.
     void SetEditContext(EditHistory* history, CTrackClipboard* clipboard);
-    // Where messages for the user go (the program's message boxes).
-    void SetMessageSink(IMessageSink* messages) { m_messages = messages; }
     // Asks the user for a file to open; empty when cancelled. Tests pass their own.
     using FileChooser = std::function<QString(QWidget* parent)>;
     void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
@@ -68,6 +72,11 @@ public:
     using SaveChooser = std::function<bool(QWidget* parent, uint32_t selectionMs,
                                            uint32_t projectMs, SaveOptions* options)>;
     void SetSaveChooser(SaveChooser chooser) { m_chooseSave = std::move(chooser); }
+    // Makes the sound input each recording opens (the sound card's when unset).
+    void SetCaptureFactory(CaptureFactory factory) { m_captureFactory = std::move(factory); }
+    // Where messages for the user go (none: they are dropped); it must
+    // outlive the window. Called on the GUI thread only.
+    void SetMessageSink(IMessageSink* messages) { m_messages = messages; }
     // Starts the edit-cursor blink; the pane calls it once.
     void Initialize();
 
@@ -146,8 +155,14 @@ public:
     // One tick of the play clock; the play timer calls it.
     void TickPlayClock();
     int GetPlayColumn() const { return m_playColumn; }
-    // Starts recording into a new track while the others play. 1 started.
+    // Stops what plays, then records into a new clip on a new last track at
+    // the edit cursor while the other tracks play, with an undo step for the
+    // track. 1 started; 0 when the sound input or the recording file cannot
+    // be opened (nothing is added and nothing is said).
     int StartRecording();
+    // Ends a running recording: the clip then holds the recorded file. When a
+    // write failed the user is told. Nothing when nothing records.
+    void StopRecording();
     void MuteTrack(CAudioTrack* track) override;
     void UnmuteTrack(CAudioTrack* track) override;
     void Refresh() override { Invalidate(); }
@@ -225,6 +240,9 @@ signals:
     void cursorMoved();
     // Recording stopped: the record button pops up.
     void recordingStopped();
+    // A recording buffer was stored and the recording clip grew: the
+    // horizontal range follows the content width. Emitted on the GUI thread.
+    void recordBufferDone();
     // Playback started at startMs: the clock counts from there.
     void playStarted(uint32_t startMs);
     // The selection changed: the time fields are rewritten.
@@ -273,6 +291,10 @@ private:
     void StartWorker(std::function<void()> work);
     void ReapWorkers();
     std::vector<CAudioTrack*> TrackList() const;
+    // Ends the recording: the recorder stops, then (when readClip) the clip
+    // reads the file. true when a write failed.
+    bool EndRecording(bool readClip);
+    void ReportRecordWriteFailure();
 
     TickSource m_ticks = SteadyTicks();
     PadFactory m_padFactory;
@@ -305,6 +327,12 @@ private:
     CWaveDoc* m_draggedClip = nullptr;
     uint32_t m_draggedClipStart = 0;
     CWaveDoc* m_recordingClip = nullptr;
+    std::unique_ptr<CWaveRecorder> m_recorder; // while recording
+    QString m_recordPath;
+    // Counts recordings, so a late stop request of an ended one is ignored.
+    uint32_t m_recordingSerial = 0;
+    CaptureFactory m_captureFactory;
+    IMessageSink* m_messages = nullptr;
     EditHistory* m_history = nullptr;
     CTrackClipboard* m_clipboard = nullptr;
     CAudioTrack* m_contextTrack = nullptr;
@@ -312,7 +340,6 @@ private:
     CAudioTrack* m_openTarget = nullptr;
     int m_menuPosition = 0; // content x of the last right click
     std::atomic<int> m_busy{0};
-    IMessageSink* m_messages = nullptr;
     FileChooser m_chooseFile;
     SaveChooser m_chooseSave;
     CProgressDialog* m_progress = nullptr;
