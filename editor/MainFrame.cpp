@@ -90,6 +90,8 @@ void CMainFrame::CreatePanes()
     ctrl->SetPadFactory([] { return std::make_unique<CControlPad>(); });
     m_editorView->SetControlView(m_controlView);
     m_editorView->InitEditor();
+    connect(ctrl, &CWaveCtrl::saveFinished, this, &CMainFrame::UpdateCommands,
+            Qt::QueuedConnection);
     for (auto signal : {&CWaveCtrl::selectionChanged, &CWaveCtrl::contentChanged,
                         &CWaveCtrl::trackInserted, &CWaveCtrl::trackDeleted,
                         &CWaveCtrl::clipMoved, &CWaveCtrl::clipAdded})
@@ -112,8 +114,10 @@ void CMainFrame::CreateActions()
     CWaveCtrl* ctrl = WaveCtrl();
     connect(make(Command::New, QStringLiteral("新建(&N)\tCtrl+N"), Icon::New),
             &QAction::triggered, this, &CMainFrame::OnNew);
-    make(Command::Open, QStringLiteral("打开"), Icon::Open, QStringLiteral("打开音频文件"));
-    make(Command::Save, QStringLiteral("保存"), Icon::Save);
+    connect(make(Command::Open, QStringLiteral("打开"), Icon::Open, QStringLiteral("打开音频文件")),
+            &QAction::triggered, ctrl, &CWaveCtrl::BrowseAudioToNewTrack);
+    connect(make(Command::Save, QStringLiteral("保存"), Icon::Save), &QAction::triggered, ctrl,
+            &CWaveCtrl::SaveAs);
     make(Command::Upload, QStringLiteral("上传"), Icon::Upload,
          QStringLiteral("将选中的音频制作成彩铃上传\n上传彩铃"));
     make(Command::SaveAsRing, QStringLiteral("存为铃音"), Icon::SaveAsRing,
@@ -343,7 +347,7 @@ QStringList CMainFrame::RedoNames() const
 
 void CMainFrame::OpenFileInEditor(const QString& path)
 {
-    m_pendingFile = path;
+    WaveCtrl()->OpenAudioToNewTrack(path);
 }
 
 void CMainFrame::RestoreAndRaise()

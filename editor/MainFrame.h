@@ -46,10 +46,8 @@ public:
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    // Opens a file on a new track at 0 ms once opening exists; until then the
-    // name is kept.
+    // Opens a file on a new track at 0 ms.
     void OpenFileInEditor(const QString& path);
-    QString PendingFile() const { return m_pendingFile; }
 
     // Another start asked for this window: restore it if minimised and raise it.
     void RestoreAndRaise();
@@ -97,5 +95,4 @@ private:
     CEditorView* m_editorView = nullptr;
     QWidget* m_resourcePane = nullptr;
     std::map<Command, QAction*> m_actions;
-    QString m_pendingFile;
 };

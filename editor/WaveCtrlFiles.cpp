@@ -10,8 +10,8 @@
 #include "audio/TrackAddEdit.h"
 #include "audio/WaveAddEdit.h"
 #include "editor/WaveSaveDialog.h"
-#include "platform/AppPaths.h"
 #include "platform/IMessageSink.h"
+#include "platform/WorkingFolder.h"
 #include "publish/ProgressDialog.h"
 
 #include <QDragEnterEvent>
@@ -28,11 +28,14 @@ const QString kOpenFilter = QStringLiteral(
     "MP3文件 (*.mp3 *.MP3);;KOX Files (*.KOX *.kox);;Windows音频文件 (*.wma *.WMA);;"
     "wav文件 (*.wav *.WAV);;ogg文件 (*.ogg *.OGG);;所有文件 (*)");
 
-// A working folder of one job inside the data folder, removed with the job.
+// A folder for the working files of one job inside this program's working
+// folder, so two jobs at once never share one; removed with the job.
 std::shared_ptr<QTemporaryDir> JobFolder()
 {
-    auto folder = std::make_shared<QTemporaryDir>(AppPaths::DataFolder() +
-                                                  QStringLiteral("job-XXXXXX"));
+    const QString base = WorkingFolder::Path();
+    if (base.isEmpty())
+        return nullptr;
+    auto folder = std::make_shared<QTemporaryDir>(base + QStringLiteral("job-XXXXXX"));
     return folder->isValid() ? folder : nullptr;
 }
 

@@ -1,5 +1,7 @@
 #include "editor/BrevantaApp.h"
 #include "editor/MainFrame.h"
+#include "editor/WaveCtrl.h"
+#include "tests/support/ClipFixtures.h"
 #include "platform/IMessageSink.h"
 #include "platform/SingleInstance.h"
 #include "tests/support/TestEnvironment.h"
@@ -41,12 +43,18 @@ TEST(BrevantaApp, StartsWithFoldersAndKeepsTheNamedFile)
 {
     RecordingSink sink;
     CBrevantaApp app(sink);
-    ASSERT_EQ(app.InitInstance({"/home/u/a b.mp3"}), CBrevantaApp::Start::Run);
+    const QString song = TestEnvironment::Home() + "/a b.wav";
+    ASSERT_TRUE(IndexedClip(4410)->WriteWaveFile(song));
+    ASSERT_EQ(app.InitInstance({song}), CBrevantaApp::Start::Run);
     EXPECT_TRUE(QFileInfo(DataFolder()).isDir());
     EXPECT_EQ(app.GetDataFolder(), DataFolder() + "/");
     EXPECT_TRUE(app.GetExeFolder().endsWith('/'));
     ASSERT_NE(app.MainFrame(), nullptr);
-    EXPECT_EQ(app.MainFrame()->PendingFile(), "/home/u/a b.mp3");
+    // The file named on the command line opens on a new track at 0 ms.
+    CWaveCtrl* ctrl = app.MainFrame()->WaveCtrl();
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return ctrl->GetTrackCount() == 1; }));
+    EXPECT_EQ(ctrl->GetTrack(0)->GetClip(0)->GetDuration(), 100u);
+    EXPECT_TRUE(sink.messages.isEmpty());
     EXPECT_EQ(app.MainFrame()->windowTitle(), QStringLiteral("Varenth彩铃Zuvo高级版"));
     EXPECT_EQ(app.ExitInstance(0), 0);
 }
