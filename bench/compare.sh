@@ -11,13 +11,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-release}
 repeats=${REPEATS:-5}
 
-for tool in cmake ninja sox soxi python3; do
+for tool in cmake ninja sox soxi python3 lame ffmpeg; do
     command -v "$tool" >/dev/null || { echo "compare.sh: $tool is missing" >&2; exit 1; }
 done
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DZUVO_BUILD_TESTS=OFF -DZUVO_BUILD_BENCH=ON >/dev/null
-ninja -C "$build" audio_bench convert_wav >/dev/null
+ninja -C "$build" audio_bench convert_wav open_audio >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zuvo-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -65,6 +65,22 @@ echo "10-min 44.1 kHz stereo WAV to 8 kHz mono, median of $repeats runs (read, c
 echo "  convert_wav  ${ours} s   (runs: $(tr '\n' ' ' <"$work/ours.times"))"
 echo "  sox          ${peer} s   (runs: $(tr '\n' ' ' <"$work/sox.times"))"
 awk -v a="$ours" -v b="$peer" 'BEGIN { printf "  ours / sox   %.2f\n\n", a / b }'
+
+# Opening a 10-minute MP3 until the clip is ready, beside ffmpeg decoding the
+# same file to WAV.
+lame --quiet -b 192 "$work/in.wav" "$work/in.mp3"
+: >"$work/open.times"
+: >"$work/ffmpeg.times"
+for ((i = 0; i < repeats; i++)); do
+    elapsed "$build/bench/open_audio" "$work/in.mp3" >>"$work/open.times"
+    elapsed ffmpeg -loglevel error -y -i "$work/in.mp3" "$work/ffmpeg.wav" >>"$work/ffmpeg.times"
+done
+ours=$(median <"$work/open.times")
+peer=$(median <"$work/ffmpeg.times")
+echo "10-min MP3 opened into a clip, median of $repeats runs:"
+echo "  open_audio   ${ours} s   (runs: $(tr '\n' ' ' <"$work/open.times"))"
+echo "  ffmpeg       ${peer} s   (runs: $(tr '\n' ' ' <"$work/ffmpeg.times"))"
+awk -v a="$ours" -v b="$peer" 'BEGIN { printf "  ours / ffmpeg %.2f\n\n", a / b }'
 
 QT_QPA_PLATFORM=offscreen "$build/bench/audio_bench" --benchmark_repetitions=3 \
     --benchmark_report_aggregates_only=true --benchmark_out="$work/bench.json" \

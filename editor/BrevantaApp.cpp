@@ -53,6 +53,8 @@ CBrevantaApp::Start CBrevantaApp::InitInstance(const QStringList& args)
     connect(m_frame.get(), &CMainFrame::aboutRequested, this, &CBrevantaApp::OnAppAbout);
     connect(m_instance.get(), &SingleInstance::raiseRequested, m_frame.get(),
             &CMainFrame::RestoreAndRaise);
+    // The size it takes where no window manager maximises it.
+    m_frame->resize(1180, 760);
     m_frame->showMaximized();
 
     if (!commandLine.fileName.isEmpty())

@@ -6,8 +6,13 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <csignal>
+
 int main(int argc, char** argv)
 {
+    // A file that reaches the size limit must fail its write, which the
+    // program reports, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     InstallFontSubstitutions();
     QApplication::setApplicationName(QStringLiteral("Brevanta"));
