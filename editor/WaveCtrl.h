@@ -287,6 +287,7 @@ private:
     void DeleteClip(bool asCut);
     void AfterEdit();
     void OnClipLoaded(std::unique_ptr<CWaveDoc> clip, uint64_t targetTrackId, bool heldBusy);
+    void PlaceClip(std::unique_ptr<CWaveDoc> clip, uint64_t targetTrackId);
     void ShowMessages(const QStringList& messages);
     void StartWorker(std::function<void()> work);
     void ReapWorkers();
@@ -340,6 +341,15 @@ private:
     CAudioTrack* m_openTarget = nullptr;
     int m_menuPosition = 0; // content x of the last right click
     std::atomic<int> m_busy{0};
+    // Saves under way: they read the track list, so opened clips wait for
+    // them in m_pendingClips and recordings do not start.
+    int m_saving = 0;
+    struct PendingClip
+    {
+        std::unique_ptr<CWaveDoc> clip;
+        uint64_t targetTrackId;
+    };
+    std::vector<PendingClip> m_pendingClips;
     FileChooser m_chooseFile;
     SaveChooser m_chooseSave;
     CProgressDialog* m_progress = nullptr;

@@ -169,6 +169,15 @@ void CWaveCtrl::OnClipLoaded(std::unique_ptr<CWaveDoc> clip, uint64_t targetTrac
         SetBusy(false);
     if (!clip)
         return;
+    if (m_saving > 0) {
+        m_pendingClips.push_back({std::move(clip), targetTrackId});
+        return;
+    }
+    PlaceClip(std::move(clip), targetTrackId);
+}
+
+void CWaveCtrl::PlaceClip(std::unique_ptr<CWaveDoc> clip, uint64_t targetTrackId)
+{
     // The target may have gone while the file was opening: then a new track.
     CAudioTrack* track = nullptr;
     for (const auto& held : m_tracks) {
@@ -251,6 +260,7 @@ void CWaveCtrl::SaveAs()
     }
     // The worker reads the tracks: edits wait until it is done.
     SetBusy(true);
+    ++m_saving;
     if (m_progress)
         m_progress->show();
     CProgressDialog* progress = m_progress;
@@ -268,8 +278,15 @@ void CWaveCtrl::SaveAs()
             [this, result] {
                 ReapWorkers();
                 SetBusy(false);
+                --m_saving;
                 ShowMessages(result->messages);
                 emit saveFinished(result->saved);
+                if (m_saving == 0) {
+                    std::vector<PendingClip> pending;
+                    pending.swap(m_pendingClips);
+                    for (PendingClip& waiting : pending)
+                        PlaceClip(std::move(waiting.clip), waiting.targetTrackId);
+                }
             },
             Qt::QueuedConnection);
     });

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -125,6 +126,38 @@ TEST_F(Files, SaveWritesTheMixAndHoldsEditsMeanwhile)
     EXPECT_TRUE(facts.contains("sample_rate=8000")) << facts;
     EXPECT_TRUE(facts.contains("channels=1")) << facts;
     EXPECT_TRUE(facts.contains("duration=1.0")) << facts;
+}
+
+TEST_F(Files, ClipsOpenedDuringASaveWaitForIt)
+{
+    ctrl.OpenAudioToNewTrack(Wav("a.wav"));
+    ASSERT_TRUE(WaitForClips(1));
+    // An encoder that takes its time keeps the save's worker reading the tracks.
+    const QString bin = TestEnvironment::Home() + "/bin";
+    QDir().mkpath(bin);
+    QFile lame(bin + "/lame");
+    ASSERT_TRUE(lame.open(QIODevice::WriteOnly));
+    lame.write("#!/bin/sh\nsleep 1\nexit 1\n");
+    lame.close();
+    lame.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", (bin + ":" + path).toLocal8Bit());
+    ctrl.SetSaveChooser([&](QWidget*, uint32_t, uint32_t, SaveOptions* options) {
+        options->saveType = SaveOptions::kMp3;
+        options->outputPath = TestEnvironment::Home() + "/slow";
+        return true;
+    });
+    QSignalSpy finished(&ctrl, &CWaveCtrl::saveFinished);
+    ctrl.SaveAs();
+    EXPECT_EQ(ctrl.StartRecording(), 0) << "no new track while the save reads them";
+    ctrl.OpenAudioToNewTrack(Wav("b.wav"));
+    QTest::qWait(500);
+    EXPECT_EQ(ctrl.GetTrackCount(), 1) << "the opened clip waits for the save";
+    ASSERT_TRUE(finished.wait(10000));
+    qputenv("PATH", path);
+    EXPECT_TRUE(WaitForClips(2));
+    EXPECT_EQ(ctrl.GetTrackCount(), 2);
+    EXPECT_EQ(sink.messages, QStringList{QStringLiteral("转换MP3时失败！")});
 }
 
 } // namespace
