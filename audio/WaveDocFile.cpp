@@ -1,5 +1,6 @@
 #include "audio/G711.h"
 #include "audio/WaveDoc.h"
+#include "audio/WaveHeader.h"
 #include "platform/IMessageSink.h"
 
 #include <QFile>
@@ -7,7 +8,6 @@
 #include <QString>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,8 +17,6 @@ namespace {
 
 constexpr char kNotWaveMessage[] = "this file is not wave file!";
 constexpr uint32_t kWriteBlock = 4096; // bytes mapped and written at a time
-constexpr uint32_t kHeaderSize = 44;   // RIFF header, 16-byte "fmt " chunk, "data" header
-constexpr uint32_t kFormatRecordSize = 16;
 
 class FileDescriptor
 {
@@ -36,48 +34,6 @@ public:
 private:
     int m_fd;
 };
-
-// Reads exactly count bytes at offset; false on an error or when the file
-// ends first.
-bool ReadAt(int fd, uint64_t offset, void* buffer, uint64_t count)
-{
-    auto* out = static_cast<uint8_t*>(buffer);
-    while (count > 0) {
-        const size_t chunk = static_cast<size_t>(std::min<uint64_t>(count, 1u << 30));
-        const ssize_t got = pread(fd, out, chunk, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        out += got;
-        offset += static_cast<uint64_t>(got);
-        count -= static_cast<uint64_t>(got);
-    }
-    return true;
-}
-
-uint16_t LoadU16(const uint8_t* bytes)
-{
-    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
-}
-
-uint32_t LoadU32(const uint8_t* bytes)
-{
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
-void StoreU16(uint8_t* bytes, uint16_t value)
-{
-    bytes[0] = static_cast<uint8_t>(value);
-    bytes[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void StoreU32(uint8_t* bytes, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
-}
 
 WaveFormat ParseFormat(const uint8_t* record)
 {
@@ -121,7 +77,7 @@ struct ChunkHeader
 bool ReadChunkHeader(int fd, uint64_t position, uint64_t length, ChunkHeader& chunk)
 {
     uint8_t bytes[8];
-    if (length - position < 8 || !ReadAt(fd, position, bytes, 8))
+    if (length - position < 8 || !ReadAllAt(fd, position, bytes, 8))
         return false;
     std::memcpy(chunk.id, bytes, 4);
     chunk.size = LoadU32(bytes + 4);
@@ -157,13 +113,13 @@ int CWaveDoc::ReadWaveFile(const QString& path, IMessageSink* messages)
     const uint64_t length = static_cast<uint64_t>(info.st_size);
 
     uint8_t header[12];
-    if (!ReadAt(fd, 0, header, 4) || std::memcmp(header, "RIFF", 4) != 0) {
+    if (!ReadAllAt(fd, 0, header, 4) || std::memcmp(header, "RIFF", 4) != 0) {
         if (messages)
             messages->ShowMessage(QString::fromLatin1(kNotWaveMessage));
         return fail();
     }
     // The RIFF size is not used: the file's own length bounds the walk.
-    if (!ReadAt(fd, 4, header + 4, 8) || std::memcmp(header + 8, "WAVE", 4) != 0)
+    if (!ReadAllAt(fd, 4, header + 4, 8) || std::memcmp(header + 8, "WAVE", 4) != 0)
         return fail();
 
     // Positions are 64-bit and every step moves at least one chunk header on,
@@ -178,8 +134,9 @@ int CWaveDoc::ReadWaveFile(const QString& path, IMessageSink* messages)
         }
         // The record is read as 16 bytes whatever the declared size; extra
         // bytes of an extended record are skipped with the chunk.
-        uint8_t record[kFormatRecordSize];
-        if (chunk.size < kFormatRecordSize || !ReadAt(fd, position + 8, record, sizeof record))
+        uint8_t record[kWaveFormatRecordSize];
+        if (chunk.size < kWaveFormatRecordSize ||
+            !ReadAllAt(fd, position + 8, record, sizeof record))
             return fail();
         const WaveFormat format = ParseFormat(record);
         if (!IsConsistentFormat(format))
@@ -200,7 +157,7 @@ int CWaveDoc::ReadWaveFile(const QString& path, IMessageSink* messages)
                 return fail();
             if (size > 0) {
                 const CMappedView view = m_store->MapView(0, size);
-                if (!view || !ReadAt(fd, position + 8, view.data(), size))
+                if (!view || !ReadAllAt(fd, position + 8, view.data(), size))
                     return fail();
             }
             if (!NormaliseSampleFormat())
@@ -259,27 +216,16 @@ int CWaveDoc::WriteWaveFile(const QString& path) const
 {
     const uint32_t size = GetDataSize();
     // A RIFF file cannot describe more than 4 GiB - 1 in its length field.
-    if (size == 0 || size > UINT32_MAX - (kHeaderSize - 8))
+    if (size == 0 || size > UINT32_MAX - (kWaveHeaderSize - 8))
         return 0;
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return 0;
 
-    uint8_t header[kHeaderSize];
-    std::memcpy(header, "RIFF", 4);
-    StoreU32(header + 4, size + kHeaderSize - 8);
-    std::memcpy(header + 8, "WAVEfmt ", 8);
-    StoreU32(header + 16, kFormatRecordSize);
-    StoreU16(header + 20, m_format.formatTag);
-    StoreU16(header + 22, m_format.channels);
-    StoreU32(header + 24, m_format.samplesPerSec);
-    StoreU32(header + 28, m_format.avgBytesPerSec);
-    StoreU16(header + 32, m_format.blockAlign);
-    StoreU16(header + 34, m_format.bitsPerSample);
-    std::memcpy(header + 36, "data", 4);
-    StoreU32(header + 40, size);
-    if (file.write(reinterpret_cast<const char*>(header), kHeaderSize) != kHeaderSize)
+    uint8_t header[kWaveHeaderSize];
+    FillWaveHeader(header, m_format, size);
+    if (file.write(reinterpret_cast<const char*>(header), kWaveHeaderSize) != kWaveHeaderSize)
         return 0;
 
     for (uint32_t offset = 0; offset < size; offset += kWriteBlock) {

@@ -1,47 +1,16 @@
 #include "audio/WaveRecorder.h"
 
 #include "audio/WaveDoc.h"
+#include "audio/WaveHeader.h"
 
 #include <QFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
-
-void StoreU16(uint8_t* bytes, uint16_t value)
-{
-    bytes[0] = static_cast<uint8_t>(value);
-    bytes[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void StoreU32(uint8_t* bytes, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-// Writes all bytes at offset; false on any error (a full disk, a file size
-// limit), even after part of them went in.
-bool WriteAllAt(int fd, uint64_t offset, const uint8_t* data, size_t count)
-{
-    while (count > 0) {
-        const ssize_t done = pwrite(fd, data, count, static_cast<off_t>(offset));
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        data += done;
-        offset += static_cast<uint64_t>(done);
-        count -= static_cast<size_t>(done);
-    }
-    return true;
-}
-
-} // namespace
+static_assert(CWaveRecorder::kHeaderBytes == kWaveHeaderSize, "the recording is a plain WAV");
 
 CWaveRecorder::CWaveRecorder(std::unique_ptr<ICaptureDevice> device, uint32_t maxDataBytes)
     : m_device(std::move(device)), m_maxDataBytes(std::min(maxDataBytes, kMaxDataBytes))
@@ -81,17 +50,9 @@ bool CWaveRecorder::Open(const WaveFormat& format, const QString& path)
     const QByteArray native = QFile::encodeName(path);
     m_fd = open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
     uint8_t header[kHeaderBytes];
+    FillWaveHeader(header, format, 0);
     // Until the stop the RIFF size field holds "RIFF" again and the data size 0.
-    std::memcpy(header, "RIFFRIFFWAVEfmt ", 16);
-    StoreU32(header + 16, 16);
-    StoreU16(header + 20, format.formatTag);
-    StoreU16(header + 22, format.channels);
-    StoreU32(header + 24, format.samplesPerSec);
-    StoreU32(header + 28, format.avgBytesPerSec);
-    StoreU16(header + 32, format.blockAlign);
-    StoreU16(header + 34, format.bitsPerSample);
-    std::memcpy(header + 36, "data", 4);
-    StoreU32(header + 40, 0);
+    std::memcpy(header + kWaveRiffSizeOffset, "RIFF", 4);
     if (m_fd < 0 || !WriteAllAt(m_fd, 0, header, kHeaderBytes)) {
         if (m_fd >= 0)
             close(m_fd);
@@ -194,9 +155,9 @@ bool CWaveRecorder::CloseFile()
     const uint32_t data = static_cast<uint32_t>(m_dataBytes);
     uint8_t size[4];
     StoreU32(size, data);
-    bool ok = WriteAllAt(m_fd, 40, size, 4);
+    bool ok = WriteAllAt(m_fd, kWaveDataSizeOffset, size, 4);
     StoreU32(size, data + 36);
-    ok = WriteAllAt(m_fd, 4, size, 4) && ok;
+    ok = WriteAllAt(m_fd, kWaveRiffSizeOffset, size, 4) && ok;
     ok = close(m_fd) == 0 && ok;
     m_fd = -1;
     return ok;

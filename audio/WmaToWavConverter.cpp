@@ -1,5 +1,6 @@
 #include "audio/WmaToWavConverter.h"
 #include "audio/ROStream.h"
+#include "audio/WaveHeader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -42,21 +43,8 @@ constexpr int kIoBufferSize = 64 * 1024; // bytes
 // Packets or frames the decoder may refuse in a row before the source counts
 // as corrupt; an isolated bad frame is skipped, as players do.
 constexpr int kMaxConsecutiveErrors = 16;
-constexpr uint32_t kHeaderSize = 44; // RIFF header, 16-byte "fmt " chunk, "data" header
 // The RIFF length field (data + 36) must fit 32 bits.
-constexpr uint64_t kMaxDataSize = UINT32_MAX - (kHeaderSize - 8);
-
-void StoreU16(uint8_t* bytes, uint16_t value)
-{
-    bytes[0] = static_cast<uint8_t>(value);
-    bytes[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void StoreU32(uint8_t* bytes, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
-}
+constexpr uint64_t kMaxDataSize = UINT32_MAX - (kWaveHeaderSize - 8);
 
 HRESULT FromAvError(int error)
 {
@@ -186,26 +174,19 @@ public:
         if (unlink(m_targetName.constData()) != 0 && errno != ENOENT)
             return HResultFromErrno(errno);
 
-        uint8_t header[kHeaderSize] = {};
-        std::memcpy(header, "RIFF", 4);
-        std::memcpy(header + 8, "WAVEfmt ", 8);
-        StoreU32(header + 16, 16);
-        StoreU16(header + 20, format.formatTag);
-        StoreU16(header + 22, format.channels);
-        StoreU32(header + 24, format.samplesPerSec);
-        StoreU32(header + 28, format.avgBytesPerSec);
-        StoreU16(header + 32, format.blockAlign);
-        StoreU16(header + 34, format.bitsPerSample);
-        std::memcpy(header + 36, "data", 4);
-        return WriteAll(header, kHeaderSize);
+        // The sizes of an empty file until Commit fills them in.
+        uint8_t header[kWaveHeaderSize];
+        FillWaveHeader(header, format, 0);
+        return Write(0, header, kWaveHeaderSize);
     }
 
     HRESULT Append(const uint8_t* bytes, size_t count)
     {
         if (count > kMaxDataSize - m_dataSize)
             return HResultFromErrno(EFBIG);
+        const uint64_t offset = kWaveHeaderSize + m_dataSize;
         m_dataSize += count;
-        return WriteAll(bytes, count);
+        return Write(offset, bytes, count);
     }
 
     uint64_t DataSize() const { return m_dataSize; }
@@ -216,13 +197,14 @@ public:
         if (!IsOpen())
             return E_FAIL;
         uint8_t size[4];
-        StoreU32(size, static_cast<uint32_t>(m_dataSize + kHeaderSize - 8));
-        errno = 0;
-        if (pwrite(m_fd, size, 4, 4) != 4)
-            return HResultFromErrno(errno != 0 ? errno : EIO);
+        StoreU32(size, static_cast<uint32_t>(m_dataSize + kWaveHeaderSize - 8));
+        HRESULT written = Write(kWaveRiffSizeOffset, size, 4);
+        if (written != S_OK)
+            return written;
         StoreU32(size, static_cast<uint32_t>(m_dataSize));
-        if (pwrite(m_fd, size, 4, 40) != 4)
-            return HResultFromErrno(errno != 0 ? errno : EIO);
+        written = Write(kWaveDataSizeOffset, size, 4);
+        if (written != S_OK)
+            return written;
         const int fd = m_fd;
         m_fd = -1;
         if (close(fd) != 0)
@@ -234,19 +216,9 @@ public:
     }
 
 private:
-    HRESULT WriteAll(const uint8_t* bytes, size_t count)
+    HRESULT Write(uint64_t offset, const uint8_t* bytes, size_t count)
     {
-        while (count > 0) {
-            errno = 0;
-            const ssize_t done = write(m_fd, bytes, count);
-            if (done < 0 && errno == EINTR)
-                continue;
-            if (done <= 0)
-                return HResultFromErrno(errno != 0 ? errno : EIO);
-            bytes += done;
-            count -= static_cast<size_t>(done);
-        }
-        return S_OK;
+        return WriteAllAt(m_fd, offset, bytes, count) ? S_OK : HResultFromErrno(errno);
     }
 
     QString m_path;
