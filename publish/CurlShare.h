@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 // The process's one curl share: every request made through it sees the same
 // cookie jar (so the service knows the logged-in user on later requests, from
 // any thread) and the same cache of resolved host names. Guarded by the
@@ -8,10 +12,6 @@
 // Connections are not kept in the share: libcurl does not support a shared
 // connection cache used by concurrent threads, and an upload runs on a worker
 // while the GUI thread may send a request. Each request opens its own.
-
-#include <cstdint>
-#include <string>
-#include <vector>
 
 // One cookie of the share's jar, as curl keeps it.
 struct SharedCookie
