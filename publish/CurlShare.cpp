@@ -3,7 +3,11 @@
 #include <curl/curl.h>
 
 #include <array>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
 #include <mutex>
+#include <string_view>
 
 namespace {
 
@@ -60,6 +64,40 @@ ProcessShare& Instance()
     return share;
 }
 
+constexpr std::string_view kHttpOnlyPrefix = "#HttpOnly_";
+
+// One line of curl's cookie list: the Netscape cookie file's seven
+// tab-separated fields (domain, include subdomains, path, secure, expiry,
+// name, value), an http-only cookie's domain marked with a prefix.
+bool ParseCookieLine(std::string_view line, SharedCookie& cookie)
+{
+    std::array<std::string_view, 7> fields;
+    size_t count = 0;
+    while (count < fields.size()) {
+        const size_t tab = line.find('\t');
+        if (count + 1 < fields.size() && tab == std::string_view::npos)
+            return false;
+        fields[count++] = line.substr(0, tab);
+        line = tab == std::string_view::npos ? std::string_view() : line.substr(tab + 1);
+    }
+    std::string_view domain = fields[0];
+    cookie.httpOnly = domain.substr(0, kHttpOnlyPrefix.size()) == kHttpOnlyPrefix;
+    if (cookie.httpOnly)
+        domain.remove_prefix(kHttpOnlyPrefix.size());
+    if (!domain.empty() && domain.front() == '.')
+        domain.remove_prefix(1);
+    if (domain.empty() || fields[5].empty())
+        return false;
+    cookie.domain = std::string(domain);
+    cookie.includeSubdomains = fields[1] == "TRUE";
+    cookie.path = std::string(fields[2]);
+    cookie.secure = fields[3] == "TRUE";
+    cookie.expires = std::strtoll(std::string(fields[4]).c_str(), nullptr, 10);
+    cookie.name = std::string(fields[5]);
+    cookie.value = std::string(fields[6]);
+    return true;
+}
+
 } // namespace
 
 void* NewSharedCurlHandle()
@@ -78,4 +116,27 @@ void* NewSharedCurlHandle()
 void InitialiseCurl()
 {
     Instance();
+}
+
+std::vector<SharedCookie> SharedCookies()
+{
+    std::vector<SharedCookie> cookies;
+    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> easy(
+        static_cast<CURL*>(NewSharedCurlHandle()), &curl_easy_cleanup);
+    if (!easy)
+        return cookies;
+    // A handle attached to the share reads the share's jar, under its lock.
+    curl_slist* list = nullptr;
+    if (curl_easy_getinfo(easy.get(), CURLINFO_COOKIELIST, &list) != CURLE_OK)
+        return cookies;
+    // The jar drops expired cookies only when it next changes.
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
+    for (const curl_slist* item = list; item; item = item->next) {
+        SharedCookie cookie;
+        if (item->data && ParseCookieLine(item->data, cookie) &&
+            (cookie.expires == 0 || cookie.expires > now))
+            cookies.push_back(std::move(cookie));
+    }
+    curl_slist_free_all(list);
+    return cookies;
 }

@@ -1,0 +1,83 @@
+#include "publish/BrowserDlg.h"
+
+#include "publish/CurlShare.h"
+#include "publish/RingHtmlView.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QNetworkCookie>
+#include <QResizeEvent>
+#include <QUrl>
+#include <QWebEngineCookieStore>
+#include <QWebEngineProfile>
+
+namespace {
+
+// 452 x 310 dialog units of the window's 9-point font, 1.5 px each.
+constexpr int kWidth = 678;
+constexpr int kHeight = 465;
+
+} // namespace
+
+CBrowserDlg::CBrowserDlg(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Varenth彩铃Zuvo"));
+    setWindowIcon(QApplication::windowIcon());
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    resize(kWidth, kHeight);
+}
+
+CBrowserDlg::~CBrowserDlg()
+{
+    // A page must go before the profile it lives in.
+    delete m_view;
+    m_view = nullptr;
+    delete m_profile;
+}
+
+void CBrowserDlg::Navigate(const QString& url)
+{
+    if (!m_view)
+        CreateView();
+    CopySessionCookies();
+    m_view->load(QUrl(url));
+}
+
+void CBrowserDlg::CreateView()
+{
+    // No storage name: an off-the-record profile, nothing written to disk.
+    m_profile = new QWebEngineProfile();
+    m_view = new CRingHtmlView(m_profile, this);
+    m_view->setGeometry(rect());
+    m_view->show();
+}
+
+void CBrowserDlg::CopySessionCookies()
+{
+    QWebEngineCookieStore* store = m_profile->cookieStore();
+    for (const SharedCookie& shared : SharedCookies()) {
+        QNetworkCookie cookie(QByteArray::fromStdString(shared.name),
+                              QByteArray::fromStdString(shared.value));
+        cookie.setPath(QString::fromStdString(shared.path));
+        cookie.setSecure(shared.secure);
+        cookie.setHttpOnly(shared.httpOnly);
+        if (shared.expires > 0)
+            cookie.setExpirationDate(QDateTime::fromSecsSinceEpoch(shared.expires, Qt::UTC));
+        const QString host = QString::fromStdString(shared.domain);
+        // A host-only cookie has no domain of its own; the origin names its host.
+        if (shared.includeSubdomains)
+            cookie.setDomain(u'.' + host);
+        QUrl origin;
+        origin.setScheme(shared.secure ? QStringLiteral("https") : QStringLiteral("http"));
+        origin.setHost(host);
+        origin.setPath(QStringLiteral("/"));
+        store->setCookie(cookie, origin);
+    }
+}
+
+void CBrowserDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (m_view)
+        m_view->setGeometry(0, 0, event->size().width(), event->size().height());
+}

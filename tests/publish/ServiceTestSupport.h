@@ -1,0 +1,51 @@
+#pragma once
+
+#include "tests/publish/RingServiceFixture.h"
+#include "platform/IMessageSink.h"
+#include "platform/IUrlOpener.h"
+
+#include <QList>
+#include <QStringList>
+#include <QUrl>
+
+#include <string>
+
+class QWidget;
+
+// Records the messages a dialog shows instead of opening message boxes.
+class RecordingMessageSink : public IMessageSink
+{
+public:
+    void ShowMessage(const QString& text) override { messages.append(text); }
+    QStringList messages;
+};
+
+// Records the addresses a dialog hands to the default browser.
+class RecordingUrlOpener : public IUrlOpener
+{
+public:
+    bool OpenUrl(const QUrl& url) override
+    {
+        urls.append(url);
+        return true;
+    }
+    QList<QUrl> urls;
+};
+
+// Points the service address (ZUVO_SERVICE_HOST) at host for one scope.
+class ScopedServiceHost
+{
+public:
+    explicit ScopedServiceHost(const std::string& host);
+    ~ScopedServiceHost();
+    ScopedServiceHost(const ScopedServiceHost&) = delete;
+    ScopedServiceHost& operator=(const ScopedServiceHost&) = delete;
+};
+
+// Logs mobile in to the stand-in through the form client (code request, then
+// the login with the code the stand-in issued); the session cookie lands in
+// the process's curl share. ZUVO_SERVICE_HOST must point at the stand-in.
+bool LogInThroughFormClient(const RingServiceFixture& service, const QString& mobile);
+
+// Saves what widget shows as NAME.png in ZUVO_SCREENSHOT_DIR when that is set.
+void KeepScreenshot(QWidget& widget, const QString& name);
