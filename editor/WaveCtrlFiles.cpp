@@ -264,9 +264,15 @@ void CWaveCtrl::SaveAs()
     if (m_progress)
         m_progress->show();
     CProgressDialog* progress = m_progress;
-    StartWorker([this, options, folder, progress] {
+    // What the worker mixes is fixed here; the tracks stay while it is busy.
+    const std::vector<CAudioTrack*> tracks = TrackList();
+    const uint32_t projectMs = GetProjectLength();
+    const uint32_t selStart = m_selStart;
+    const uint32_t selEnd = m_selEnd;
+    StartWorker([this, options, folder, progress, tracks, projectMs, selStart, selEnd] {
         std::unique_ptr<CWaveDoc> mix =
-            options.selectedPart ? MixdownSelection(progress) : MixdownAll(progress);
+            options.selectedPart ? Mixdown::Selection(tracks, selStart, selEnd, progress)
+                                 : Mixdown::All(tracks, projectMs, progress);
         auto result = std::make_shared<AudioSaver::Result>();
         if (mix)
             *result = AudioSaver::Save(*mix, options, folder->path(), progress);
