@@ -288,6 +288,7 @@ private:
     void AfterEdit();
     void OnClipLoaded(std::unique_ptr<CWaveDoc> clip, uint64_t targetTrackId, bool heldBusy);
     void PlaceClip(std::unique_ptr<CWaveDoc> clip, uint64_t targetTrackId);
+    void StartOpen(const QString& path, bool heldBusy);
     void ShowMessages(const QStringList& messages);
     void StartWorker(std::function<void()> work);
     void ReapWorkers();

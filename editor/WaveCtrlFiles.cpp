@@ -96,30 +96,9 @@ void CWaveCtrl::OnOpenAudioAtPosition()
                                                             kOpenFilter);
     if (path.isEmpty())
         return;
+    // An open from the file dialog holds the timeline until its clip is placed.
     SetBusy(true);
-    const bool heldBusy = true;
-    const uint32_t startMs = MenuTime();
-    const uint64_t target = m_openTarget ? m_openTarget->GetId() : 0;
-    auto folder = JobFolder();
-    if (!folder) {
-        SetBusy(false);
-        ShowMessages({QStringLiteral("读取音频数据失败！")});
-        return;
-    }
-    if (m_progress)
-        m_progress->show();
-    CProgressDialog* progress = m_progress;
-    StartWorker([this, path, startMs, target, folder, heldBusy, progress] {
-        auto result = std::make_shared<AudioFileLoader::Result>(
-            AudioFileLoader::Load(path, folder->path(), startMs, progress));
-        QMetaObject::invokeMethod(
-            this,
-            [this, result, target, heldBusy] {
-                ShowMessages(result->messages);
-                OnClipLoaded(std::move(result->clip), target, heldBusy);
-            },
-            Qt::QueuedConnection);
-    });
+    StartOpen(path, true);
 }
 
 void CWaveCtrl::BrowseAudioToNewTrack()
@@ -138,24 +117,33 @@ void CWaveCtrl::OpenAudioToNewTrack(const QString& path)
 
 void CWaveCtrl::OpenAudioFile(const QString& path)
 {
+    StartOpen(path, false);
+}
+
+void CWaveCtrl::StartOpen(const QString& path, bool heldBusy)
+{
+    // The worker gets everything by value: the track it names by id may be
+    // gone by the time the clip is ready.
     const uint32_t startMs = MenuTime();
     const uint64_t target = m_openTarget ? m_openTarget->GetId() : 0;
     auto folder = JobFolder();
     if (!folder) {
+        if (heldBusy)
+            SetBusy(false);
         ShowMessages({QStringLiteral("读取音频数据失败！")});
         return;
     }
     if (m_progress)
         m_progress->show();
     CProgressDialog* progress = m_progress;
-    StartWorker([this, path, startMs, target, folder, progress] {
+    StartWorker([this, path, startMs, target, folder, heldBusy, progress] {
         auto result = std::make_shared<AudioFileLoader::Result>(
             AudioFileLoader::Load(path, folder->path(), startMs, progress));
         QMetaObject::invokeMethod(
             this,
-            [this, result, target] {
+            [this, result, target, heldBusy] {
                 ShowMessages(result->messages);
-                OnClipLoaded(std::move(result->clip), target, false);
+                OnClipLoaded(std::move(result->clip), target, heldBusy);
             },
             Qt::QueuedConnection);
     });
