@@ -7,6 +7,7 @@
 #include "platform/IMessageSink.h"
 #include "platform/WorkingFolder.h"
 #include "tests/support/ClipFixtures.h"
+#include "tests/support/FakeTicks.h"
 #include "tests/support/FakeCapture.h"
 #include "tests/support/PythonWave.h"
 #include "tests/support/TestEnvironment.h"
@@ -68,15 +69,6 @@ void ExpectRecordFile(uint32_t dataBytes)
     EXPECT_EQ(wave.frames, dataBytes / 4);
     EXPECT_TRUE(wave.samples == RampFrames(0, dataBytes / 4));
 }
-
-struct FakeTicks
-{
-    uint32_t now = 100000;
-    TickSource Source()
-    {
-        return [this] { return now; };
-    }
-};
 
 struct Recording : testing::Test
 {

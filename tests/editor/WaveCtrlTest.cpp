@@ -1,5 +1,6 @@
 #include "editor/WaveCtrl.h"
 #include "tests/support/ClipFixtures.h"
+#include "tests/support/FakeTicks.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -7,16 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// A play clock driven by hand.
-struct FakeTicks
-{
-    uint32_t now = 100000;
-    TickSource Source()
-    {
-        return [this] { return now; };
-    }
-};
 
 struct Timeline : testing::Test
 {
