@@ -198,7 +198,13 @@ public:
     // While a save worker reads the timeline, or an open started from the file
     // dialog runs, clips cannot be dragged and the commands that change tracks
     // or clips do nothing. Counts the jobs that hold it.
-    void SetBusy(bool busy) { m_busy += busy ? 1 : -1; }
+    void SetBusy(bool busy)
+    {
+        if (busy)
+            ++m_busy;
+        else if (m_busy > 0)
+            --m_busy;
+    }
     bool IsBusy() const { return m_busy > 0; }
 
     // Opening files. Each open runs on a worker; the clip lands on the open
