@@ -282,6 +282,15 @@ private:
     void AddRecord(std::unique_ptr<CEditRecord> record);
     // Removes a clip from its track into a removal record.
     std::unique_ptr<CEditRecord> RemoveWholeClip(CWaveDoc* clip);
+    // A piece of a clip and where it starts on the timeline.
+    struct Piece
+    {
+        std::unique_ptr<CWaveDoc> clip;
+        uint32_t startMs;
+    };
+    // Takes the clip out and puts the pieces in its place (each at its index,
+    // in order), as one composite record.
+    std::unique_ptr<CEditRecord> ReplaceClip(CWaveDoc* clip, std::vector<Piece> pieces);
     // Places a copy in the clip's track at an index and start, with its record.
     std::unique_ptr<CEditRecord> PlaceCopy(std::unique_ptr<CWaveDoc> copy, CAudioTrack* track,
                                            int index, uint32_t startMs);

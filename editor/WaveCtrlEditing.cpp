@@ -131,16 +131,25 @@ std::unique_ptr<CEditRecord> CWaveCtrl::CutRangeFromClip(uint32_t startMs, uint3
     if (a > 0 && !(head = clip->CopyRange(0, static_cast<uint32_t>(a))))
         return nullptr;
 
+    // The tail goes in first at the clip's index, so the head ends up before it.
+    const uint32_t clipStart = clip->GetStart();
+    std::vector<Piece> pieces;
+    if (tail)
+        pieces.push_back({std::move(tail), ClampMs(clipStart + b)});
+    if (head)
+        pieces.push_back({std::move(head), clipStart});
+    return ReplaceClip(clip, std::move(pieces));
+}
+
+std::unique_ptr<CEditRecord> CWaveCtrl::ReplaceClip(CWaveDoc* clip, std::vector<Piece> pieces)
+{
     CAudioTrack* track = clip->GetOwnerTrack();
     const int index = clip->GetIndex();
-    const uint32_t clipStart = clip->GetStart();
     auto comb = std::make_unique<CCombEdit>();
     comb->SetOwner(this);
     comb->AddEdit(RemoveWholeClip(clip));
-    if (tail)
-        comb->AddEdit(PlaceCopy(std::move(tail), track, index, ClampMs(clipStart + b)));
-    if (head)
-        comb->AddEdit(PlaceCopy(std::move(head), track, index, clipStart));
+    for (Piece& piece : pieces)
+        comb->AddEdit(PlaceCopy(std::move(piece.clip), track, index, piece.startMs));
     return comb;
 }
 
@@ -159,14 +168,9 @@ std::unique_ptr<CEditRecord> CWaveCtrl::TrimClip(uint32_t startMs, uint32_t endM
         clip->CopyRange(static_cast<uint32_t>(a), static_cast<uint32_t>(b));
     if (!kept)
         return nullptr;
-    CAudioTrack* track = clip->GetOwnerTrack();
-    const int index = clip->GetIndex();
-    const uint32_t clipStart = clip->GetStart();
-    auto comb = std::make_unique<CCombEdit>();
-    comb->SetOwner(this);
-    comb->AddEdit(RemoveWholeClip(clip));
-    comb->AddEdit(PlaceCopy(std::move(kept), track, index, ClampMs(clipStart + a)));
-    return comb;
+    std::vector<Piece> pieces;
+    pieces.push_back({std::move(kept), ClampMs(clip->GetStart() + a)});
+    return ReplaceClip(clip, std::move(pieces));
 }
 
 void CWaveCtrl::DeleteSelection(bool asCut)
