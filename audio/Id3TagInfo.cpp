@@ -226,8 +226,8 @@ Id3v2Walk WalkLeadingId3v2(const uint8_t* bytes, size_t available, uint64_t file
 
 namespace {
 
-// A field's text; id3lib holds UTF-16 big-endian whatever the
-// file's byte order, and Size() counts bytes.
+// A field's text. id3lib holds UTF-16 big-endian whatever the file's byte
+// order, and Size() counts bytes.
 QString FieldText(const ID3_Field* field)
 {
     if (field == nullptr)
@@ -318,7 +318,7 @@ bool Id3TagInfo::Read(const QString& path, uint16_t kinds)
     }
     if (!walk.sound)
         return false;
-    if (walk.v24) {
+    if (walk.v24 && (kinds & ID3TT_ID3V2)) {
         ReadThroughFfmpeg(path, walk);
         return true;
     }

@@ -39,8 +39,8 @@ public:
     Id3TagInfo(const Id3TagInfo&) = delete;
     Id3TagInfo& operator=(const Id3TagInfo&) = delete;
 
-    // Links the tag to the file (the kinds to parse, of which ID3v1 and
-    // ID3v2) and caches its texts; copyright is the first TCOP frame's text.
+    // Links the tag to the file (the kinds to parse; only ID3v1 and ID3v2
+    // are taken) and caches its texts; copyright is the first TCOP frame's text.
     // false, with empty texts and nothing linked, when path is no readable
     // regular file or starts with ID3v2 tags WalkLeadingId3v2 refuses. A
     // version 2.4 tag gives its texts and true with nothing linked.

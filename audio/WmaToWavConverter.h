@@ -24,7 +24,7 @@ class CROStream;
 class WmaToWavConverter
 {
 public:
-    // Not an MP3 or ASF stream this converter decodes, or its audio is
+    // Not an MP3, WAV or ASF stream this converter decodes, or its audio is
     // corrupt or empty.
     static constexpr HRESULT kUnreadableSource = MakeFailure(0x80040201);
     // The source holds no audio stream.

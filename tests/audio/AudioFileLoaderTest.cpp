@@ -114,6 +114,25 @@ INSTANTIATE_TEST_SUITE_P(
                     OpenCase{"FloatRing", FloatRing, 2, 48000, 1000}),
     [](const testing::TestParamInfo<OpenCase>& info) { return std::string(info.param.name); });
 
+TEST(OpenRefusedWav, SamplesAreWhatFfmpegDecodes)
+{
+    const QString float32 = FfmpegWav("f32.wav", {"-ac", "2", "-c:a", "pcm_f32le"});
+    for (const QString& source : {Wav24(), float32}) {
+        ASSERT_FALSE(source.isEmpty());
+        QByteArray expected;
+        ASSERT_TRUE(RunTool("ffmpeg", {"-loglevel", "error", "-i", source, "-f", "s16le", "-"},
+                            &expected));
+        AudioFileLoader::Result result = AudioFileLoader::Load(source, WorkFolder(), 0, nullptr);
+        ASSERT_TRUE(result.clip) << source.toStdString();
+        const CWaveDoc& clip = *result.clip;
+        ASSERT_EQ(clip.GetDataSize(), uint32_t(expected.size())) << source.toStdString();
+        const CMappedView view = clip.GetStore()->MapView(0, clip.GetDataSize());
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(view.data()), expected.size()),
+                  expected)
+            << source.toStdString();
+    }
+}
+
 // A stand-in for the Ogg decoder, put first on PATH.
 void FakeOggdec(const QByteArray& body)
 {
