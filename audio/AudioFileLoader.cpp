@@ -25,8 +25,8 @@ bool Decode(int type, const QString& source, const QString& target, QStringList&
     QFile::remove(target);
     if (type == kAudioOgg) {
         const ExternalTool::Result result =
-            ExternalTool(QStringLiteral("oggdec")).Run({source, QStringLiteral("-o"), target},
-                                                       target);
+            ExternalTool(QStringLiteral("oggdec"))
+                .Run({source, QStringLiteral("-o"), target}, target);
         if (result == ExternalTool::Result::CannotStart)
             messages << kCannotStart;
         return result == ExternalTool::Result::Succeeded && QFile::exists(target);
@@ -94,8 +94,13 @@ Result Load(const QString& source, const QString& workFolder, uint32_t startMs,
         progress->StageLoad();
     auto clip = std::make_unique<CWaveDoc>();
     clip->SetStart(startMs);
-    if (!clip->ReadWaveFile(wavPath, nullptr))
-        return fail(kReadFailed);
+    if (!clip->ReadWaveFile(wavPath, nullptr)) {
+        // A WAV the reader's rules refuse (24-bit, float, extensible) still
+        // opens when FFmpeg decodes it: to 16-bit PCM, which the reader takes.
+        if (wavPath == decoded || !Decode(kAudioWave, wavPath, decoded, result.messages) ||
+            !clip->ReadWaveFile(decoded, nullptr))
+            return fail(kReadFailed);
+    }
     result.clip = std::move(clip);
     if (progress)
         progress->StageDone();

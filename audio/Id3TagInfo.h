@@ -5,10 +5,29 @@
 #include <cstdint>
 #include <memory>
 
+// What a walk of the ID3v2 tags at a file's start found. Sound when every
+// chained tag, every frame header, flag, text encoding and size was walked and
+// accepted (also when there is no tag); only then does id3lib see the file.
+struct Id3v2Walk
+{
+    bool sound = false;
+    uint64_t needed = 0;   // refused only because the buffer ended: bytes to pass
+    uint64_t tagBytes = 0; // bytes the tags take at the start
+    bool v24 = false;      // a version 2.4 tag is among them (id3lib misreads those)
+    // Text encodings of the first TIT2, TPE1, TALB, COMM, TYER/TDRC, TCON and
+    // TCOP frames, -1 where there is none.
+    int encodings[7] = {-1, -1, -1, -1, -1, -1, -1};
+};
+
+// Walks the ID3v2 tags at the start of bytes, which holds available bytes of a
+// file of fileSize bytes. Pure: a fuzz target may call it on any buffer.
+Id3v2Walk WalkLeadingId3v2(const uint8_t* bytes, size_t available, uint64_t fileSize);
+
 // Reads and writes a file's ID3 tags through id3lib. Text goes into the tag
 // as GBK bytes in ISO-8859-1 frames, as the MP3 files of this market carry
-// it, and is read back as GBK (Latin-1 where the bytes are not GBK). One
-// thread at a time.
+// it, and is read back as GBK (Latin-1 where the bytes are not GBK); UTF-16
+// and UTF-8 frames read as the text they hold. Version 2.4 tags, which id3lib
+// misreads, are read through FFmpeg. One thread at a time.
 class Id3TagInfo
 {
 public:
@@ -20,10 +39,11 @@ public:
     Id3TagInfo(const Id3TagInfo&) = delete;
     Id3TagInfo& operator=(const Id3TagInfo&) = delete;
 
-    // Links the tag to the file (the kinds to parse) and caches its texts;
-    // copyright is the first TCOP frame's text. false, with empty texts and
-    // nothing linked, when path is no readable regular file or starts with a
-    // broken ID3v2 tag (a size past its end, a compressed or encrypted frame).
+    // Links the tag to the file (the kinds to parse; only ID3v1 and ID3v2
+    // are taken) and caches its texts; copyright is the first TCOP frame's text.
+    // false, with empty texts and nothing linked, when path is no readable
+    // regular file or starts with ID3v2 tags WalkLeadingId3v2 refuses. A
+    // version 2.4 tag gives its texts and true with nothing linked.
     bool Read(const QString& path, uint16_t kinds = kAllTagKinds);
 
     const QString& GetAlbum() const { return m_album; }
@@ -50,6 +70,8 @@ public:
     uint16_t Update(uint16_t kinds = kAllTagKinds);
 
 private:
+    void ReadThroughFfmpeg(const QString& path, const Id3v2Walk& walk);
+
     class Tag; // id3lib's tag, kept out of this header
     std::unique_ptr<Tag> m_tag;
     bool m_linked = false;

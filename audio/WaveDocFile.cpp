@@ -127,6 +127,11 @@ int CWaveDoc::ReadWaveFile(const QString& path, IMessageSink* messages)
     // Sizes are used as they stand (no padding to even lengths).
     uint64_t position = 12;
     ChunkHeader chunk;
+    // A format is taken together with the data it describes, so a "fmt "
+    // chunk without data behind it never relabels samples read before it.
+    bool sawFormat = false;
+    bool readData = false;
+    WaveFormat format;
     while (position < length && ReadChunkHeader(fd, position, length, chunk)) {
         if (!IsChunk(chunk, "fmt ")) {
             position += 8 + uint64_t{chunk.size};
@@ -138,11 +143,11 @@ int CWaveDoc::ReadWaveFile(const QString& path, IMessageSink* messages)
         if (chunk.size < kWaveFormatRecordSize ||
             !ReadAllAt(fd, position + 8, record, sizeof record))
             return fail();
-        const WaveFormat format = ParseFormat(record);
+        format = ParseFormat(record);
         if (!IsConsistentFormat(format))
             return fail();
+        sawFormat = true;
         position += 8 + uint64_t{chunk.size};
-        SetFormat(format);
 
         // Only the first "data" chunk after each "fmt " chunk is read; a later
         // pair replaces an earlier one.
@@ -153,6 +158,7 @@ int CWaveDoc::ReadWaveFile(const QString& path, IMessageSink* messages)
             }
             const uint64_t present = length - (position + 8);
             const uint32_t size = static_cast<uint32_t>(std::min<uint64_t>(chunk.size, present));
+            SetFormat(format);
             if (!CreateStore(size))
                 return fail();
             if (size > 0) {
@@ -162,9 +168,18 @@ int CWaveDoc::ReadWaveFile(const QString& path, IMessageSink* messages)
             }
             if (!NormaliseSampleFormat())
                 return fail();
+            readData = true;
             position += 8 + uint64_t{size};
             break;
         }
+    }
+    // A file with a format and no data at all gives a clip with that format
+    // and no samples, as long as it is a format the clip can hold.
+    if (sawFormat && !readData) {
+        FreeStore();
+        SetFormat(format);
+        if (!NormaliseSampleFormat())
+            return fail();
     }
     return 1;
 }

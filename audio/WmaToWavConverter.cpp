@@ -31,13 +31,16 @@ namespace {
 
 // The only containers read; probing picks between them, never anything that
 // would open further files (playlists, concatenation).
-constexpr char kDemuxers[] = "mp3,asf";
+constexpr char kDemuxers[] = "mp3,asf,wav";
 // A protocol name that exists nowhere: the source comes through our own
 // stream and nothing else may be opened.
 constexpr char kNoProtocols[] = "none";
 // The audio those containers carry.
 constexpr char kDecoders[] = "mp1,mp1float,mp2,mp2float,mp3,mp3float,wmav1,wmav2,wmapro,"
-                             "wmalossless,wmavoice,pcm_s16le,pcm_u8";
+                             "wmalossless,wmavoice,pcm_s16le,pcm_u8,pcm_s24le,pcm_s32le,"
+                             "pcm_f32le,pcm_f64le,pcm_s16be,pcm_s24be,pcm_s32be,pcm_f32be,"
+                             "pcm_f64be,pcm_s8,pcm_alaw,pcm_mulaw,adpcm_ms,adpcm_ima_wav,"
+                             "adpcm_g726,adpcm_yamaha,gsm_ms,g723_1,truespeech";
 
 constexpr int kIoBufferSize = 64 * 1024; // bytes
 // Packets or frames the decoder may refuse in a row before the source counts
@@ -255,6 +258,13 @@ public:
     // only) and the decoder of its first audio stream.
     HRESULT Open(CROStream* stream, const QString& name)
     {
+        const HRESULT opened = OpenContainer(stream, name);
+        return opened == S_OK ? OpenAudio() : opened;
+    }
+
+    // The container alone: its tags are read by now.
+    HRESULT OpenContainer(CROStream* stream, const QString& name)
+    {
         auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
         if (!buffer)
             return E_OUTOFMEMORY;
@@ -281,9 +291,13 @@ public:
         int result =
             avformat_open_input(&m_format, url.constData(), ForcedFormat(*stream), &options);
         av_dict_free(&options);
-        if (result < 0)
-            return FromAvError(result);
+        return result < 0 ? FromAvError(result) : S_OK;
+    }
 
+    const AVDictionary* Tags() const { return m_format ? m_format->metadata : nullptr; }
+
+    HRESULT OpenAudio()
+    {
         for (unsigned i = 0; i < m_format->nb_streams; ++i) {
             AVStream* candidate = m_format->streams[i];
             if (m_index < 0 && candidate->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
@@ -301,11 +315,12 @@ public:
         m_codec = avcodec_alloc_context3(codec);
         if (!m_codec)
             return E_OUTOFMEMORY;
-        result = avcodec_parameters_to_context(m_codec, audio->codecpar);
+        int result = avcodec_parameters_to_context(m_codec, audio->codecpar);
         if (result < 0)
             return FromAvError(result);
         m_codec->pkt_timebase = audio->time_base;
         m_codec->thread_count = 1;
+        AVDictionary* options = nullptr;
         av_dict_set(&options, "codec_whitelist", kDecoders, 0);
         result = avcodec_open2(m_codec, codec, &options);
         av_dict_free(&options);
@@ -405,13 +420,16 @@ private:
     {
         const int channels = m_frame->ch_layout.nb_channels;
         const int rate = m_frame->sample_rate;
-        if (channels > UINT16_MAX / 2 ||
-            uint64_t{static_cast<unsigned>(rate)} * static_cast<unsigned>(channels) * 2 >
-                UINT32_MAX)
+        if (uint64_t{static_cast<unsigned>(rate)} * 2 * 2 > UINT32_MAX)
             return WmaToWavConverter::kUnreadableSource;
-        UsableLayout(m_frame->ch_layout, &m_outLayout);
+        // Clips hold mono or stereo: surround audio is mixed down to stereo.
+        if (channels > 2)
+            av_channel_layout_default(&m_outLayout, 2);
+        else
+            UsableLayout(m_frame->ch_layout, &m_outLayout);
         m_outRate = rate;
-        m_pcm = MakePcmFormat(static_cast<uint16_t>(channels), static_cast<uint32_t>(rate), 16);
+        m_pcm = MakePcmFormat(static_cast<uint16_t>(m_outLayout.nb_channels),
+                              static_cast<uint32_t>(rate), 16);
         return target.Create(m_pcm);
     }
 
@@ -534,4 +552,20 @@ HRESULT WmaToWavConverter::Convert(const QString& sourcePath, const QString& wav
     if (result == S_OK)
         m_pcmFormat = decoder.PcmFormat();
     return result;
+}
+
+bool WmaToWavConverter::ReadTags(const QString& sourcePath,
+                                 std::vector<std::pair<std::string, std::string>>& tags)
+{
+    tags.clear();
+    CROStream stream;
+    if (sourcePath.isEmpty() || stream.Open(sourcePath) != S_OK)
+        return false;
+    Decoder decoder;
+    if (decoder.OpenContainer(&stream, sourcePath) != S_OK)
+        return false;
+    const AVDictionaryEntry* entry = nullptr;
+    while ((entry = av_dict_get(decoder.Tags(), "", entry, AV_DICT_IGNORE_SUFFIX)))
+        tags.emplace_back(entry->key, entry->value);
+    return true;
 }

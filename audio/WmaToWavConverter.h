@@ -7,12 +7,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 class CROStream;
 
-// Decodes the first audio stream of an MP3, WMA or other ASF file into a
-// 16-bit PCM WAV file with the source's rate and channel count (44-byte
-// header, the layout CWaveDoc::ReadWaveFile reads). The source is read only
+// Decodes the first audio stream of an MP3, WAV, WMA or other ASF file into a
+// 16-bit PCM WAV file with the source's rate and channel count, more than two
+// channels mixed down to stereo (44-byte header, the layout
+// CWaveDoc::ReadWaveFile reads). The source is read only
 // through a CROStream over the opened regular file: no other file, protocol
 // or container kind is opened, whatever the name says.
 //
@@ -20,7 +24,7 @@ class CROStream;
 class WmaToWavConverter
 {
 public:
-    // Not an MP3 or ASF stream this converter decodes, or its audio is
+    // Not an MP3, WAV or ASF stream this converter decodes, or its audio is
     // corrupt or empty.
     static constexpr HRESULT kUnreadableSource = MakeFailure(0x80040201);
     // The source holds no audio stream.
@@ -46,6 +50,12 @@ public:
     // Isolated corrupt frames are skipped; a stream that simply ends early
     // gives the audio up to there.
     HRESULT Convert(const QString& sourcePath, const QString& wavPath);
+
+    // The container's tags as FFmpeg reads them (ID3v2.2 to 2.4 and ID3v1 of
+    // an MP3, an ASF file's descriptions), keys lower-case, texts UTF-8.
+    // false when the source does not open as one of the containers read.
+    static bool ReadTags(const QString& sourcePath,
+                         std::vector<std::pair<std::string, std::string>>& tags);
 
 private:
     std::unique_ptr<CROStream> m_stream;

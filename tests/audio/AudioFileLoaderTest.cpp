@@ -60,6 +60,30 @@ QString Ring()
                                                                            : QString();
 }
 
+// WAVs the reader's own rules refuse, as ffmpeg writes them.
+QString FfmpegWav(const QString& name, const QStringList& output)
+{
+    const QString path = PathOf(name);
+    return RunTool("ffmpeg", QStringList{"-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                                         "sine=f=440:d=1:r=48000"} +
+                                 output + QStringList{path})
+               ? path
+               : QString();
+}
+QString Wav24() { return FfmpegWav("24.wav", {"-c:a", "pcm_s24le"}); }
+QString Extensible()
+{
+    // Six channels: ffmpeg writes WAVE_FORMAT_EXTENSIBLE (tag 0xFFFE).
+    const QString path = FfmpegWav("ext.wav", {"-ac", "6", "-c:a", "pcm_s16le"});
+    return ReadAll(path).mid(20, 2) == QByteArray("\xFE\xFF", 2) ? path : QString();
+}
+QString FloatRing()
+{
+    const QString wav = FfmpegWav("f.wav", {"-ac", "2", "-c:a", "pcm_f32le"});
+    return WriteAll(PathOf("f.kox"), RingContainer(ReadAll(wav), 0x5A, 1)) ? PathOf("f.kox")
+                                                                          : QString();
+}
+
 class Opens : public testing::TestWithParam<OpenCase>
 {
 };
@@ -84,8 +108,30 @@ INSTANTIATE_TEST_SUITE_P(
                     OpenCase{"Mulaw", Mulaw, 2, 8000, 1000}, OpenCase{"Mp3", Mp3, 2, 44100, 1000},
                     OpenCase{"Mp3BigTag", Mp3BigTag, 2, 44100, 1000},
                     OpenCase{"Ogg", Ogg, 2, 22050, 1000}, OpenCase{"Wma", Wma, 2, 44100, 1000},
-                    OpenCase{"Asf", Asf, 1, 22050, 1000}, OpenCase{"Ring", Ring, 1, 8000, 1000}),
+                    OpenCase{"Asf", Asf, 1, 22050, 1000}, OpenCase{"Ring", Ring, 1, 8000, 1000},
+                    OpenCase{"Wav24", Wav24, 1, 48000, 1000},
+                    OpenCase{"Extensible", Extensible, 2, 48000, 1000},
+                    OpenCase{"FloatRing", FloatRing, 2, 48000, 1000}),
     [](const testing::TestParamInfo<OpenCase>& info) { return std::string(info.param.name); });
+
+TEST(OpenRefusedWav, SamplesAreWhatFfmpegDecodes)
+{
+    const QString float32 = FfmpegWav("f32.wav", {"-ac", "2", "-c:a", "pcm_f32le"});
+    for (const QString& source : {Wav24(), float32}) {
+        ASSERT_FALSE(source.isEmpty());
+        QByteArray expected;
+        ASSERT_TRUE(RunTool("ffmpeg", {"-loglevel", "error", "-i", source, "-f", "s16le", "-"},
+                            &expected));
+        AudioFileLoader::Result result = AudioFileLoader::Load(source, WorkFolder(), 0, nullptr);
+        ASSERT_TRUE(result.clip) << source.toStdString();
+        const CWaveDoc& clip = *result.clip;
+        ASSERT_EQ(clip.GetDataSize(), uint32_t(expected.size())) << source.toStdString();
+        const CMappedView view = clip.GetStore()->MapView(0, clip.GetDataSize());
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(view.data()), expected.size()),
+                  expected)
+            << source.toStdString();
+    }
+}
 
 // A stand-in for the Ogg decoder, put first on PATH.
 void FakeOggdec(const QByteArray& body)

@@ -1,3 +1,4 @@
+#include "audio/AudioFileType.h"
 #include "audio/Id3TagInfo.h"
 #include "audio/MP3Info.h"
 #include "tests/audio/EncodedFixtures.h"
@@ -227,12 +228,12 @@ TEST(Id3TagInfo, BrokenTagsAreReadWithoutHarm)
     };
     const Case cases[] = {
         {"tag size past the end", Tag(title, 3, 0, 0x0FFFFFFF) + audio, false},
-        {"tag size zero", Tag(title, 3, 0, 0) + audio, true},
+        {"tag size zero", Tag(title, 3, 0, 0) + audio, false},
         {"frame size past the tag", Tag(Frame("TIT2", QByteArray("\0Title", 6), 5000)) + audio,
          false},
         {"frame size near 4 GiB", Tag(Frame("TIT2", QByteArray("\0Title", 6), 0xFFFFFFF0)) + audio,
          false},
-        {"empty text frame", Tag(Frame("TIT2", QByteArray()) + title) + audio, true},
+        {"empty text frame", Tag(Frame("TIT2", QByteArray()) + title) + audio, false},
         {"cut inside the tag", Tag(title + title + title).left(25), false},
         {"random frames", Tag(noise) + audio, false},
         {"random frames, unsynchronised", Tag(noise, 3, 0x80) + audio, false},
@@ -251,7 +252,21 @@ TEST(Id3TagInfo, BrokenTagsAreReadWithoutHarm)
              audio,
          false},
         {"UTF-16 text, odd size", Tag(Frame("TIT2", QByteArray("\x01\xFF\xFE\x41", 4))) + audio,
-         true},
+         false},
+        // What id3lib reads with undefined behaviour: a tag without frames,
+        // a cut frame header, text encodings the version does not define.
+        {"12-byte empty tag", Tag(QByteArray(2, '\0')) + audio, false},
+        {"4-byte frame header", Tag(QByteArray("TIT2")) + audio, false},
+        {"frame after the padding", Tag(QByteArray(12, '\0') + title) + audio, false},
+        {"text encoding 5", Tag(Frame("TIT2", QByteArray("\x05Title", 6))) + audio, false},
+        {"UTF-8 in version 2.3", Tag(Frame("TIT2", QByteArray("\x03Title", 6))) + audio, false},
+        {"comment encoding 0xFF",
+         Tag(Frame("COMM", QByteArray("\xFF"
+                                      "engx\0y",
+                                      7))) +
+             audio,
+         false},
+        {"comment without language", Tag(Frame("COMM", QByteArray("\0en", 3))) + audio, false},
         {"ID3v1 only", audio + QByteArray("TAG") + noise.left(125), true},
         {"header only", QByteArray("ID3"), false},
         {"random bytes", noise, true},
@@ -272,6 +287,151 @@ TEST(Id3TagInfo, BrokenTagsAreReadWithoutHarm)
     tags.SetTitle("x");
     EXPECT_EQ(tags.Update(), 0) << "nothing linked";
     EXPECT_FALSE(QFile::exists(PathOf("missing.mp3")));
+}
+
+TEST(Id3TagInfo, EveryChainedTagIsCheckedBeforeId3libSeesIt)
+{
+    const QString mp3 = MakeMp3("chain.mp3", 22050, 0.5, {"-t", "-b", "32"});
+    ASSERT_FALSE(mp3.isEmpty());
+    const QByteArray audio = ReadAll(mp3);
+    const QByteArray first = Tag(Frame("TIT2", QByteArray("\0First", 6)));
+    const QByteArray artist = Frame("TPE1", QByteArray("\0Second", 7));
+
+    // id3lib reads a tag that follows the first one as part of it.
+    const QString path = PathOf("chain-ok.mp3");
+    ASSERT_TRUE(WriteAll(path, first + Tag(artist) + audio));
+    Id3TagInfo sound;
+    ASSERT_TRUE(sound.Read(path));
+    EXPECT_EQ(sound.GetTitle(), "First");
+    EXPECT_EQ(sound.GetArtist(), "Second");
+
+    struct Case
+    {
+        const char* name;
+        QByteArray second;
+    };
+    const Case cases[] = {
+        // Compressed: a claimed size of 2 GiB and no zlib stream behind it.
+        {"compressed frame", Tag(QByteArray("TPE1") + BigEndian(20) + QByteArray("\x00\x80", 2) +
+                                 BigEndian(0x7FFFFFFF) + QByteArray(16, 'x'))},
+        {"frame size near 4 GiB", Tag(Frame("TPE1", QByteArray("\0abc", 4), 0xFFFFFFF0))},
+        {"tag past the end", Tag(artist, 3, 0, 0x0FFFFFFF)},
+        {"version 9", Tag(artist, 9)},
+        {"empty tag", Tag(QByteArray(2, '\0'))},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteAll(path, first + c.second + audio));
+        Id3TagInfo tags;
+        EXPECT_FALSE(tags.Read(path)) << c.name;
+        EXPECT_TRUE(tags.GetTitle().isEmpty()) << c.name << ": opens without its tag text";
+        // Identification reads the tags the same way: no title, no crash.
+        char info[kAudioFileInfoSize] = {};
+        IdentifyAudioFile(path, info);
+        EXPECT_EQ(info[kAudioInfoTitle], '\0') << c.name;
+    }
+
+    // The walk works on a buffer and says how much more it needs.
+    const QByteArray twoTags = first + Tag(artist);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(twoTags.constData());
+    const Id3v2Walk cut = WalkLeadingId3v2(bytes, first.size() + 5, twoTags.size() + 100);
+    EXPECT_FALSE(cut.sound);
+    EXPECT_EQ(cut.needed, uint64_t(first.size() + 10));
+    const Id3v2Walk whole = WalkLeadingId3v2(bytes, twoTags.size(), twoTags.size());
+    EXPECT_TRUE(whole.sound);
+    EXPECT_EQ(whole.tagBytes, uint64_t(twoTags.size()));
+}
+
+// Comments whose description is UTF-16, as lame writes every comment that is
+// not Latin-1 (an empty UTF-16 description), and a very long one.
+TEST(Id3TagInfo, CommentsWithUnicodeDescriptionsReadAndReplace)
+{
+    const QString path =
+        MakeMp3("comm.mp3", 22050, 0.5, {"-t", "-b", "32", "--id3v2-only", "--tc", "注释甲"});
+    ASSERT_FALSE(path.isEmpty());
+    const std::vector<QByteArray> written = Payloads(ListFrames(path), "COMM");
+    ASSERT_EQ(written.size(), 1u);
+    ASSERT_EQ(written[0].at(0), '\x01') << "lame wrote UTF-16";
+
+    Id3TagInfo tags;
+    ASSERT_TRUE(tags.Read(path));
+    EXPECT_EQ(tags.GetComment(), QStringLiteral("注释甲"));
+    tags.SetComment(QStringLiteral("注释乙"));
+    ASSERT_NE(tags.Update(), 0);
+    const std::vector<QByteArray> replaced = Payloads(ListFrames(path), "COMM");
+    ASSERT_EQ(replaced.size(), 1u) << "the comment without a description was replaced";
+    EXPECT_EQ(TextOf(replaced[0].mid(4)), IconvGbk(QStringLiteral("注释乙")));
+
+    // A 100000-character UTF-16 description beside a plain comment.
+    QByteArray description("\x01"
+                           "eng\xFF\xFE");
+    for (int i = 0; i < 100000; ++i)
+        description += QByteArray("\x2D\x4E", 2);
+    const QByteArray audio = ReadAll(MakeMp3("c.mp3", 22050, 0.3, {"-t", "-b", "32"}));
+    ASSERT_TRUE(
+        WriteAll(path, Tag(Frame("COMM", description + QByteArray("\0\0\xFF\xFE\x41\0", 6)) +
+                           Frame("COMM", QByteArray("\0eng\0plain", 10))) +
+                           audio));
+    Id3TagInfo longer;
+    ASSERT_TRUE(longer.Read(path));
+    EXPECT_EQ(longer.GetComment(), "A");
+    longer.SetComment("new");
+    ASSERT_NE(longer.Update(), 0);
+    const std::vector<QByteArray> left = Payloads(ListFrames(path), "COMM");
+    ASSERT_EQ(left.size(), 2u) << "the described comment stays, the plain one is replaced";
+    EXPECT_EQ(TextOf(left[1].mid(4)), "new");
+}
+
+// Text as the file holds it: UTF-16 in either byte order, version 2.4 UTF-8
+// (long frames included), GBK bytes in ISO-8859-1 frames of every version.
+TEST(Id3TagInfo, UnicodeFramesReadAsTheTextTheyHold)
+{
+    const QString title = QStringLiteral("中文标题");
+    const QString lame =
+        MakeMp3("u16.mp3", 22050, 0.5,
+                {"-t", "-b", "32", "--id3v2-only", "--tt", title, "--ta", QStringLiteral("歌手")});
+    ASSERT_FALSE(lame.isEmpty());
+    ASSERT_EQ(Payloads(ListFrames(lame), "TIT2").at(0).at(0), '\x01') << "lame wrote UTF-16";
+    Id3TagInfo fromLame;
+    ASSERT_TRUE(fromLame.Read(lame));
+    EXPECT_EQ(fromLame.GetTitle(), title);
+    EXPECT_EQ(fromLame.GetArtist(), QStringLiteral("歌手"));
+    // Identification hands the title on as GBK.
+    char info[kAudioFileInfoSize] = {};
+    ASSERT_EQ(IdentifyAudioFile(lame, info), kAudioMp3);
+    EXPECT_EQ(QByteArray(info + kAudioInfoTitle), IconvGbk(title));
+
+    // ffmpeg writes version 2.4, UTF-8 where the text is not Latin-1.
+    const QString longTitle = title.repeated(60); // a frame of 720 bytes
+    const QString wav = MakeWav("u8.wav", 22050, 1, 0.5);
+    const QString v24 = PathOf("u8.mp3");
+    ASSERT_TRUE(RunTool(
+        "ffmpeg", {"-loglevel", "error", "-y", "-i", wav, "-metadata", "title=" + longTitle,
+                   "-metadata", QStringLiteral("artist=歌手"), "-metadata", "album=Plain",
+                   "-metadata", QStringLiteral("comment=注释"), "-metadata", "date=2008", v24}));
+    ASSERT_EQ(ReadAll(v24).at(3), '\x04');
+    Id3TagInfo fromFfmpeg;
+    ASSERT_TRUE(fromFfmpeg.Read(v24));
+    EXPECT_EQ(fromFfmpeg.GetTitle(), longTitle);
+    EXPECT_EQ(fromFfmpeg.GetArtist(), QStringLiteral("歌手"));
+    EXPECT_EQ(fromFfmpeg.GetAlbum(), "Plain");
+    EXPECT_EQ(fromFfmpeg.GetComment(), QStringLiteral("注释"));
+    EXPECT_EQ(fromFfmpeg.GetYear(), "2008");
+
+    // Hand-made: UTF-16 big-endian with its mark; GBK in a 2.4 ISO-8859-1 frame.
+    const QByteArray audio = ReadAll(MakeMp3("p.mp3", 22050, 0.3, {"-t", "-b", "32"}));
+    const QString path = PathOf("hand.mp3");
+    ASSERT_TRUE(WriteAll(path, Tag(Frame("TIT2", QByteArray("\x01\xFE\xFF\x4E\x2D", 5))) + audio));
+    Id3TagInfo bigEndian;
+    ASSERT_TRUE(bigEndian.Read(path));
+    EXPECT_EQ(bigEndian.GetTitle(), QStringLiteral("中"));
+
+    const QByteArray gbk = '\0' + IconvGbk(title);
+    ASSERT_TRUE(WriteAll(
+        path,
+        Tag(QByteArray("TIT2") + Syncsafe(gbk.size()) + QByteArray(2, '\0') + gbk, 4) + audio));
+    Id3TagInfo gbk24;
+    ASSERT_TRUE(gbk24.Read(path));
+    EXPECT_EQ(gbk24.GetTitle(), title);
 }
 
 TEST(Id3TagInfo, MutatedTagsAreReadWithoutHarm)

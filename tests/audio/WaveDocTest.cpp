@@ -41,6 +41,14 @@ TEST(WaveDoc, FormatCopiesAndTimeArithmetic)
     CWaveDoc mono8;
     mono8.SetFormat(MakePcmFormat(1, 8000, 8));
     EXPECT_EQ(mono8.MsToBytes(3), 24u);
+
+    // At 1 byte a second, 5 MB last longer than 32 bits of milliseconds:
+    // the duration stays at the longest instead of wrapping to a short one.
+    CWaveDoc slow;
+    slow.SetFormat(MakePcmFormat(1, 1, 8));
+    ASSERT_TRUE(slow.CreateStore(5000000));
+    EXPECT_EQ(slow.GetDuration(), UINT32_MAX);
+    EXPECT_EQ(slow.MsToBytes(UINT32_MAX), 4294967u);
 }
 
 TEST(WaveDoc, DurationFollowsRecordedBytesWhileRecording)

@@ -340,6 +340,36 @@ TEST(WaveFile, ChunkWalk)
     EXPECT_TRUE(sink.messages.isEmpty());
 }
 
+TEST(WaveFile, ALaterFormatNeverRelabelsSamplesReadBefore)
+{
+    const QString path = TestFile(QStringLiteral("relabel.wav"));
+    const QByteArray pair =
+        Chunk("fmt ", FmtRecord(1, 1, 11025, 11025, 1, 8)) + Chunk("data", "\x80\x81\x82\x83");
+    // Trailing "fmt " chunks without data: none may become the clip's format.
+    const QByteArray trailing[] = {
+        FmtRecord(0xFFFE, 2, 44100, 176400, 4, 16) + U16(22) + QByteArray(22, '\0'),
+        FmtRecord(3, 0, 96000, 0, 0, 32),
+        FmtRecord(1, 2, 8000, 32000, 4, 16),
+        FmtRecord(7, 1, 8000, 8000, 1, 8),
+    };
+    for (const QByteArray& record : trailing) {
+        ASSERT_TRUE(WriteFile(path, Riff(pair + Chunk("fmt ", record))));
+        CWaveDoc clip;
+        ASSERT_EQ(clip.ReadWaveFile(path, nullptr), 1);
+        EXPECT_EQ(clip.GetFormat(), MakePcmFormat(1, 11025, 8)) << record.toHex().toStdString();
+        EXPECT_EQ(StoreBytes(clip), QByteArray("\x80\x81\x82\x83"));
+    }
+
+    // Without any data, a format the clip cannot hold is refused, not kept.
+    CWaveDoc clip;
+    ASSERT_TRUE(WriteFile(path, Riff(Chunk("fmt ", trailing[0]))));
+    EXPECT_EQ(clip.ReadWaveFile(path, nullptr), 0);
+    ASSERT_TRUE(WriteFile(path, Riff(Chunk("fmt ", trailing[3]))));
+    EXPECT_EQ(clip.ReadWaveFile(path, nullptr), 1);
+    EXPECT_EQ(clip.GetFormat(), MakePcmFormat(1, 8000, 16)) << "mu-law is held as 16-bit PCM";
+    EXPECT_FALSE(clip.HasData());
+}
+
 // A broken or hostile input and what reading it must give.
 struct BadCase
 {
