@@ -147,6 +147,33 @@ TEST(ServiceProtocol, LoginAndCodeRepliesReadAsTheServiceMeansThem)
         EXPECT_EQ(ValCodeReplyMessage(c.sent, c.reply, kUtf8), c.message) << c.reply;
 }
 
+// A message box lays out all it holds: long service text is shown cut, the
+// fee question still at its end.
+TEST(ServiceProtocol, LongRepliesAreShownCut)
+{
+    const qsizetype limit = kMaxShownReplyChars;
+    const std::string chinese = "彩";
+    std::string long1;
+    for (qsizetype i = 0; i < 2 * limit; ++i)
+        long1 += chinese;
+    const QString cut = QString(limit, QChar(0x5F69)) + u'…';
+    const QString fits = QString(limit, QChar(0x5F69));
+    std::string fitting;
+    for (qsizetype i = 0; i < limit; ++i)
+        fitting += chinese;
+
+    EXPECT_EQ(ClassifyLoginReply(true, long1, kUtf8).message, cut);
+    EXPECT_EQ(ClassifyLoginReply(true, fitting, kUtf8).message, fits);
+    EXPECT_EQ(ValCodeReplyMessage(true, long1, kUtf8), cut);
+    EXPECT_EQ(ClassifyMonthOrderReply(true, long1, kUtf8).message, cut);
+    EXPECT_EQ(UploadReplyMessage(true, long1), cut);
+    EXPECT_EQ(ClassifyFeeReply(true, long1, kUtf8).message, cut + Text("\r\n继续吗？"));
+    const FeeDecision offer =
+        ClassifyFeeReply(true, "SHOWMONTHOPTION|a|b|" + long1 + "|true", kUtf8);
+    EXPECT_EQ(offer.tokens[2], cut);
+    EXPECT_EQ(offer.tokens[3], "true");
+}
+
 TEST(ServiceProtocol, FeeRepliesLeadToTheirSteps)
 {
     using Kind = FeeDecision::Kind;
