@@ -1,5 +1,7 @@
 #include "platform/AudioCapture.h"
 
+#include "platform/SdlAudio.h"
+
 #include <SDL.h>
 
 namespace {
@@ -26,7 +28,7 @@ bool AudioCapture::Open(const CaptureFormat& format, ICaptureSink* sink)
     Close();
     if (!sink || (format.bits != 8 && format.bits != 16) || format.channels == 0)
         return false;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (!InitSdlAudio())
         return false;
     SDL_AudioSpec wanted{};
     wanted.freq = static_cast<int>(format.rate);

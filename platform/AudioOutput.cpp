@@ -1,5 +1,7 @@
 #include "platform/AudioOutput.h"
 
+#include "platform/SdlAudio.h"
+
 #include <SDL.h>
 
 namespace {
@@ -29,7 +31,7 @@ bool AudioOutput::Open()
     std::lock_guard<std::mutex> lock(m_openMutex);
     if (m_device != 0)
         return true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (!InitSdlAudio())
         return false;
     SDL_AudioSpec wanted{};
     wanted.freq = AudioMixer::kRate;

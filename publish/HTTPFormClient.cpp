@@ -2,6 +2,7 @@
 
 #include "publish/CurlShare.h"
 #include "publish/HTTPFormEncoding.h"
+#include "publish/RequestCancel.h"
 #include "platform/TextCoding.h"
 
 #include <curl/curl.h>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -32,9 +34,12 @@ const char kOctetStream[] = "Content-Type: application/octet-stream\r\n\r\n";
 
 constexpr size_t kFileChunk = 4096;
 constexpr size_t kMaxErrorText = 1024;
+// How often a waiting request looks at its stall rule.
+constexpr int kPollMs = 200;
 
 std::atomic<long> g_connectMs{CHTTPFormClient::Timeouts().connectMs};
 std::atomic<long> g_stallSeconds{CHTTPFormClient::Timeouts().stallSeconds};
+std::atomic<long> g_formDeadlineMs{CHTTPFormClient::Timeouts().formDeadlineMs};
 
 struct EasyDeleter
 {
@@ -306,6 +311,74 @@ private:
     char m_chunk[kFileChunk];
 };
 
+using Clock = std::chrono::steady_clock;
+
+// What the callbacks of one request share with the loop that waits for it.
+struct Transfer
+{
+    CURL* easy = nullptr;
+    std::string* response = nullptr;
+    HTTPRequestBody* body = nullptr;
+    int64_t bodyBytes = 0; // every body byte received, kept or not
+    bool tooLarge = false;
+    bool interim = false;   // the head being read is a 1xx one
+    bool headEnded = false; // the final reply's head came whole
+    Clock::time_point lastMoved;
+};
+
+struct TransferEnd
+{
+    enum class Abort { None, Cancelled, Stalled };
+    CURLcode result = CURLE_OK;
+    Abort abort = Abort::None;
+};
+
+// Runs one transfer to its end on the calling thread. Waits in short steps so
+// a stall is noticed and a cancel wakes the wait at once.
+TransferEnd RunTransfer(CURL* easy, Transfer& transfer, RequestCancel* cancel, long stallSeconds)
+{
+    TransferEnd end;
+    CURLM* multi = curl_multi_init();
+    if (!multi || curl_multi_add_handle(multi, easy) != CURLM_OK) {
+        if (multi)
+            curl_multi_cleanup(multi);
+        end.result = CURLE_OUT_OF_MEMORY;
+        return end;
+    }
+    if (cancel && !cancel->Attach(multi))
+        end.abort = TransferEnd::Abort::Cancelled;
+    const auto stall = std::chrono::seconds(stallSeconds);
+    transfer.lastMoved = Clock::now();
+    while (end.abort == TransferEnd::Abort::None) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            end.result = CURLE_RECV_ERROR;
+            break;
+        }
+        bool done = false;
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+            if (message->msg == CURLMSG_DONE) {
+                end.result = message->data.result;
+                done = true;
+            }
+        }
+        if (done)
+            break;
+        if (cancel && cancel->IsCancelled())
+            end.abort = TransferEnd::Abort::Cancelled;
+        else if (Clock::now() - transfer.lastMoved >= stall)
+            end.abort = TransferEnd::Abort::Stalled;
+        else
+            curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr);
+    }
+    if (cancel)
+        cancel->Detach();
+    curl_multi_remove_handle(multi, easy);
+    curl_multi_cleanup(multi);
+    return end;
+}
+
 // Calls the done handler when the multipart send ends, on every path.
 class DoneNotice
 {
@@ -329,6 +402,7 @@ void CHTTPFormClient::SetTimeouts(const Timeouts& timeouts)
 {
     g_connectMs = timeouts.connectMs;
     g_stallSeconds = timeouts.stallSeconds;
+    g_formDeadlineMs = timeouts.formDeadlineMs;
 }
 
 CHTTPFormClient::Timeouts CHTTPFormClient::GetTimeouts()
@@ -336,6 +410,7 @@ CHTTPFormClient::Timeouts CHTTPFormClient::GetTimeouts()
     Timeouts timeouts;
     timeouts.connectMs = g_connectMs;
     timeouts.stallSeconds = g_stallSeconds;
+    timeouts.formDeadlineMs = g_formDeadlineMs;
     return timeouts;
 }
 
@@ -419,7 +494,7 @@ bool CHTTPFormClient::PostForm()
     if (!ParseURL())
         return false;
     MemoryBody body(EncodedFields(m_textFields));
-    return Perform({"Content-Type:application/x-www-form-urlencoded"}, body, true,
+    return Perform({"Content-Type:application/x-www-form-urlencoded"}, body, true, true,
                    kFormStatusError);
 }
 
@@ -432,7 +507,7 @@ bool CHTTPFormClient::PostQuery()
         return false;
     // An empty POST: no body and no Content-Type of curl's own.
     MemoryBody body{std::string()};
-    return Perform({"Content-Type:"}, body, true, kFormStatusError);
+    return Perform({"Content-Type:"}, body, true, true, kFormStatusError);
 }
 
 bool CHTTPFormClient::PostMultipart()
@@ -486,12 +561,12 @@ bool CHTTPFormClient::PostMultipart()
     }
     body.AddBlock(delimiter + "--\r\n", false);
 
-    return Perform({"Content-Type: multipart/form-data; boundary=" + boundary}, body, false,
+    return Perform({"Content-Type: multipart/form-data; boundary=" + boundary}, body, false, false,
                    kUploadStatusError);
 }
 
 bool CHTTPFormClient::Perform(const std::vector<std::string>& headers, HTTPRequestBody& body,
-                              bool readCharset, const char* statusError)
+                              bool readCharset, bool deadline, const char* statusError)
 {
     m_errorText.clear();
     std::unique_ptr<CURL, EasyDeleter> easy(static_cast<CURL*>(NewSharedCurlHandle()));
@@ -510,26 +585,52 @@ bool CHTTPFormClient::Perform(const std::vector<std::string>& headers, HTTPReque
     list = curl_slist_append(list, "Expect:");
     const std::unique_ptr<curl_slist, SlistDeleter> headerList(list);
 
-    struct WriteTarget
-    {
-        CURL* easy;
-        std::string* response;
-    } target{easy.get(), &m_response};
+    Transfer transfer;
+    transfer.easy = easy.get();
+    transfer.response = &m_response;
+    transfer.body = &body;
+    const curl_write_callback onHeader = [](char* data, size_t size, size_t count,
+                                            void* user) -> size_t {
+        auto* transfer = static_cast<Transfer*>(user);
+        const std::string_view line(data, size * count);
+        transfer->lastMoved = Clock::now();
+        // Each head starts with its status line and ends with an empty line;
+        // an interim (1xx) head is not the reply.
+        if (StartsWith(line, "HTTP/")) {
+            const size_t code = line.find(' ');
+            transfer->interim =
+                code != std::string_view::npos && code + 1 < line.size() && line[code + 1] == '1';
+            transfer->headEnded = false;
+        } else if (line == "\r\n" || line == "\n") {
+            transfer->headEnded = !transfer->interim;
+        }
+        return size * count;
+    };
     const curl_write_callback onWrite = [](char* data, size_t size, size_t count,
                                            void* user) -> size_t {
-        auto* target = static_cast<WriteTarget*>(user);
+        auto* transfer = static_cast<Transfer*>(user);
+        const size_t bytes = size * count;
+        transfer->lastMoved = Clock::now();
+        transfer->bodyBytes += static_cast<int64_t>(bytes);
+        if (transfer->bodyBytes > CHTTPFormClient::kMaxResponseBytes) {
+            transfer->tooLarge = true;
+            return 0;
+        }
         long status = 0;
-        curl_easy_getinfo(target->easy, CURLINFO_RESPONSE_CODE, &status);
+        curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
         // The body of a refused request is not the service's answer.
         if (status < 300)
-            target->response->append(data, size * count);
-        return size * count;
+            transfer->response->append(data, bytes);
+        return bytes;
     };
     const curl_read_callback onRead = [](char* buffer, size_t size, size_t count,
                                          void* user) -> size_t {
+        auto* transfer = static_cast<Transfer*>(user);
         size_t copied = 0;
-        if (!static_cast<HTTPRequestBody*>(user)->Read(buffer, size * count, copied))
+        if (!transfer->body->Read(buffer, size * count, copied))
             return CURL_READFUNC_ABORT;
+        if (copied > 0)
+            transfer->lastMoved = Clock::now();
         return copied;
     };
 
@@ -540,23 +641,46 @@ bool CHTTPFormClient::Perform(const std::vector<std::string>& headers, HTTPReque
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, g_connectMs.load());
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, g_stallSeconds.load());
+    if (deadline)
+        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, g_formDeadlineMs.load());
+    // A reply that announces more than the limit fails before its body.
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(kMaxResponseBytes));
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, list);
     curl_easy_setopt(handle, CURLOPT_POST, 1L);
     curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.Length()));
     curl_easy_setopt(handle, CURLOPT_READFUNCTION, onRead);
-    curl_easy_setopt(handle, CURLOPT_READDATA, &body);
+    curl_easy_setopt(handle, CURLOPT_READDATA, &transfer);
+    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(handle, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, onWrite);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &target);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
 
-    const CURLcode rc = curl_easy_perform(handle);
-    if (rc != CURLE_OK) {
+    const TransferEnd end = RunTransfer(handle, transfer, m_cancel.get(), g_stallSeconds.load());
+    if (end.abort == TransferEnd::Abort::Cancelled) {
+        m_errorText = "request cancelled";
+        return false;
+    }
+    if (end.abort == TransferEnd::Abort::Stalled) {
+        m_errorText = "no data moved for " + std::to_string(g_stallSeconds.load()) + " s";
+        return false;
+    }
+    if (transfer.tooLarge || end.result == CURLE_FILESIZE_EXCEEDED) {
+        m_errorText = "reply longer than " + std::to_string(kMaxResponseBytes) + " bytes";
+        return false;
+    }
+    if (end.result != CURLE_OK) {
         if (!body.error.empty())
             m_errorText = body.error;
         else
-            m_errorText = Truncated(errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc));
+            m_errorText = Truncated(errorBuffer[0] ? errorBuffer : curl_easy_strerror(end.result));
+        return false;
+    }
+    // The connection can drop after the status line or inside the headers
+    // and still end "without error": such a reply never came.
+    if (!transfer.headEnded) {
+        m_errorText = "reply ended inside its headers";
         return false;
     }
     long status = 0;

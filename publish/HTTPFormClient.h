@@ -5,10 +5,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 class HTTPRequestBody;
+class RequestCancel;
 
 // Sends one request to the ring service as an HTTP POST and keeps its reply:
 // an url-encoded form (PostForm), the fields in the query string with an
@@ -21,9 +23,13 @@ class HTTPRequestBody;
 // (its login session) ride on every later request of the process, from any
 // thread. Redirects are not followed: a 3xx reply is a failure.
 //
+// A reply counts only when its head ended (the blank line came) and its whole
+// body, at most kMaxResponseBytes, arrived; anything less fails the send.
+//
 // Threads: an object is used by one thread at a time; the sends block that
-// thread until the reply is read or the request failed. Different objects may
-// send at the same time on different threads.
+// thread until the reply is read or the request failed (or was called off
+// through its RequestCancel, from any thread). Different objects may send at
+// the same time on different threads.
 class CHTTPFormClient
 {
 public:
@@ -37,12 +43,21 @@ public:
     // split succeeded. Same thread as the progress handler.
     using DoneHandler = std::function<void()>;
 
-    // How long a dead connection is given before the request fails with the
-    // normal failure result: connecting, and no byte moving either way.
+    // The service's replies are a few kilobytes; a longer one fails the send.
+    static constexpr int kMaxResponseBytes = 1 << 20;
+
+    // How long a dead or dawdling service is given before the request fails
+    // with the normal failure result.
     struct Timeouts
     {
+        // Connecting.
         long connectMs = 30000;
+        // No byte moving either way, counted from the last byte moved.
         long stallSeconds = 60;
+        // A whole PostForm or PostQuery: a trickling reply must not hold a
+        // waiting dialog for ever. An upload may take as long as it keeps
+        // moving.
+        long formDeadlineMs = 30000;
     };
     // Process-wide; applies to requests started afterwards. Any thread.
     static void SetTimeouts(const Timeouts& timeouts);
@@ -56,6 +71,8 @@ public:
     void SetUserAgent(const std::string& agent) { m_userAgent = agent; }
     void SetProgressHandler(ProgressHandler handler) { m_progress = std::move(handler); }
     void SetDoneHandler(DoneHandler handler) { m_done = std::move(handler); }
+    // Lets another thread call the send off; the send then fails at once.
+    void SetCancel(std::shared_ptr<RequestCancel> cancel) { m_cancel = std::move(cancel); }
 
     // The last failure in the service client's words, or the network or file
     // error's own text (at most 1024 bytes). For logs; callers show their own
@@ -96,8 +113,9 @@ public:
 private:
     enum class ServiceType { None, Http, Https };
 
+    // deadline: the whole request is bounded by formDeadlineMs.
     bool Perform(const std::vector<std::string>& headers, HTTPRequestBody& body, bool readCharset,
-                 const char* statusError);
+                 bool deadline, const char* statusError);
 
     std::string m_url;
     std::string m_errorText;
@@ -112,4 +130,5 @@ private:
     std::string m_responseCharset = "utf-8";
     ProgressHandler m_progress;
     DoneHandler m_done;
+    std::shared_ptr<RequestCancel> m_cancel;
 };

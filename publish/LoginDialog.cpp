@@ -95,8 +95,13 @@ void CLoginDialog::accept()
 
 void CLoginDialog::reject()
 {
-    if (!IsBusy())
-        QDialog::reject();
+    // The user is never kept waiting for a service that may not answer.
+    if (IsBusy()) {
+        m_call->Abandon();
+        m_pending = Pending::None;
+        SetBusy(false);
+    }
+    QDialog::reject();
 }
 
 void CLoginDialog::ReadControls()
@@ -159,7 +164,7 @@ void CLoginDialog::SetBusy(bool busy)
         unsetCursor();
     }
     const std::initializer_list<QWidget*> controls = {m_mobileEdit, m_codeEdit, m_valCodeButton,
-                                                      m_okButton, m_cancelButton};
+                                                      m_okButton};
     for (QWidget* control : controls)
         control->setEnabled(!busy);
     if (!busy && m_focusBeforeRequest)

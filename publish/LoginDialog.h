@@ -16,8 +16,9 @@ class QPushButton;
 // process's curl share, which every later request uses.
 //
 // The requests run on a worker (CServiceCall): while one runs, the dialog
-// keeps painting but its controls are disabled and it cannot be closed, so
-// each answer lands on the dialog that asked. GUI thread only.
+// keeps painting with its controls but Cancel disabled. Cancel (Escape, the
+// window's close button) calls the request off and ends the dialog at once;
+// an answer that comes later is dropped. GUI thread only.
 class CLoginDialog : public QDialog
 {
     Q_OBJECT
@@ -38,7 +39,8 @@ public:
 
     // OK and the Enter key.
     void accept() override;
-    // Cancel, Escape and the window's close button: ignored while a request runs.
+    // Cancel, Escape and the window's close button; a running request is
+    // called off.
     void reject() override;
 
 private:

@@ -133,8 +133,12 @@ void CMonthOrderDialog::accept()
 
 void CMonthOrderDialog::reject()
 {
-    if (!IsBusy())
-        QDialog::reject();
+    if (IsBusy()) {
+        m_call->Abandon();
+        SetBusy(false);
+    }
+    m_goOn = false;
+    QDialog::reject();
 }
 
 void CMonthOrderDialog::SetBusy(bool busy)
@@ -143,8 +147,8 @@ void CMonthOrderDialog::SetBusy(bool busy)
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();
-    const std::initializer_list<QWidget*> controls = {
-        m_monthlyRadio, m_perUseRadio, m_noPromptBox, m_infoButton, m_okButton, m_cancelButton};
+    const std::initializer_list<QWidget*> controls = {m_monthlyRadio, m_perUseRadio, m_noPromptBox,
+                                                      m_infoButton, m_okButton};
     for (QWidget* control : controls)
         control->setEnabled(!busy);
 }

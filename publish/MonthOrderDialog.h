@@ -20,7 +20,8 @@ class QRadioButton;
 // OK posts the user's answer to the service when it must (the monthly plan,
 // or the do-not-remind box ticked) and ends the dialog when the reply is in;
 // the request runs on a worker (CServiceCall) while the dialog keeps painting
-// with its controls disabled. GUI thread only.
+// with its controls but Cancel disabled. Cancel calls the request off at once
+// and stops; an answer that comes later is dropped. GUI thread only.
 class CMonthOrderDialog : public QDialog
 {
     Q_OBJECT
@@ -51,7 +52,8 @@ public:
 
     // OK: reads the choice, posts the answer when it must.
     void accept() override;
-    // Cancel, Escape and the close button: ignored while the answer is posted.
+    // Cancel, Escape and the close button: stop, calling off an answer being
+    // posted.
     void reject() override;
 
 protected:

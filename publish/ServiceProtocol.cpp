@@ -44,6 +44,21 @@ std::string Trimmed(const std::string& text)
     return text.substr(begin, end - begin);
 }
 
+// Reply text holds no surrogate pairs (GBK and the three-byte UTF-8 rule give
+// none), so any cut is between characters.
+QString Shown(QString text)
+{
+    if (text.size() <= kMaxShownReplyChars)
+        return text;
+    text.truncate(kMaxShownReplyChars);
+    return text + u'…';
+}
+
+QString ShownReply(const std::string& reply, const std::string& charset)
+{
+    return Shown(ServiceReplyText(reply, charset));
+}
+
 bool IsAcceptedReply(const std::string& reply)
 {
     return reply.empty() || ReplyStartsWithOk(reply);
@@ -160,7 +175,7 @@ LoginOutcome ClassifyLoginReply(bool sent, const std::string& reply, const std::
     else if (IsAcceptedReply(reply))
         outcome.loggedIn = true;
     else
-        outcome.message = ServiceReplyText(reply, charset);
+        outcome.message = ShownReply(reply, charset);
     return outcome;
 }
 
@@ -173,7 +188,7 @@ QString ValCodeReplyMessage(bool sent, const std::string& reply, const std::stri
         return QString::fromUtf8(ServiceText::kValCodeSent);
     if (code == "1")
         return QString::fromUtf8(ServiceText::kValCodeFailed);
-    return ServiceReplyText(reply, charset);
+    return ShownReply(reply, charset);
 }
 
 FeeDecision ClassifyFeeReply(bool sent, const std::string& reply, const std::string& charset)
@@ -192,7 +207,7 @@ FeeDecision ClassifyFeeReply(bool sent, const std::string& reply, const std::str
     // A reply in another charset is never taken for a keyword.
     if (charset != "utf-8") {
         decision.kind = FeeDecision::Kind::AskToGoOn;
-        decision.message = text + question;
+        decision.message = Shown(text) + question;
         return decision;
     }
     static const QString noPrompt = QStringLiteral("NOFEEPROMPT");
@@ -202,9 +217,11 @@ FeeDecision ClassifyFeeReply(bool sent, const std::string& reply, const std::str
     } else if (text.startsWith(monthOption)) {
         decision.kind = FeeDecision::Kind::OfferMonthPlan;
         decision.tokens = SplitMonthOption(text.mid(monthOption.size()));
+        for (QString& token : decision.tokens)
+            token = Shown(token);
     } else {
         decision.kind = FeeDecision::Kind::AskToGoOn;
-        decision.message = text + question;
+        decision.message = Shown(text) + question;
     }
     return decision;
 }
@@ -242,7 +259,7 @@ MonthOrderOutcome ClassifyMonthOrderReply(bool sent, const std::string& reply,
     else if (IsAcceptedReply(reply))
         outcome.goOn = true;
     else
-        outcome.message = ServiceReplyText(reply, charset);
+        outcome.message = ShownReply(reply, charset);
     return outcome;
 }
 
@@ -252,5 +269,5 @@ QString UploadReplyMessage(bool sent, const std::string& reply)
         return QString::fromUtf8(ServiceText::kUploadFailed);
     if (ReplyStartsWithOk(reply))
         return QString::fromUtf8(ServiceText::kUploadDone);
-    return ServiceReplyText(reply, "utf-8");
+    return ShownReply(reply, "utf-8");
 }

@@ -69,6 +69,10 @@ bool SendServiceRequest(CHTTPFormClient& client, const ServiceRequest& request);
 // The reply as shown: converted from UTF-8 when charset is "utf-8", else the
 // raw bytes decoded as GBK.
 QString ServiceReplyText(const std::string& reply, const std::string& charset);
+// The messages and offer texts below show at most this many characters of a
+// reply, then "…": a message box lays out every character it holds, and a
+// reply of a megabyte would hold the window for many seconds.
+inline constexpr qsizetype kMaxShownReplyChars = 4096;
 // The reply's first two characters, upper-cased, are "OK".
 bool ReplyStartsWithOk(const std::string& reply);
 

@@ -7,6 +7,8 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -25,6 +27,18 @@ public:
 QString DataFolder()
 {
     return TestEnvironment::DataHome() + "/VazoZedu";
+}
+
+// Whether the process runs a thread whose name starts with prefix.
+bool HasThread(qint64 pid, const QByteArray& prefix)
+{
+    QDirIterator tasks(QString("/proc/%1/task").arg(pid), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (tasks.hasNext()) {
+        QFile name(tasks.next() + "/comm");
+        if (name.open(QIODevice::ReadOnly) && name.readAll().startsWith(prefix))
+            return true;
+    }
+    return false;
 }
 
 TEST(BrevantaApp, SwitchesEndAtOnceWithoutTouchingTheDataFolder)
@@ -99,6 +113,28 @@ TEST(BrevantaApp, SecondProgramRaisesTheFirstAndExitsZero)
     EXPECT_FALSE(third.waitForFinished(3000)) << "the third start must keep running";
     third.terminate();
     third.waitForFinished(10000);
+}
+
+// The real program with its sound device open, as a session logout or kill
+// ends it.
+TEST(BrevantaApp, TermEndsTheProgramWithItsSoundDeviceOpen)
+{
+    QProcess program;
+    program.start(BREVANTA_EXE, {});
+    ASSERT_TRUE(program.waitForStarted());
+    // The sound library's mixing thread runs once the device is open.
+    ASSERT_TRUE(TestEnvironment::WaitFor(
+        [&] { return HasThread(program.processId(), "SDLAudio"); }, 20000));
+    QElapsedTimer timer;
+    timer.start();
+    program.terminate();
+    const bool ended = program.waitForFinished(5000);
+    if (!ended) {
+        program.kill();
+        program.waitForFinished();
+    }
+    ASSERT_TRUE(ended) << "SIGTERM was ignored";
+    EXPECT_LT(timer.elapsed(), 1000);
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "publish/HTTPFormClient.h"
+#include "publish/RequestCancel.h"
 #include "tests/publish/RingServiceFixture.h"
+#include "tests/publish/ServiceTestSupport.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -15,7 +18,10 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -57,10 +63,49 @@ QByteArray RandomBytes(int size)
     return bytes;
 }
 
+enum class Send { Form, Query, Multipart };
+
+// Sends the field a=1 the given way; a multipart also carries file.
+bool SendField(CHTTPFormClient& client, Send send, const QString& file)
+{
+    client.AddTextField("a", "1");
+    if (send == Send::Form)
+        return client.PostForm();
+    if (send == Send::Query)
+        return client.PostQuery();
+    client.AddFileField("vox", QFile::encodeName(file).toStdString());
+    return client.PostMultipart();
+}
+
+// Each case's rule on its own path "case/<index>.me", the index in cases.
+template <typename Case, size_t N> QJsonArray CaseRules(const Case (&cases)[N])
+{
+    QJsonArray rules;
+    for (size_t i = 0; i < N; ++i) {
+        QJsonObject rule = cases[i].rule;
+        rule["path"] = QString("case/%1.me").arg(i);
+        rules.append(rule);
+    }
+    return rules;
+}
+
+std::string CaseUrl(const RingServiceFixture& service, size_t index)
+{
+    return service.Url("case/" + std::to_string(index) + ".me");
+}
+
 class HTTPFormClientTest : public testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(m_service.IsRunning()) << m_service.StartError(); }
+
+    // A small file for the multipart sends.
+    QString VoxFile()
+    {
+        const QString path = m_files.filePath("a.vox");
+        WriteFile(path, "vox");
+        return path;
+    }
 
     RingServiceFixture m_service;
     QTemporaryDir m_files;
@@ -338,7 +383,6 @@ TEST_F(HTTPFormClientTest, MultipartFailsWhenAFileShrinksDuringTheSend)
 
 TEST_F(HTTPFormClientTest, ReplyStatusAndCharsetDecideTheOutcome)
 {
-    enum class Send { Form, Query, Multipart };
     struct Case
     {
         QJsonObject rule;
@@ -386,31 +430,13 @@ TEST_F(HTTPFormClientTest, ReplyStatusAndCharsetDecideTheOutcome)
          "*"},
         {{{"body", "slowly"}, {"slow", 0.05}}, Send::Form, true, "slowly", "utf-8", ""},
     };
-    QJsonArray rules;
-    int index = 0;
-    for (const Case& c : cases) {
-        QJsonObject rule = c.rule;
-        rule["path"] = QString("case/%1.me").arg(index++);
-        rules.append(rule);
-    }
+    QJsonArray rules = CaseRules(cases);
     rules.append(QJsonObject{{"path", "pub/target.me"}, {"body", "OK"}});
     ASSERT_TRUE(m_service.Script(rules));
-    const QString file = m_files.filePath("a.vox");
-    WriteFile(file, "vox");
-
-    index = 0;
+    const QString file = VoxFile();
     for (const Case& c : cases) {
-        CHTTPFormClient client(m_service.Url("case/" + std::to_string(index++) + ".me"));
-        client.AddTextField("a", "1");
-        bool ok = false;
-        if (c.send == Send::Form) {
-            ok = client.PostForm();
-        } else if (c.send == Send::Query) {
-            ok = client.PostQuery();
-        } else {
-            client.AddFileField("vox", QFile::encodeName(file).toStdString());
-            ok = client.PostMultipart();
-        }
+        CHTTPFormClient client(CaseUrl(m_service, static_cast<size_t>(&c - cases)));
+        const bool ok = SendField(client, c.send, file);
         SCOPED_TRACE(QJsonDocument(c.rule).toJson(QJsonDocument::Compact).toStdString());
         EXPECT_EQ(ok, c.ok);
         EXPECT_EQ(client.GetResponse(), c.response);
@@ -425,10 +451,115 @@ TEST_F(HTTPFormClientTest, ReplyStatusAndCharsetDecideTheOutcome)
         << "a redirect is not followed";
 }
 
+// A reply counts only when its head ended with the blank line and its body
+// came whole and within the size limit; anything less fails the send.
+TEST_F(HTTPFormClientTest, CutEndlessAndOversizedRepliesFail)
+{
+    struct Case
+    {
+        QJsonObject rule;
+        Send send;
+        bool ok;
+    };
+    const int statusLine = static_cast<int>(std::strlen("HTTP/1.1 200 OK\r\n"));
+    const int limit = CHTTPFormClient::kMaxResponseBytes;
+    const Case cases[] = {
+        {{{"body", "OK"}, {"head_bytes", statusLine}}, Send::Form, false},
+        {{{"body", "OK"}, {"head_bytes", statusLine + 9}}, Send::Query, false},
+        {{{"body", "OK"}, {"head_bytes", -2}}, Send::Form, false},
+        {{{"body", "OK"}, {"head_bytes", -1}}, Send::Multipart, false},
+        {{{"body", "OK"}, {"head_bytes", 0}}, Send::Form, false},
+        {{{"status", 100}, {"head_bytes", 1000}}, Send::Form, false},
+        {{{"body", "OK"}, {"endless", true}}, Send::Form, false},
+        {{{"body", "OK"}, {"endless", true}}, Send::Multipart, false},
+        {{{"body", "OK"}, {"fill", limit + 1}}, Send::Query, false},
+        {{{"body", "OK"}, {"fill", limit + 1}, {"status", 500}}, Send::Form, false},
+        // The limit itself still fits.
+        {{{"body", "OK"}, {"fill", limit}}, Send::Form, true},
+        {{{"body", "OK"}, {"fill", limit}}, Send::Multipart, true},
+    };
+    ASSERT_TRUE(m_service.Script(CaseRules(cases)));
+    const QString file = VoxFile();
+    for (const Case& c : cases) {
+        CHTTPFormClient client(CaseUrl(m_service, static_cast<size_t>(&c - cases)));
+        const bool ok = SendField(client, c.send, file);
+        SCOPED_TRACE(QJsonDocument(c.rule).toJson(QJsonDocument::Compact).toStdString());
+        EXPECT_EQ(ok, c.ok) << client.GetErrorText();
+        EXPECT_LE(client.GetResponse().size(), static_cast<size_t>(limit));
+        if (c.ok)
+            EXPECT_EQ(client.GetResponse().substr(0, 2), "OK");
+        else
+            EXPECT_FALSE(client.GetErrorText().empty());
+    }
+}
+
+TEST_F(HTTPFormClientTest, FormsEndAtTheirDeadlineUploadsOnlyWhenNothingMoves)
+{
+    CHTTPFormClient::Timeouts quick;
+    quick.formDeadlineMs = 1000;
+    const ScopedTimeouts timeouts(quick);
+    // A service that accepts and never answers, one that answers two bytes a
+    // second, and one that answers after longer than a form may take.
+    ASSERT_TRUE(m_service.Script({
+        QJsonObject{{"path", "pub/silent.me"}, {"stall", 60}},
+        QJsonObject{{"path", "pub/trickle.me"}, {"body", QString(100, 'O')}, {"slow", 0.5}},
+        QJsonObject{{"path", "person/late.me"}, {"delay", 2.0}, {"body", "OK"}},
+    }));
+    for (const std::string path : {"pub/silent.me", "pub/trickle.me"}) {
+        QElapsedTimer timer;
+        timer.start();
+        CHTTPFormClient form(m_service.Url(path));
+        form.AddTextField("a", "1");
+        EXPECT_FALSE(form.PostForm()) << path;
+        EXPECT_FALSE(form.GetErrorText().empty()) << path;
+        CHTTPFormClient query(m_service.Url(path));
+        EXPECT_FALSE(query.PostQuery()) << path;
+        // Far sooner than the service would have let go.
+        EXPECT_LT(timer.elapsed(), 20000) << path;
+    }
+    CHTTPFormClient late(m_service.Url("person/late.me"));
+    late.AddTextField("a", "1");
+    EXPECT_FALSE(late.PostForm());
+
+    // An upload keeps going as long as it is not stalled.
+    CHTTPFormClient upload(m_service.Url("person/late.me"));
+    upload.AddFileField("vox", QFile::encodeName(VoxFile()).toStdString());
+    EXPECT_TRUE(upload.PostMultipart()) << upload.GetErrorText();
+    EXPECT_EQ(upload.GetResponse(), "OK");
+}
+
+TEST_F(HTTPFormClientTest, ACancelledSendEndsAtOnce)
+{
+    ASSERT_TRUE(m_service.Script({QJsonObject{{"path", "pub/silent.me"}, {"stall", 60}}}));
+    auto cancel = std::make_shared<RequestCancel>();
+    CHTTPFormClient client(m_service.Url("pub/silent.me"));
+    client.AddTextField("a", "1");
+    client.SetCancel(cancel);
+    bool sent = true;
+    std::thread worker([&] { sent = client.PostForm(); });
+    const bool arrived = TestEnvironment::WaitFor(
+        [&] { return !m_service.LastRequest("/zuvo/pub/silent.me").isEmpty(); }, 20000);
+    QElapsedTimer timer;
+    timer.start();
+    cancel->Cancel();
+    worker.join();
+    ASSERT_TRUE(arrived);
+    EXPECT_FALSE(sent);
+    // The service would have held it for a minute.
+    EXPECT_LT(timer.elapsed(), 5000);
+
+    // Called off before it started: nothing goes out.
+    const int requests = m_service.Log().size();
+    CHTTPFormClient after(m_service.Url("pub/form.me"));
+    after.AddTextField("a", "1");
+    after.SetCancel(cancel);
+    EXPECT_FALSE(after.PostForm());
+    EXPECT_EQ(m_service.Log().size(), requests);
+}
+
 TEST_F(HTTPFormClientTest, DeadConnectionsEndWithTheFailureResult)
 {
-    const CHTTPFormClient::Timeouts saved = CHTTPFormClient::GetTimeouts();
-    CHTTPFormClient::SetTimeouts({2000, 1});
+    const ScopedTimeouts timeouts({2000, 1});
     ASSERT_TRUE(m_service.Script({QJsonObject{{"path", "pub/stall.me"}, {"stall", 60}}}));
     const QString file = m_files.filePath("a.vox");
     WriteFile(file, "vox");
@@ -459,8 +590,6 @@ TEST_F(HTTPFormClientTest, DeadConnectionsEndWithTheFailureResult)
     refused.AddTextField("a", "1");
     EXPECT_FALSE(refused.PostForm());
     EXPECT_FALSE(refused.GetErrorText().empty());
-
-    CHTTPFormClient::SetTimeouts(saved);
 }
 
 } // namespace

@@ -59,6 +59,18 @@ protected:
             count += entry.value("path").toString() == path;
         return count;
     }
+    // Scripts the login's reply, sends a login and waits for its reply.
+    bool LogInAgainst(QJsonObject rule)
+    {
+        rule["path"] = "login.me";
+        if (!m_service.Script({rule}))
+            return false;
+        m_messages.messages.clear();
+        MobileEdit()->setText(kMobile);
+        CodeEdit()->setText("123456");
+        m_dialog.OnOK();
+        return WaitForReply();
+    }
     QJsonArray Form(const QJsonObject& request) const { return request.value("form").toArray(); }
 
     RingServiceFixture m_service;
@@ -214,18 +226,16 @@ TEST_F(LoginDialogTest, LoginRepliesDecideWhetherTheDialogEnds)
         {{{"status", 500}, {"body", "OK"}}, false, Text("发送数据失败！")},
         {{{"body", " OK"}}, false, " OK"},
         {{{"body", Text("账号已冻结 %d%n")}, {"charset", "gbk"}}, false, Text("账号已冻结 %d%n")},
+        // Cut in its head, without end, or far too long: no reply came.
+        {{{"body", "OK"}, {"head_bytes", 17}}, false, Text("发送数据失败！")},
+        {{{"body", "OK"}, {"head_bytes", 40}}, false, Text("发送数据失败！")},
+        {{{"body", "OK"}, {"endless", true}}, false, Text("发送数据失败！")},
+        {{{"body", "OK"}, {"fill", 2 << 20}}, false, Text("发送数据失败！")},
         {{{"body", "ok, welcome"}}, true, QString()},
         {{{"body", ""}}, true, QString()},
     };
     for (const Case& c : cases) {
-        QJsonObject rule = c.rule;
-        rule["path"] = "login.me";
-        ASSERT_TRUE(m_service.Script({rule}));
-        m_messages.messages.clear();
-        MobileEdit()->setText(kMobile);
-        CodeEdit()->setText("123456");
-        m_dialog.OnOK();
-        ASSERT_TRUE(WaitForReply());
+        ASSERT_TRUE(LogInAgainst(c.rule));
         EXPECT_EQ(m_dialog.IsLoggedIn(), c.loggedIn) << Describe(c.rule);
         EXPECT_EQ(m_dialog.isVisible(), !c.loggedIn) << Describe(c.rule);
         EXPECT_EQ(m_messages.messages, c.message.isNull() ? QStringList() : QStringList{c.message})
@@ -235,33 +245,67 @@ TEST_F(LoginDialogTest, LoginRepliesDecideWhetherTheDialogEnds)
     }
 }
 
-TEST_F(LoginDialogTest, WaitingKeepsTheWindowAliveAndCancelWaitsForTheReply)
+TEST_F(LoginDialogTest, ADeadOrTricklingServiceFailsAtTheDeadline)
 {
-    ASSERT_TRUE(m_service.Script(
-        {QJsonObject{{"path", "login.me"}, {"delay", 1.5}, {"body", Text("验证码错误")}}}));
+    CHTTPFormClient::Timeouts quick;
+    quick.formDeadlineMs = 1000;
+    const ScopedTimeouts timeouts(quick);
+    const QJsonObject rules[] = {
+        {{"stall", 60}},
+        {{"body", QString("OK") + QString(100, 'x')}, {"slow", 0.5}},
+    };
+    for (const QJsonObject& c : rules) {
+        ASSERT_TRUE(LogInAgainst(c)) << Describe(c);
+        EXPECT_FALSE(m_dialog.IsLoggedIn()) << Describe(c);
+        EXPECT_EQ(m_messages.messages, QStringList{Text("发送数据失败！")}) << Describe(c);
+        EXPECT_TRUE(m_dialog.isVisible());
+    }
+}
+
+TEST_F(LoginDialogTest, WaitingKeepsTheWindowAliveAndCancelEndsItAtOnce)
+{
+    // A service that would log the user in, but only after a while.
+    ASSERT_TRUE(
+        m_service.Script({QJsonObject{{"path", "login.me"}, {"delay", 1.5}, {"body", "OK"}}}));
     MobileEdit()->setText(kMobile);
     CodeEdit()->setText("123456");
     m_dialog.OnOK();
     ASSERT_TRUE(m_dialog.IsBusy());
+    EXPECT_FALSE(Button("确定")->isEnabled());
+    EXPECT_TRUE(Button("取消")->isEnabled());
 
     // The GUI thread goes on running timers while the service thinks.
     int ticks = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
     timer.start(50);
-    m_dialog.reject();
-    QTest::keyClick(&m_dialog, Qt::Key_Escape);
-    EXPECT_TRUE(m_dialog.isVisible()) << "closing waits for the reply";
-    EXPECT_FALSE(Button("取消")->isEnabled());
-    ASSERT_TRUE(WaitForReply());
-    EXPECT_GE(ticks, 10);
-    EXPECT_EQ(m_messages.messages, QStringList{Text("验证码错误")});
+    TestEnvironment::WaitFor([] { return false; }, 500);
+    EXPECT_GE(ticks, 3);
 
-    // Cancel leaves the user logged out.
     QTest::mouseClick(Button("取消"), Qt::LeftButton);
-    EXPECT_EQ(m_dialog.result(), QDialog::Rejected);
     EXPECT_FALSE(m_dialog.isVisible());
+    EXPECT_EQ(m_dialog.result(), QDialog::Rejected);
+    EXPECT_FALSE(m_dialog.IsBusy());
+    // Whatever the service says later is not heard: the user stays logged out.
+    TestEnvironment::WaitFor([] { return false; }, 2000);
     EXPECT_FALSE(m_dialog.IsLoggedIn());
+    EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join('\n');
+
+    // Opened again, the dialog sends anew; Escape calls a request off too.
+    m_dialog.open();
+    m_dialog.OnOK();
+    ASSERT_TRUE(m_dialog.IsBusy());
+    QTest::keyClick(&m_dialog, Qt::Key_Escape);
+    EXPECT_FALSE(m_dialog.isVisible());
+    EXPECT_FALSE(m_dialog.IsBusy());
+
+    m_dialog.open();
+    ASSERT_TRUE(m_service.Script({QJsonObject{{"path", "login.me"}, {"body", "OK"}}}));
+    m_dialog.OnOK();
+    ASSERT_TRUE(WaitForReply());
+    EXPECT_TRUE(m_dialog.IsLoggedIn());
+    EXPECT_EQ(m_dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join('\n');
 }
 
 } // namespace

@@ -209,6 +209,8 @@ TEST_F(MonthOrderDialogTest, AnswerRepliesDecideWhetherTheUploadGoesOn)
         {{{"status", 500}, {"body", "OK"}}, false, Text("发送数据失败！")},
         {{{"status", 302}, {"location", "/zuvo/login.me"}}, false, Text("发送数据失败！")},
         {{{"cut", true}, {"body", "OK, and more"}}, false, Text("发送数据失败！")},
+        {{{"head_bytes", 17}, {"body", "OK"}}, false, Text("发送数据失败！")},
+        {{{"fill", 2 << 20}, {"body", "OK"}}, false, Text("发送数据失败！")},
     };
     for (const Case& c : cases) {
         QJsonObject rule = c.rule;
@@ -225,7 +227,21 @@ TEST_F(MonthOrderDialogTest, AnswerRepliesDecideWhetherTheUploadGoesOn)
     }
 }
 
-TEST_F(MonthOrderDialogTest, WhileTheAnswerIsPostedTheDialogCannotBeLeft)
+TEST_F(MonthOrderDialogTest, ASilentServiceFailsAtTheDeadline)
+{
+    CHTTPFormClient::Timeouts quick;
+    quick.formDeadlineMs = 1000;
+    const ScopedTimeouts timeouts(quick);
+    ASSERT_TRUE(
+        m_service.Script({QJsonObject{{"path", "person/monthOrderResponse.me"}, {"stall", 60}}}));
+    auto dialog = Offer("false");
+    QTest::mouseClick(Button(*dialog, "确定"), Qt::LeftButton);
+    ASSERT_TRUE(WaitForEnd(*dialog));
+    EXPECT_FALSE(dialog->GoOn());
+    EXPECT_EQ(m_messages.messages, QStringList{Text("发送数据失败！")});
+}
+
+TEST_F(MonthOrderDialogTest, CancelWhileTheAnswerIsPostedStopsAtOnce)
 {
     ASSERT_TRUE(m_service.Script(
         {QJsonObject{{"path", "person/monthOrderResponse.me"}, {"delay", 1.0}, {"body", "OK"}}}));
@@ -234,14 +250,17 @@ TEST_F(MonthOrderDialogTest, WhileTheAnswerIsPostedTheDialogCannotBeLeft)
     ASSERT_TRUE(dialog->IsBusy());
     EXPECT_FALSE(Button(*dialog, "确定")->isEnabled());
     EXPECT_FALSE(Radio(*dialog, "perUseRadio")->isEnabled());
-    dialog->reject();
-    QTest::keyClick(dialog.get(), Qt::Key_Escape);
     dialog->accept();
-    EXPECT_TRUE(dialog->isVisible());
-    ASSERT_TRUE(WaitForEnd(*dialog));
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_TRUE(dialog->GoOn());
-    EXPECT_EQ(Answers(), 1);
+    EXPECT_TRUE(dialog->isVisible()) << "OK is not taken twice";
+
+    QTest::mouseClick(Button(*dialog, "取消"), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog->IsBusy());
+    // The service's late "OK" does not turn the stop into a go.
+    TestEnvironment::WaitFor([] { return false; }, 1500);
+    EXPECT_FALSE(dialog->GoOn());
+    EXPECT_TRUE(m_messages.messages.isEmpty()) << m_messages.messages.join('\n');
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -146,6 +147,33 @@ TEST(ServiceProtocol, LoginAndCodeRepliesReadAsTheServiceMeansThem)
         EXPECT_EQ(ValCodeReplyMessage(c.sent, c.reply, kUtf8), c.message) << c.reply;
 }
 
+// A message box lays out all it holds: long service text is shown cut, the
+// fee question still at its end.
+TEST(ServiceProtocol, LongRepliesAreShownCut)
+{
+    const qsizetype limit = kMaxShownReplyChars;
+    const std::string chinese = "彩";
+    std::string long1;
+    for (qsizetype i = 0; i < 2 * limit; ++i)
+        long1 += chinese;
+    const QString cut = QString(limit, QChar(0x5F69)) + u'…';
+    const QString fits = QString(limit, QChar(0x5F69));
+    std::string fitting;
+    for (qsizetype i = 0; i < limit; ++i)
+        fitting += chinese;
+
+    EXPECT_EQ(ClassifyLoginReply(true, long1, kUtf8).message, cut);
+    EXPECT_EQ(ClassifyLoginReply(true, fitting, kUtf8).message, fits);
+    EXPECT_EQ(ValCodeReplyMessage(true, long1, kUtf8), cut);
+    EXPECT_EQ(ClassifyMonthOrderReply(true, long1, kUtf8).message, cut);
+    EXPECT_EQ(UploadReplyMessage(true, long1), cut);
+    EXPECT_EQ(ClassifyFeeReply(true, long1, kUtf8).message, cut + Text("\r\n继续吗？"));
+    const FeeDecision offer =
+        ClassifyFeeReply(true, "SHOWMONTHOPTION|a|b|" + long1 + "|true", kUtf8);
+    EXPECT_EQ(offer.tokens[2], cut);
+    EXPECT_EQ(offer.tokens[3], "true");
+}
+
 TEST(ServiceProtocol, FeeRepliesLeadToTheirSteps)
 {
     using Kind = FeeDecision::Kind;
@@ -250,6 +278,69 @@ TEST(ServiceProtocol, ReplyTextIsConvertedOnlyFromUtf8)
 // The whole road against the stand-in: code, login, fee query, month-order
 // answer, upload from a worker thread. The session cookie set at login must
 // ride on every later request, whichever thread sends it.
+// A reply cut in its head, one without end and one far too long are no reply:
+// each request says what it says when nothing came back.
+TEST(ServiceProtocol, BrokenRepliesFailEachRequestWithItsOwnWords)
+{
+    RingServiceFixture service;
+    ASSERT_TRUE(service.IsRunning()) << service.StartError();
+    const ServiceHostOverride host(service.HostPort());
+    QTemporaryDir files;
+    const QString ringPath = files.filePath("a.kox");
+    const QString voxPath = files.filePath("~URING.vox");
+    for (const QString& path : {ringPath, voxPath}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("ring");
+    }
+
+    const QJsonObject faults[] = {
+        {{"body", "OK"}, {"head_bytes", 17}},
+        {{"body", "OK"}, {"head_bytes", 30}},
+        {{"body", "OK"}, {"endless", true}},
+        {{"body", "OK"}, {"fill", 3 << 20}},
+    };
+    for (const QJsonObject& fault : faults) {
+        QJsonArray rules;
+        for (const char* path : {ServicePath::kLogin, "person/fee_ringLibZuvo.me",
+                                 ServicePath::kMonthOrder, ServicePath::kUpload}) {
+            QJsonObject rule = fault;
+            rule["path"] = path;
+            rules.append(rule);
+        }
+        ASSERT_TRUE(service.Script(rules));
+        const std::string row = QJsonDocument(fault).toJson(QJsonDocument::Compact).toStdString();
+
+        CHTTPFormClient login;
+        bool sent = SendServiceRequest(login, MakeLoginRequest("13800000000", "123456"));
+        const LoginOutcome outcome =
+            ClassifyLoginReply(sent, login.GetResponse(), login.GetResponseCharset());
+        EXPECT_FALSE(outcome.loggedIn) << row;
+        EXPECT_EQ(outcome.message, Text("发送数据失败！")) << row;
+
+        CHTTPFormClient fee;
+        sent = SendServiceRequest(fee, MakeFeeQueryRequest());
+        const FeeDecision decision =
+            ClassifyFeeReply(sent, fee.GetResponse(), fee.GetResponseCharset());
+        EXPECT_EQ(decision.kind, FeeDecision::Kind::Stop) << row;
+        EXPECT_EQ(decision.message, Text("向服务器发送数据失败！")) << row;
+
+        CHTTPFormClient answer;
+        sent = SendServiceRequest(answer, MakeMonthOrderRequest(true, false));
+        const MonthOrderOutcome order =
+            ClassifyMonthOrderReply(sent, answer.GetResponse(), answer.GetResponseCharset());
+        EXPECT_FALSE(order.goOn) << row;
+        EXPECT_EQ(order.message, Text("发送数据失败！")) << row;
+
+        CHTTPFormClient upload;
+        sent = SendServiceRequest(upload, MakeUploadRequest("a", ringPath, voxPath, true));
+        EXPECT_EQ(UploadReplyMessage(sent, upload.GetResponse()),
+                  Text("铃音上传时出现异常！请到『彩铃管理』的『Zuvo彩铃库』中确认铃音是否已经上传"
+                       "成功。"))
+            << row;
+    }
+}
+
 TEST(ServiceProtocol, RoadAgainstTheStandInKeepsTheLoginForEveryThread)
 {
     RingServiceFixture service;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "publish/HTTPFormClient.h"
 #include "tests/publish/RingServiceFixture.h"
 #include "platform/IMessageSink.h"
 #include "platform/IUrlOpener.h"
@@ -40,6 +41,24 @@ public:
     ~ScopedServiceHost();
     ScopedServiceHost(const ScopedServiceHost&) = delete;
     ScopedServiceHost& operator=(const ScopedServiceHost&) = delete;
+};
+
+// Sets the form client's timeouts for one scope, so a test need not wait out
+// the real ones.
+class ScopedTimeouts
+{
+public:
+    explicit ScopedTimeouts(const CHTTPFormClient::Timeouts& timeouts)
+        : m_saved(CHTTPFormClient::GetTimeouts())
+    {
+        CHTTPFormClient::SetTimeouts(timeouts);
+    }
+    ~ScopedTimeouts() { CHTTPFormClient::SetTimeouts(m_saved); }
+    ScopedTimeouts(const ScopedTimeouts&) = delete;
+    ScopedTimeouts& operator=(const ScopedTimeouts&) = delete;
+
+private:
+    CHTTPFormClient::Timeouts m_saved;
 };
 
 // Logs mobile in to the stand-in through the form client (code request, then

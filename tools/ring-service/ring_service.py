@@ -362,6 +362,9 @@ class Handler(BaseHTTPRequestHandler):
             body = bytes.fromhex(rule["body_hex"])
         else:
             body = rule.get("body", "").encode(charset or "utf-8")
+        fill = min(int(rule.get("fill", 0)), MAX_BODY)
+        if fill > len(body):
+            body += b"x" * (fill - len(body))
         content_type = rule.get("content_type")
         if content_type is None:
             content_type = "text/plain; charset=%s" % charset if charset else "text/plain"
@@ -369,6 +372,10 @@ class Handler(BaseHTTPRequestHandler):
         if "location" in rule:
             headers["Location"] = rule["location"]
         self.status_sent = status
+        if "head_bytes" in rule or rule.get("endless"):
+            self.log_entry("cut" if "head_bytes" in rule else "endless")
+            self.raw_reply(rule, status, content_type, headers, body)
+            return
         self.log_entry("cut" if rule.get("cut") else status)
         self.send_response(status)
         if content_type:
@@ -393,6 +400,39 @@ class Handler(BaseHTTPRequestHandler):
                 time.sleep(slow)
         else:
             self.wfile.write(body)
+
+    def raw_reply(self, rule, status, content_type, headers, body):
+        """Writes the reply by hand, for the faults the standard writer cannot
+        make: a head cut after head_bytes bytes (negative: counted from its
+        end), or a body without a length that goes on until the client hangs
+        up (or 64 MiB went out)."""
+        endless = bool(rule.get("endless"))
+        lines = ["HTTP/1.1 %d %s" % (status, self.responses.get(status, ("",))[0])]
+        if content_type:
+            lines.append("Content-Type: " + content_type)
+        for name, value in headers.items():
+            lines.append("%s: %s" % (name, value))
+        if endless:
+            lines.append("Connection: close")
+        else:
+            lines.append("Content-Length: %d" % len(body))
+        head = ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1", "replace")
+        self.close_connection = True
+        try:
+            if "head_bytes" in rule:
+                self.wfile.write(head[:int(rule["head_bytes"])])
+                return
+            self.wfile.write(head + body)
+            # "Endless" stops at MAX_BODY, so a client that never gives up
+            # cannot take the machine's memory with it.
+            filler = b"x" * 65536
+            deadline = time.monotonic() + MAX_HOLD_SECONDS
+            sent = len(body)
+            while time.monotonic() < deadline and sent < MAX_BODY:
+                self.wfile.write(filler)
+                sent += len(filler)
+        except OSError:
+            pass  # the client hung up
 
     # The service
 
