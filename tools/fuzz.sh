@@ -35,7 +35,7 @@ run_one() {
     # allocations for the life of the process, as the test suites allow.
     ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}" \
     LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$root/tests/support/lsan.supp:print_suppressions=0}" \
-    UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}" \
+    UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1:suppressions=$root/fuzz/ubsan.supp}" \
     QT_QPA_PLATFORM=offscreen \
         "$bin/$target" "$corpus" "${seeds[@]}" -max_total_time="$seconds" -max_len=65536 \
         -timeout=25 -rss_limit_mb=2048 -print_final_stats=1 \
