@@ -31,11 +31,11 @@ run_one() {
     mkdir -p "$corpus" "$findings" "$build/logs"
     local seeds=()
     [ -d "$build/seeds/$target" ] && seeds=("$build/seeds/$target")
-    # Every sanitizer report is fatal; leaks count. Qt and FFmpeg keep a few
-    # allocations for the life of the process, as the test suites allow.
-    ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}" \
-    LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$root/tests/support/lsan.supp:print_suppressions=0}" \
-    UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1:suppressions=$root/fuzz/ubsan.supp}" \
+    # Every sanitizer report is fatal and leaks count, whatever the caller's
+    # environment says; ZUVO_FUZZ_ASAN_OPTIONS adds to it.
+    ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1${ZUVO_FUZZ_ASAN_OPTIONS:+:$ZUVO_FUZZ_ASAN_OPTIONS}" \
+    LSAN_OPTIONS="suppressions=$root/tests/support/lsan.supp:print_suppressions=0" \
+    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$root/fuzz/ubsan.supp" \
     QT_QPA_PLATFORM=offscreen \
         "$bin/$target" "$corpus" "${seeds[@]}" -max_total_time="$seconds" -max_len=65536 \
         -timeout=25 -rss_limit_mb=2048 -print_final_stats=1 \
