@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <iconv.h>
 #include <cstdlib>
 
 namespace FuzzInput {
@@ -48,6 +49,13 @@ QString Write(const uint8_t* data, size_t size, const QString& name)
 void Remove(const QString& name)
 {
     QFile::remove(Folder() + QLatin1Char('/') + name);
+}
+
+void KeepConvertersLoaded()
+{
+    static const iconv_t open[] = {iconv_open("GBK", "UTF-16LE"), iconv_open("UTF-16LE", "GBK"),
+                                   iconv_open("GBK", "UTF-8"), iconv_open("UTF-8", "GBK")};
+    (void)open;
 }
 
 } // namespace FuzzInput

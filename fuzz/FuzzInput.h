@@ -21,4 +21,9 @@ QString Write(const uint8_t* data, size_t size, const QString& name);
 // Removes name inside Folder() when it exists.
 void Remove(const QString& name);
 
+// Keeps glibc's GBK, UTF-8 and UTF-16 converters loaded for the process. The
+// text helpers open and close a converter per call, and with none left open
+// glibc unloads the module: reloading it would be most of each input's time.
+void KeepConvertersLoaded();
+
 } // namespace FuzzInput

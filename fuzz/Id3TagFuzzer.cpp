@@ -3,6 +3,12 @@
 #include "audio/Id3TagInfo.h"
 #include "fuzz/FuzzInput.h"
 
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    FuzzInput::KeepConvertersLoaded();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString path = FuzzInput::Write(data, size, QStringLiteral("input.mp3"));

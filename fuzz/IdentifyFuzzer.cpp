@@ -36,6 +36,12 @@ void Identify(const uint8_t* data, size_t size, const QString& name)
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    FuzzInput::KeepConvertersLoaded();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Identify(data, size, QStringLiteral("input.mp3"));

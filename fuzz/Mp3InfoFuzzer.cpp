@@ -18,6 +18,12 @@ void Check(bool condition, const char* what)
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    FuzzInput::KeepConvertersLoaded();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString path = FuzzInput::Write(data, size, QStringLiteral("input.mp3"));

@@ -12,6 +12,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     // As in the programs, where tools are looked for beside the executable.
     static QCoreApplication app(*argc, *argv);
+    FuzzInput::KeepConvertersLoaded();
     // The Ogg decoder is an external program: starting one per input would
     // measure process start-up, not our code. Without it on PATH, Ogg inputs
     // take the "cannot start" path.

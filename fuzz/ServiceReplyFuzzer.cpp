@@ -1,5 +1,6 @@
 // The service's reply classifiers on any reply bytes and charset, as the
 // form client hands them over after a send.
+#include "fuzz/FuzzInput.h"
 #include "publish/ServiceProtocol.h"
 
 #include <cstdio>
@@ -17,6 +18,12 @@ void Check(bool condition, const char* what)
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    FuzzInput::KeepConvertersLoaded();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

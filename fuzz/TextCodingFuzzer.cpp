@@ -1,5 +1,6 @@
 // The text-coding helpers on any bytes: every conversion must stay inside its
 // input, produce well-formed output and survive a round trip.
+#include "fuzz/FuzzInput.h"
 #include "platform/TextCoding.h"
 
 #include <QStringDecoder>
@@ -28,6 +29,12 @@ bool IsValidUtf8(const std::string& text)
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    FuzzInput::KeepConvertersLoaded();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
