@@ -171,7 +171,8 @@ int CMP3Info::Open(const QString& path)
         pos += 4;
         remaining = length - 4;
         ++m_frameCount;
-        if (bitrate != 0)
+        // A bad bitrate index (-1) gives no frame length to time.
+        if (bitrate > 0)
             seconds += static_cast<double>(length) * 8.0 / (bitrate * 1000.0);
     }
     if (m_frameCount > 0) {

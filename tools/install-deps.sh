@@ -16,6 +16,7 @@ packages=(
     lame vorbis-tools sox libsox-fmt-all ffmpeg
     dbus dbus-x11 fonts-wqy-zenhei
     python3 xvfb xauth
+    clang libclang-rt-14-dev id3v2 dpkg-dev autoconf automake libtool zlib1g-dev
 )
 
 missing=()

@@ -204,6 +204,8 @@ TEST(MP3Info, BrokenFilesEndTheWalk)
         {"cut inside a frame", frames.left(1000), true},
         {"all 0xFF (rate index 3)", QByteArray(50000, '\xFF'), false},
         {"bad bitrate index", QByteArray("\xFF\xFB\xF0\x00", 4).repeated(5000), true},
+        {"bad bitrate index, layer I, padded", QByteArray("\xFF\xFF\xF2\x00", 4).repeated(5000),
+         true},
         {"free format", QByteArray("\xFF\xFB\x00\x00", 4).repeated(5000), true},
         {"reserved version", QByteArray("\xFF\xEB\x90\x64").repeated(100), false},
         {"reserved layer", QByteArray("\xFF\xF9\x90\x64").repeated(100), true},
@@ -223,6 +225,7 @@ TEST(MP3Info, BrokenFilesEndTheWalk)
             EXPECT_EQ(info.HasFrames(), c.frames == 1) << c.name;
         }
         EXPECT_LE(info.GetFrameCount(), std::max<qsizetype>(c.bytes.size() / 4, 1)) << c.name;
+        EXPECT_GE(info.GetDuration(), 0) << c.name;
     }
 
     ASSERT_TRUE(MakeFifo(PathOf("fifo.mp3")));

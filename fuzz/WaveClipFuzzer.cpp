@@ -1,0 +1,135 @@
+// A WAV file read into a clip, then everything a clip goes through once it is
+// on the timeline: peaks for drawing, conversion, mixing with another track
+// and saving, with the saved file read back.
+#include "audio/AudioSaver.h"
+#include "audio/AudioTrack.h"
+#include "audio/Mixdown.h"
+#include "audio/WaveDoc.h"
+#include "fuzz/FuzzInput.h"
+#include "fuzz/NullPlayer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// Work per input stays small: conversions and mixes whose result would pass
+// this many bytes are skipped (a slow input is not a finding).
+constexpr uint64_t kMaxBytes = 1u << 20;
+
+void Check(bool condition, const char* what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "broken: %s\n", what);
+        std::abort();
+    }
+}
+
+bool IsReadableFormat(const WaveFormat& f)
+{
+    return f.formatTag == kWaveFormatPcm && f.channels > 0 && f.samplesPerSec > 0 &&
+           (f.bitsPerSample == 8 || f.bitsPerSample == 16) &&
+           f.blockAlign == f.channels * (f.bitsPerSample / 8) &&
+           f.avgBytesPerSec == uint64_t{f.blockAlign} * f.samplesPerSec;
+}
+
+uint64_t BytesFor(const WaveFormat& format, uint64_t ms)
+{
+    return uint64_t{format.avgBytesPerSec} * ms / 1000;
+}
+
+void DrawPeaks(const CWaveDoc& clip)
+{
+    const uint32_t duration = clip.GetDuration();
+    for (int msPerPixel : {1, 13, 1000}) {
+        const int columns = static_cast<int>(std::min<uint32_t>(duration / msPerPixel + 2, 64));
+        clip.BuildPeaks(0, columns, msPerPixel);
+        // The last columns, including some past the clip's end.
+        const int last = static_cast<int>(std::min<uint32_t>(duration / msPerPixel, 1u << 20));
+        clip.BuildPeaks(std::max(0, last - 4), 8, msPerPixel);
+    }
+}
+
+void ConvertTo(const CWaveDoc& clip, const WaveFormat& target)
+{
+    if (BytesFor(target, clip.GetDuration() + 1) > kMaxBytes)
+        return;
+    std::unique_ptr<CWaveDoc> converted = clip.ConvertFormat(target);
+    if (converted)
+        Check(converted->IsSameFormat(target), "converted clip has the asked format");
+}
+
+// What a save writes must read back as it was.
+void SaveAndReadBack(const CWaveDoc& mix, int saveType)
+{
+    SaveOptions options;
+    options.saveType = saveType;
+    options.outputPath = FuzzInput::Folder() + QStringLiteral("/saved.wav");
+    const AudioSaver::Result saved = AudioSaver::Save(mix, options, FuzzInput::Folder(), nullptr);
+    if (!saved.saved)
+        return;
+    CWaveDoc back(NullPlayers());
+    Check(back.ReadWaveFile(saved.path, nullptr) == 1, "a saved file reads back");
+    const WaveFormat expected = saveType == SaveOptions::kRingWav ? kRingFormat : mix.GetFormat();
+    Check(back.GetFormat() == expected, "a saved file keeps its format");
+    if (saveType == SaveOptions::kWav)
+        Check(back.GetDataSize() == mix.GetDataSize(), "a saved file keeps its samples");
+    FuzzInput::Remove(QStringLiteral("saved.wav"));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QString path = FuzzInput::Write(data, size, QStringLiteral("input.wav"));
+    auto clip = std::make_unique<CWaveDoc>(NullPlayers());
+    if (!clip->ReadWaveFile(path, nullptr))
+        return 0;
+    if (!clip->HasData())
+        return 0;
+    const WaveFormat format = clip->GetFormat();
+    Check(IsReadableFormat(format), "a clip with samples has a PCM format of its data");
+    // A-law and mu-law double in size when expanded.
+    Check(clip->GetDataSize() <= 2 * uint64_t{size}, "a clip holds no more than the file");
+
+    DrawPeaks(*clip);
+    // Setting up a resampler is most of the time an input takes, so the last
+    // byte picks which of the steps that convert again run.
+    const uint8_t steps = data[size - 1];
+    // The mix and the ring save convert to 16 bits; this covers 8.
+    if (steps & 1)
+        ConvertTo(*clip, MakePcmFormat(1, 22050, 8));
+
+    // The clip on one track and a short project-format clip on another, as
+    // a project holding both is mixed for saving.
+    const uint32_t start = data[0] * 7u;
+    clip->SetStart(start);
+    auto other = std::make_unique<CWaveDoc>(NullPlayers());
+    other->SetFormat(kProjectFormat);
+    if (!other->CreateStore(kProjectFormat.avgBytesPerSec / 20))
+        return 0;
+    CAudioTrack first;
+    CAudioTrack second;
+    first.AddClip(std::move(clip));
+    second.AddClip(std::move(other));
+    const std::vector<CAudioTrack*> tracks = {&first, &second};
+    const uint32_t length = std::max(first.GetLength(), second.GetLength());
+    const WaveFormat& mixFormat =
+        format.samplesPerSec > kProjectFormat.samplesPerSec ? format : kProjectFormat;
+    if (BytesFor(mixFormat, length + 1) > kMaxBytes)
+        return 0;
+    std::unique_ptr<CWaveDoc> mix = Mixdown::All(tracks, length, nullptr);
+    if (!mix)
+        return 0;
+    SaveAndReadBack(*mix, SaveOptions::kWav);
+    if (steps & 2)
+        SaveAndReadBack(*mix, SaveOptions::kRingWav);
+
+    // A selection across the clip's start.
+    const uint32_t from = start > 10 ? start - 10 : 0;
+    if ((steps & 4) && BytesFor(kProjectFormat, length + 1) <= kMaxBytes)
+        Mixdown::Selection(tracks, from, from + 50, nullptr);
+    return 0;
+}
