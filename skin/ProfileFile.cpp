@@ -32,6 +32,16 @@ QByteArray Unquoted(const QByteArray& value)
     return value;
 }
 
+// Names are nearly always ASCII; only others need the GBK decoder.
+QString Name(const QByteArray& bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return GbkToQString(bytes).toCaseFolded();
+    }
+    return QString::fromLatin1(bytes).toCaseFolded();
+}
+
 } // namespace
 
 CProfileFile::CProfileFile(const QByteArray& bytes)
@@ -51,7 +61,7 @@ CProfileFile::CProfileFile(const QByteArray& bytes)
             const qsizetype close = line.indexOf(']');
             const QByteArray name = close < 0 ? line.mid(1) : line.mid(1, close - 1);
             const QByteArray trimmed = Trimmed(name.constData(), name.constData() + name.size());
-            m_sections.push_back({GbkToQString(trimmed), {}});
+            m_sections.push_back({Name(trimmed), {}});
             current = &m_sections.back();
             continue;
         }
@@ -61,7 +71,7 @@ CProfileFile::CProfileFile(const QByteArray& bytes)
         const QByteArray key = Trimmed(line.constData(), line.constData() + equals);
         const QByteArray value =
             Trimmed(line.constData() + equals + 1, line.constData() + line.size());
-        current->entries.push_back({GbkToQString(key), Unquoted(value)});
+        current->entries.push_back({Name(key), Unquoted(value)});
     }
 }
 
@@ -78,12 +88,14 @@ CProfileFile CProfileFile::Load(const QString& path)
 
 const CProfileFile::Entry* CProfileFile::Find(const QString& section, const QString& key) const
 {
+    const QString sectionName = section.toCaseFolded();
+    const QString keyName = key.toCaseFolded();
     for (const Section& s : m_sections) {
-        if (s.name.compare(section, Qt::CaseInsensitive) != 0)
+        if (s.name != sectionName)
             continue;
         // Only the first section of a name counts, as with the desktop's reader.
         for (const Entry& e : s.entries) {
-            if (e.key.compare(key, Qt::CaseInsensitive) == 0)
+            if (e.key == keyName)
                 return &e;
         }
         return nullptr;

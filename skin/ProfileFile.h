@@ -36,6 +36,7 @@ public:
     int GetInt(const QString& section, const QString& key, int def) const;
 
 private:
+    // Names are kept case-folded.
     struct Entry
     {
         QString key;

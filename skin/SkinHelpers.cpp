@@ -115,7 +115,13 @@ QString GetPathFileName(const QString& path, bool keepExtension)
 ColorRef ReadProfileColor(const QString& section, const QString& key, const QString& themePath,
                           ColorRef def)
 {
-    const QByteArray value = CProfileFile::Load(themePath).GetBytes(section, key);
+    return ReadProfileColor(CProfileFile::Load(themePath), section, key, def);
+}
+
+ColorRef ReadProfileColor(const CProfileFile& theme, const QString& section, const QString& key,
+                          ColorRef def)
+{
+    const QByteArray value = theme.GetBytes(section, key);
     if (value.isEmpty())
         return def;
     std::string_view rest(value.constData(), static_cast<size_t>(value.size()));

@@ -10,6 +10,7 @@
 #include <string_view>
 
 class CMyBitmap;
+class CProfileFile;
 
 // Small helpers every theme reader and skinned control shares. Stateless; any
 // thread except where a helper draws or loads an image (GUI thread).
@@ -51,6 +52,9 @@ QString GetPathFileName(const QString& path, bool keepExtension);
 // a missing number counts 0) from the theme file; def when the key is absent
 // or empty.
 ColorRef ReadProfileColor(const QString& section, const QString& key, const QString& themePath,
+                          ColorRef def);
+// The same from a theme already read, for loaders that read many keys.
+ColorRef ReadProfileColor(const CProfileFile& theme, const QString& section, const QString& key,
                           ColorRef def);
 // Each component times factor, truncated; factor held to 0..1, 1 when NaN.
 ColorRef ScaleColorDown(ColorRef colour, float factor);
