@@ -136,11 +136,13 @@ TEST(ProfileFileTest, AMissingThemeReadsAsEveryKeyAbsent)
     EXPECT_EQ(ReadProfileInt("Personality", "UsesTran", 9, TestEnvironment::Home()), 9);
 }
 
-TEST(ProfileFileTest, ReadsAThemeByPath)
+TEST(ProfileFileTest, ReadsAThemeByPathWithValuesOfAnyLength)
 {
-    const QString path = WriteTheme(kTheme);
+    const QByteArray longValue(5000, 'v');
+    const QString path = WriteTheme(kTheme + "[Long]\nImage=" + longValue + "\n");
     EXPECT_EQ(ReadProfileString("personality", "TOP", path), "img\\top.bmp");
     EXPECT_EQ(ReadProfileInt("Personality", "Minus", 0, path), -1);
+    EXPECT_EQ(ReadProfileString("Long", "Image", path), QString::fromLatin1(longValue));
 }
 
 } // namespace
