@@ -180,4 +180,20 @@ TEST(SubclassWndTest, DefaultPassesTheCurrentEventOnOnce)
     EXPECT_FALSE(outer->Default());
 }
 
+TEST(SubclassWndTest, AHookLeavingDuringAnEventStillPassesItOn)
+{
+    std::string log;
+    Target widget(&log);
+    auto* hook = new Hook("a", &log);
+    hook->HookWindow(&widget);
+    hook->handler = [](Hook& self, QEvent*) {
+        self.HookWindow(nullptr); // the chain goes with its last hook
+        self.deleteLater();
+        return false;
+    };
+    Ping(&widget);
+    EXPECT_EQ(log, "aW");
+    EXPECT_EQ(CSubclassWndMap::Lookup(&widget), nullptr);
+}
+
 } // namespace
