@@ -2,7 +2,9 @@
 # the engine and the platform layer stay free of Qt Widgets so they can be
 # tested and reused without a GUI.
 function(zuvo_forbid_links target)
-    set_property(GLOBAL APPEND PROPERTY ZUVO_LAYER_RULES "${target}|${ARGN}")
+    # The forbidden names are joined with "|" so one rule stays one list item.
+    string(REPLACE ";" "|" forbidden "${ARGN}")
+    set_property(GLOBAL APPEND PROPERTY ZUVO_LAYER_RULES "${target}|${forbidden}")
 endfunction()
 
 function(zuvo_check_layering)

@@ -1,6 +1,7 @@
 #include "platform/AppPaths.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QStandardPaths>
 
 namespace AppPaths {
@@ -13,6 +14,11 @@ QString WithTrailingSlash(const QString& folder)
 QString ProgramFolder()
 {
     return WithTrailingSlash(QCoreApplication::applicationDirPath());
+}
+
+QString InstalledDataFolder()
+{
+    return WithTrailingSlash(QDir::cleanPath(ProgramFolder() + QStringLiteral("../share/zuvo")));
 }
 
 QString DataFolder()

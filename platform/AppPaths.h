@@ -12,6 +12,10 @@ QString ProgramFolder();
 // followed by "VazoZedu/". Not created here: start-up creates it.
 QString DataFolder();
 
+// The read-only data an installation puts beside the program's folder
+// ("<prefix>/share/zuvo/" for "<prefix>/bin/"): themes, help.
+QString InstalledDataFolder();
+
 // Appends "/" unless the text already ends with one.
 QString WithTrailingSlash(const QString& folder);
 

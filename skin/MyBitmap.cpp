@@ -1,0 +1,179 @@
+#include "skin/MyBitmap.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+QRgb KeyPixel(ColorRef colour)
+{
+    return ColorRefToQColor(colour).rgb() & 0xFFFFFFu;
+}
+
+// Copies part of image to (x, y) without any smoothing.
+void CopyPart(QPainter* dc, int x, int y, const QImage& image, const QRect& part)
+{
+    if (part.width() <= 0 || part.height() <= 0)
+        return;
+    dc->drawImage(QPoint(x, y), image, part);
+}
+
+} // namespace
+
+void CMyBitmap::ImageChanged()
+{
+    m_keyed = QImage();
+    m_region = QRegion();
+    m_regionValid = false;
+}
+
+bool CMyBitmap::Draw(QPainter* dc, int x, int y, const QRect* source) const
+{
+    if (!dc || !IsLoaded())
+        return dc != nullptr;
+    CopyPart(dc, x, y, Image(), source ? *source : Image().rect());
+    return true;
+}
+
+const QImage& CMyBitmap::Keyed(ColorRef colour) const
+{
+    if (!m_keyed.isNull() && m_keyedColour == colour)
+        return m_keyed;
+    QImage keyed = Image().convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = KeyPixel(colour);
+    for (int y = 0; y < keyed.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+        for (int x = 0; x < keyed.width(); ++x) {
+            if ((line[x] & 0xFFFFFFu) == key)
+                line[x] = 0;
+        }
+    }
+    m_keyed = keyed;
+    m_keyedColour = colour;
+    return m_keyed;
+}
+
+bool CMyBitmap::DrawTrans(QPainter* dc, int x, int y, const QRect& source, ColorRef colour,
+                          bool transparent) const
+{
+    if (!transparent)
+        return Draw(dc, x, y, &source);
+    if (!dc)
+        return false;
+    if (IsLoaded()) {
+        const QPainter::CompositionMode mode = dc->compositionMode();
+        dc->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        CopyPart(dc, x, y, Keyed(colour), source);
+        dc->setCompositionMode(mode);
+    }
+    // Callers drawing a caption next rely on the colours the desktop's
+    // transparent copy leaves behind.
+    dc->setPen(Qt::black);
+    dc->setBackground(Qt::white);
+    return true;
+}
+
+bool CMyBitmap::StretchDraw(QPainter* dc, const QRect& destination, const QRect* source) const
+{
+    if (!dc)
+        return false;
+    if (!IsLoaded() || destination.width() <= 0 || destination.height() <= 0)
+        return true;
+    const QRect part = source ? *source : Image().rect();
+    if (part.width() <= 0 || part.height() <= 0)
+        return true;
+    // Scaled here rather than by the painter, so no render hint can smooth it.
+    const QImage scaled = Image().copy(part).scaled(destination.size(), Qt::IgnoreAspectRatio,
+                                                    Qt::FastTransformation);
+    dc->drawImage(destination.topLeft(), scaled);
+    return true;
+}
+
+bool CMyBitmap::StretchDrawWhole(QPainter* dc, const QRect& destination) const
+{
+    return StretchDraw(dc, destination, nullptr);
+}
+
+bool CMyBitmap::BlitWhole(QPainter* dc, const QRect& destination) const
+{
+    return BlitFrom(dc, destination, QPoint(0, 0));
+}
+
+bool CMyBitmap::BlitFrom(QPainter* dc, const QRect& destination, const QPoint& source) const
+{
+    if (!dc)
+        return false;
+    if (IsLoaded())
+        CopyPart(dc, destination.x(), destination.y(), Image(), QRect(source, destination.size()));
+    return true;
+}
+
+bool CMyBitmap::TileDraw(QPainter* dc, const QRect& destination, const QRect& cell,
+                         ColorRef colour, bool transparent) const
+{
+    if (!dc)
+        return false;
+    const int w = cell.width();
+    const int h = cell.height();
+    if (w <= 0 || h <= 0 || !IsLoaded())
+        return true;
+    const int right = destination.x() + destination.width();
+    const int bottom = destination.y() + destination.height();
+    for (int y = destination.y(); y < bottom; y += h) {
+        for (int x = destination.x(); x < right; x += w) {
+            const QRect piece(cell.x(), cell.y(), std::min(w, right - x), std::min(h, bottom - y));
+            if (transparent)
+                DrawTrans(dc, x, y, piece, colour, true);
+            else
+                CopyPart(dc, x, y, Image(), piece);
+        }
+    }
+    return true;
+}
+
+QRegion CMyBitmap::CreateRegion(ColorRef colour) const
+{
+    if (m_regionValid && m_regionColour == colour)
+        return m_region;
+    const QImage& image = Image();
+    const QRgb key = KeyPixel(colour);
+    // Runs of each row; rows with the same runs as the row above extend its
+    // band, so the region comes out in the fewest rectangles.
+    std::vector<QRect> rects;
+    std::vector<std::pair<int, int>> previousRuns;
+    std::vector<std::pair<int, int>> runs;
+    int bandTop = 0;
+    const auto flush = [&](int bandBottom) {
+        for (const auto& [from, to] : previousRuns)
+            rects.emplace_back(QPoint(from, bandTop), QPoint(to - 1, bandBottom - 1));
+    };
+    for (int y = 0; y < image.height(); ++y) {
+        runs.clear();
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        int x = 0;
+        while (x < image.width()) {
+            while (x < image.width() && (line[x] & 0xFFFFFFu) == key)
+                ++x;
+            const int start = x;
+            while (x < image.width() && (line[x] & 0xFFFFFFu) != key)
+                ++x;
+            if (x > start)
+                runs.emplace_back(start, x);
+        }
+        if (y == 0 || runs != previousRuns) {
+            flush(y);
+            previousRuns = runs;
+            bandTop = y;
+        }
+    }
+    flush(image.height());
+    QRegion region;
+    if (!rects.empty())
+        region.setRects(rects.data(), static_cast<int>(rects.size()));
+    m_region = region;
+    m_regionColour = colour;
+    m_regionValid = true;
+    return region;
+}

@@ -1,0 +1,5 @@
+#include "skin/SkinCtrl.h"
+
+CSkinCtrl::~CSkinCtrl() = default;
+
+void CSkinCtrl::RefreshSkin() {}
