@@ -2,6 +2,7 @@
 
 #include "editor/AboutDlg.h"
 #include "editor/MainFrame.h"
+#include "editor/ResourceView.h"
 #include "editor/WaveCtrl.h"
 #include "platform/AppPaths.h"
 #include "platform/CommandLine.h"
@@ -50,6 +51,7 @@ CBrevantaApp::Start CBrevantaApp::InitInstance(const QStringList& args)
 
     m_frame = std::make_unique<CMainFrame>();
     m_frame->WaveCtrl()->SetMessageSink(&m_messages);
+    m_frame->ResourceView()->SetMessageSink(&m_messages);
     connect(m_frame.get(), &CMainFrame::aboutRequested, this, &CBrevantaApp::OnAppAbout);
     connect(m_instance.get(), &SingleInstance::raiseRequested, m_frame.get(),
             &CMainFrame::RestoreAndRaise);

@@ -2,8 +2,11 @@
 
 #include "editor/ControlPad.h"
 #include "editor/ControlView.h"
+#include "editor/DropDownButton.h"
 #include "editor/EditorIcons.h"
 #include "editor/EditorView.h"
+#include "editor/ResourceView.h"
+#include "editor/TaskListDialog.h"
 #include "editor/WaveCtrl.h"
 
 #include <QAction>
@@ -68,8 +71,7 @@ void CMainFrame::CreatePanes()
     m_inner = new QSplitter(Qt::Horizontal, m_outer);
     m_controlView = new CControlView(m_inner);
     m_editorView = new CEditorView(m_inner);
-    m_resourcePane = new QWidget(m_outer);
-    m_resourcePane->setAutoFillBackground(true);
+    m_resourcePane = new CResourceView(m_outer);
     for (QSplitter* splitter : {m_outer, m_inner}) {
         splitter->setHandleWidth(4);
         splitter->setChildrenCollapsible(false);
@@ -90,6 +92,9 @@ void CMainFrame::CreatePanes()
     ctrl->SetPadFactory([] { return std::make_unique<CControlPad>(); });
     m_editorView->SetControlView(m_controlView);
     m_editorView->InitEditor();
+    m_resourcePane->SetOpenHandler([ctrl](const QString& path) {
+        ctrl->OpenAudioToNewTrack(path);
+    });
     connect(ctrl, &CWaveCtrl::saveFinished, this, &CMainFrame::UpdateCommands,
             Qt::QueuedConnection);
     for (auto signal : {&CWaveCtrl::selectionChanged, &CWaveCtrl::contentChanged,
@@ -204,21 +209,31 @@ void CMainFrame::CreateMenus()
 
 QToolButton* CMainFrame::DropDownButton(QAction* action, bool undo)
 {
-    auto* button = new QToolButton(this);
+    if (!m_taskList) {
+        m_taskList = new CTaskListDialog(this);
+        // Queued: the list is gone before the steps run.
+        connect(m_taskList, &CTaskListDialog::undoSteps, this, &CMainFrame::OnUndoSteps,
+                Qt::QueuedConnection);
+        connect(m_taskList, &CTaskListDialog::redoSteps, this, &CMainFrame::OnRedoSteps,
+                Qt::QueuedConnection);
+    }
+    auto* button = new CDropDownButton(this);
     button->setDefaultAction(action);
-    button->setPopupMode(QToolButton::MenuButtonPopup);
-    auto* list = new QMenu(button);
-    connect(list, &QMenu::aboutToShow, this, [this, list, undo] {
-        list->clear();
-        const QStringList names = undo ? UndoNames() : RedoNames();
-        for (int i = 0; i < names.size(); ++i) {
-            list->addAction(names[i], this, [this, i, undo] {
-                undo ? OnUndoSteps(i) : OnRedoSteps(i);
-            });
-        }
-    });
-    button->setMenu(list);
+    connect(button, &CDropDownButton::dropDown, this,
+            [this, button, undo] { ShowTaskList(button, undo); });
     return button;
+}
+
+void CMainFrame::ShowTaskList(QWidget* button, bool undo)
+{
+    m_taskList->SetMode(undo ? CTaskListDialog::Undo : CTaskListDialog::Redo);
+    m_taskList->ResetContent();
+    for (const QString& name : undo ? UndoNames() : RedoNames())
+        m_taskList->AddItem(name);
+    m_taskList->SetHover(0);
+    m_taskList->setGeometry(QRect(button->mapToGlobal(button->rect().bottomLeft()),
+                                  QSize(200, 250)));
+    m_taskList->show();
 }
 
 void CMainFrame::CreateToolbar()

@@ -10,6 +10,8 @@
 
 class CControlView;
 class CEditorView;
+class CResourceView;
+class CTaskListDialog;
 class CWaveCtrl;
 class QAction;
 class QSplitter;
@@ -60,6 +62,8 @@ public:
     QAction* Action(Command command) const { return m_actions.at(command); }
     QSplitter* OuterSplitter() const { return m_outer; }
     QSplitter* InnerSplitter() const { return m_inner; }
+    CResourceView* ResourceView() const { return m_resourcePane; }
+    CTaskListDialog* TaskList() const { return m_taskList; }
 
     // Undoes or redoes n + 1 steps, stopping at the first that fails, and
     // repaints once. false when n is out of range.
@@ -72,6 +76,9 @@ public:
 
     // Re-reads the editor's state into the commands' enabled states.
     void UpdateCommands();
+
+    // Fills the undo (or redo) list and opens it under the button.
+    void ShowTaskList(QWidget* button, bool undo);
 
 signals:
     void aboutRequested();
@@ -93,6 +100,7 @@ private:
     QSplitter* m_inner = nullptr;
     CControlView* m_controlView = nullptr;
     CEditorView* m_editorView = nullptr;
-    QWidget* m_resourcePane = nullptr;
+    CResourceView* m_resourcePane = nullptr;
+    CTaskListDialog* m_taskList = nullptr;
     std::map<Command, QAction*> m_actions;
 };
