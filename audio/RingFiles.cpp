@@ -20,7 +20,7 @@ constexpr int64_t kTicksPerSecond = 10'000'000; // 100-ns units
 std::unique_ptr<CWaveDoc> ToRingFileFormat(std::unique_ptr<CWaveDoc> mix,
                                            const CWmaFormatList& formats)
 {
-    if (!mix)
+    if (!mix || mix->GetDataSize() == 0)
         return nullptr;
     const WaveFormatEx* entry = formats.FindByRate(mix->GetFormat().samplesPerSec);
     if (!entry)

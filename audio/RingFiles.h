@@ -18,7 +18,7 @@ namespace RingFiles {
 // A mix in the PCM format of the list's entry for its sample rate, else of
 // the entry with the highest rate: the mix itself when it has that format
 // already, else a converted copy (the mix is then deleted). None without a
-// mix, with an empty list or when the conversion fails.
+// mix or samples in it, with an empty list or when the conversion fails.
 std::unique_ptr<CWaveDoc> ToRingFileFormat(std::unique_ptr<CWaveDoc> mix,
                                            const CWmaFormatList& formats);
 
