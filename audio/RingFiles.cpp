@@ -27,8 +27,8 @@ std::unique_ptr<CWaveDoc> ToRingFileFormat(std::unique_ptr<CWaveDoc> mix,
         entry = formats.Highest();
     if (!entry)
         return nullptr;
-    const WaveFormat target = MakePcmFormat(entry->channels, entry->samplesPerSec,
-                                            entry->bitsPerSample);
+    const WaveFormat target =
+        MakePcmFormat(entry->channels, entry->samplesPerSec, entry->bitsPerSample);
     if (mix->IsSameFormat(target))
         return mix;
     return mix->ConvertFormat(target);

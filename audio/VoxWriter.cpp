@@ -9,11 +9,11 @@
 
 namespace {
 
-// The Dialogic step sizes, with 1408 where the usual table has 1411: files
-// the service already holds were made with it.
+// The Dialogic step sizes, except that entry 47 is 1408, not the usual
+// 1411: our encoder has always used 1408.
 constexpr int16_t kSteps[49] = {
-    16,  17,  19,  21,  23,  25,  28,  31,  34,  37,  41,  45,   50,   55,   60,   66,   73,
-    80,  88,  97,  107, 118, 130, 143, 157, 173, 190, 209, 230,  253,  279,  307,  337,  371,
+    16,  17,  19,  21,  23,  25,  28,  31,  34,  37,  41,   45,   50,   55,   60,  66,  73,
+    80,  88,  97,  107, 118, 130, 143, 157, 173, 190, 209,  230,  253,  279,  307, 337, 371,
     408, 449, 494, 544, 598, 658, 724, 796, 876, 963, 1060, 1166, 1282, 1408, 1552};
 
 // Index change by the magnitude bits 0..7.
@@ -109,9 +109,8 @@ HRESULT VoxWriter::Write(int bitsPerSample, const void* samples, uint32_t byteCo
         const uint8_t low = EncodeSample(scaled(2 * k + 1));
         output[k] = static_cast<uint8_t>(high << 4 | low);
     }
-    if (outputCount > 0 &&
-        m_file->write(reinterpret_cast<const char*>(output.data()), outputCount) !=
-            static_cast<qint64>(outputCount)) {
+    if (outputCount > 0 && m_file->write(reinterpret_cast<const char*>(output.data()),
+                                         outputCount) != static_cast<qint64>(outputCount)) {
         m_failed = true;
         return E_FAIL;
     }

@@ -19,8 +19,8 @@ extern "C" {
 namespace {
 
 constexpr int64_t kTicksPerSecond = 10'000'000; // 100-ns units
-constexpr int kIoBufferSize = 64 * 1024;       // bytes
-constexpr int kConvertBlock = 4096;            // samples converted at a time
+constexpr int kIoBufferSize = 64 * 1024;        // bytes
+constexpr int kConvertBlock = 4096;             // samples converted at a time
 
 constexpr WaveFormatEx Offered(uint32_t rate, uint32_t bitsPerSecond)
 {
@@ -51,10 +51,9 @@ const std::vector<WaveFormatEx>& CWmaWriter::OfferedFormats()
     // and 44.1 kHz, the usual rate of a music preview; above it the files
     // grow faster than they gain. A 55-s ring at 64 kbit/s is about 440 KB.
     static const std::vector<WaveFormatEx> formats = {
-        Offered(8000, 24000),  Offered(8000, 32000),  Offered(11025, 24000),
-        Offered(11025, 32000), Offered(16000, 32000), Offered(16000, 48000),
-        Offered(22050, 32000), Offered(22050, 48000), Offered(32000, 48000),
-        Offered(32000, 64000), Offered(44100, 48000), Offered(44100, 64000),
+        Offered(8000, 24000),  Offered(8000, 32000),  Offered(11025, 24000), Offered(11025, 32000),
+        Offered(16000, 32000), Offered(16000, 48000), Offered(22050, 32000), Offered(22050, 48000),
+        Offered(32000, 48000), Offered(32000, 64000), Offered(44100, 48000), Offered(44100, 64000),
     };
     return formats;
 }
@@ -128,11 +127,11 @@ struct CWmaWriter::Encoder
     AVFormatContext* muxer = nullptr;
     AVIOContext* io = nullptr;
     std::unique_ptr<QSaveFile> file;
-    int ioErrno = 0;        // the first failed write's error
-    int64_t queuedEnd = 0;  // samples given so far (silence included)
-    int64_t nextPts = 0;    // of the next frame, in samples
-    bool writing = false;   // between a good BeginWriting and EndWriting
-    bool failed = false;    // nothing more is written to this file
+    int ioErrno = 0;       // the first failed write's error
+    int64_t queuedEnd = 0; // samples given so far (silence included)
+    int64_t nextPts = 0;   // of the next frame, in samples
+    bool writing = false;  // between a good BeginWriting and EndWriting
+    bool failed = false;   // nothing more is written to this file
 };
 
 CWmaWriter::CWmaWriter() = default;
@@ -207,8 +206,9 @@ HRESULT CWmaWriter::BeginWriting()
     if (!stream || avcodec_parameters_from_context(stream->codecpar, e.codec) < 0)
         return Fail(E_OUTOFMEMORY);
     stream->time_base = e.codec->time_base;
-    // FFmpeg's "comment" is the description field of the ASF content
-    // description, beside the title.
+    // The title goes into the content description object. FFmpeg renames
+    // "comment" to the attribute "Description" and stores it in the extended
+    // content description, where readers asking for "Description" find it.
     if (av_dict_set(&e.muxer->metadata, "title", "KOX", 0) < 0 ||
         av_dict_set(&e.muxer->metadata, "comment", "Powered by Quillon Tech.", 0) < 0)
         return Fail(E_OUTOFMEMORY);
@@ -255,8 +255,7 @@ HRESULT CWmaWriter::EncodeQueued(bool flush)
 {
     Encoder& e = *m_encoder;
     const int frameSize = e.codec->frame_size;
-    while (av_audio_fifo_size(e.fifo) >= frameSize ||
-           (flush && av_audio_fifo_size(e.fifo) > 0)) {
+    while (av_audio_fifo_size(e.fifo) >= frameSize || (flush && av_audio_fifo_size(e.fifo) > 0)) {
         // The encoder may still hold the last frame's buffer.
         e.frame->nb_samples = frameSize;
         if (av_frame_make_writable(e.frame) < 0)
@@ -299,8 +298,8 @@ HRESULT CWmaWriter::WriteSample(const uint8_t* bytes, int64_t time, uint32_t byt
     Encoder& e = *m_encoder;
     if (time < 0 || (byteCount > 0 && !bytes))
         return E_INVALIDARG;
-    const int64_t position = av_rescale_rnd(time, m_wanted.samplesPerSec, kTicksPerSecond,
-                                            AV_ROUND_NEAR_INF);
+    const int64_t position =
+        av_rescale_rnd(time, m_wanted.samplesPerSec, kTicksPerSecond, AV_ROUND_NEAR_INF);
     if (position < e.queuedEnd)
         return E_INVALIDARG;
 
@@ -308,7 +307,8 @@ HRESULT CWmaWriter::WriteSample(const uint8_t* bytes, int64_t time, uint32_t byt
     // A gap in the times is silence.
     std::fill(std::begin(block), std::end(block), 0.0f);
     while (e.queuedEnd < position) {
-        const int count = static_cast<int>(std::min<int64_t>(kConvertBlock, position - e.queuedEnd));
+        const int count =
+            static_cast<int>(std::min<int64_t>(kConvertBlock, position - e.queuedEnd));
         if (HRESULT queued = QueueSamples(block, count); queued != S_OK)
             return Fail(queued);
     }

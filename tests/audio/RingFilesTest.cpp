@@ -59,12 +59,12 @@ std::vector<Entry> EntriesOf(const CWmaFormatList& list)
 TEST(WmaFormatList, OneEntryPerRateAndBitsWithTheHighestByteRate)
 {
     CWmaFormatList list;
-    list.Build({Offer(8000, 3000), Offer(44100, 8000, 2), Offer(16000, 4000),
-                Offer(8000, 4000), Offer(44100, 6000), Offer(8000, 3500), Offer(16000, 4000, 1, 8),
+    list.Build({Offer(8000, 3000), Offer(44100, 8000, 2), Offer(16000, 4000), Offer(8000, 4000),
+                Offer(44100, 6000), Offer(8000, 3500), Offer(16000, 4000, 1, 8),
                 Offer(44100, 20000, 2)});
-    EXPECT_EQ(EntriesOf(list), (std::vector<Entry>{
-                                   {8000, 16, 4000}, {16000, 16, 4000}, {44100, 16, 6000},
-                                   {16000, 8, 4000}}))
+    EXPECT_EQ(EntriesOf(list),
+              (std::vector<Entry>{
+                  {8000, 16, 4000}, {16000, 16, 4000}, {44100, 16, 6000}, {16000, 8, 4000}}))
         << "stereo formats are left out; order is first appearance";
     ASSERT_TRUE(list.FindByRate(44100));
     EXPECT_EQ(list.FindByRate(44100)->avgBytesPerSec, 6000u);
@@ -127,10 +127,9 @@ TEST(RingFiles, RingFileIsWrittenInOneSecondChunks)
     const WaveFormatEx format = Offer(44100, 8000);
     std::vector<std::pair<int64_t, uint32_t>> calls;
     const QString path = PathOf("seam.kox");
-    ASSERT_EQ(RingFiles::WriteRingFile(path, *clip, &format,
-                                       [&](int64_t time, uint32_t bytes) {
-                                           calls.emplace_back(time, bytes);
-                                       }),
+    ASSERT_EQ(RingFiles::WriteRingFile(
+                  path, *clip, &format,
+                  [&](int64_t time, uint32_t bytes) { calls.emplace_back(time, bytes); }),
               S_OK);
     EXPECT_EQ(calls, (std::vector<std::pair<int64_t, uint32_t>>{
                          {0, 88200}, {10'000'000, 88200}, {20'000'000, 44100}}));
@@ -265,8 +264,8 @@ TEST(RingFiles, FailedWritesLeaveNothingAtTheTarget)
                     NoPermissionOverride unprivileged;
                     written = writer.write(path);
                 }
-                QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner |
-                                                  QFile::ExeOwner);
+                QFile::setPermissions(folder,
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
                 EXPECT_EQ(ReadAll(path), old) << "the old file is kept";
                 EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
                           QStringList{"ring.out"})

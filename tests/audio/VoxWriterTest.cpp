@@ -108,9 +108,8 @@ TEST(VoxWriter, OddLastSampleIsDroppedAndStateCarriesAcrossWrites)
 
     const QByteArray whole = Encode({Bytes16(ramp)}, 16);
     ASSERT_EQ(whole.size(), 4);
-    const QByteArray split = Encode({Bytes16({ramp.begin(), ramp.begin() + 4}),
-                                     Bytes16({ramp.begin() + 4, ramp.end()})},
-                                    16);
+    const QByteArray split = Encode(
+        {Bytes16({ramp.begin(), ramp.begin() + 4}), Bytes16({ramp.begin() + 4, ramp.end()})}, 16);
     EXPECT_EQ(split, whole);
 }
 
@@ -150,8 +149,9 @@ TEST(VoxWriter, SoxDecodesAToneBack)
     ASSERT_EQ(RingFiles::WriteVox(vox, *clip), 1);
     EXPECT_EQ(ReadAll(vox).size(), 8000);
     QByteArray pcm;
-    ASSERT_TRUE(RunTool("sox", {"-t", "vox", "-r", "8000", "-c", "1", vox, "-t", "raw", "-e",
-                                "signed-integer", "-b", "16", "-"},
+    ASSERT_TRUE(RunTool("sox",
+                        {"-t", "vox", "-r", "8000", "-c", "1", vox, "-t", "raw", "-e",
+                         "signed-integer", "-b", "16", "-"},
                         &pcm));
     const std::vector<double> samples = ToneFixtures::Samples(pcm);
     ASSERT_EQ(samples.size(), 16000u);

@@ -19,8 +19,7 @@ using namespace EncodedFixtures;
 
 namespace {
 
-WaveFormatEx Wma(uint32_t rate, uint32_t bytesPerSecond, uint16_t channels = 1,
-                 uint16_t bits = 16)
+WaveFormatEx Wma(uint32_t rate, uint32_t bytesPerSecond, uint16_t channels = 1, uint16_t bits = 16)
 {
     WaveFormatEx format;
     format.formatTag = CWmaWriter::kWmaFormatTag;
@@ -48,10 +47,11 @@ RingView Probe(const QString& path)
 {
     QByteArray out;
     RingView view;
-    if (!RunTool("ffprobe", {"-v", "error", "-show_entries",
-                             "format=format_name,duration:format_tags=title,comment:"
-                             "stream=codec_name,sample_rate,channels,bit_rate",
-                             "-of", "json", path},
+    if (!RunTool("ffprobe",
+                 {"-v", "error", "-show_entries",
+                  "format=format_name,duration:format_tags=title,comment:"
+                  "stream=codec_name,sample_rate,channels,bit_rate",
+                  "-of", "json", path},
                  &out))
         return view;
     const QJsonObject root = QJsonDocument::fromJson(out).object();
@@ -90,8 +90,8 @@ HRESULT WriteInChunks(const QString& path, const CWaveDoc& clip, const WaveForma
     const CMappedView all = clip.GetStore()->MapView(0, size);
     for (uint32_t offset = 0; offset < size; offset += chunkBytes) {
         const int64_t time = int64_t{offset / 2} * 10'000'000 / format.samplesPerSec;
-        const HRESULT r = writer.WriteSample(all.data() + offset, time,
-                                             std::min(chunkBytes, size - offset));
+        const HRESULT r =
+            writer.WriteSample(all.data() + offset, time, std::min(chunkBytes, size - offset));
         if (r != S_OK)
             return r;
     }
@@ -159,7 +159,7 @@ TEST(WmaWriter, TenSecondToneAsFfprobeAndFfmpegSeeIt)
     EXPECT_EQ(view.rate, 44100);
     EXPECT_EQ(view.bitRate, 64000);
     EXPECT_EQ(view.title, "KOX");
-    // The ASF content description's description field; FFmpeg names it so.
+    // The file's "Description" attribute, as FFmpeg names it.
     EXPECT_EQ(view.comment, "Powered by Quillon Tech.");
     EXPECT_NEAR(view.duration, 10.0, 2048.0 / 44100) << "within one codec frame";
 

@@ -121,7 +121,8 @@ TEST_F(Ring, MixdownForUploadIsMonoAtAListedRate)
         std::vector<WaveFormatEx> offered;
         uint32_t rate; // 0: no clip
     } cases[] = {
-        {"the project rate is offered", {Offer(8000, 4000), Offer(16000, 6000), Offer(44100, 8000)},
+        {"the project rate is offered",
+         {Offer(8000, 4000), Offer(16000, 6000), Offer(44100, 8000)},
          44100},
         {"else the highest rate", {Offer(8000, 4000), Offer(16000, 6000)}, 16000},
         {"no formats", {}, 0},
