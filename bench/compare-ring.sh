@@ -61,12 +61,12 @@ for ((i = 0; i < repeats; i++)); do
     elapsed "$build/bench/ring_files" vox "$work/voice.wav" "$work/ours.vox" >>"$work/vox.times"
     elapsed sox "$work/voice.wav" -t vox -r 8000 "$work/sox.vox" >>"$work/sox.times"
     elapsed "$build/bench/ring_files" kox "$work/music.wav" "$work/ours.kox" >>"$work/kox.times"
-    elapsed ffmpeg -loglevel error -y -i "$work/music.wav" -c:a wmav2 -b:a 64000 \
+    elapsed ffmpeg -loglevel error -y -i "$work/music.wav" -c:a wmav2 -b:a 96000 \
         "$work/ffmpeg.wma" >>"$work/ffmpeg.times"
 done
 
 # Both VOX files hold 4.8 M samples at two a byte; both ring files are
-# 55 s of mono wmav2 at 64 kbit/s.
+# 55 s of mono wmav2 at 96 kbit/s, the listed 44.1 kHz format.
 for f in ours.vox sox.vox; do
     [ "$(stat -c %s "$work/$f")" = 2400000 ] ||
         { echo "compare-ring.sh: $f is not 2400000 bytes" >&2; exit 1; }
@@ -74,10 +74,10 @@ done
 for f in ours.kox ffmpeg.wma; do
     probe=$(ffprobe -v error -show_entries stream=codec_name,channels,bit_rate \
         -of csv=p=0 "$work/$f")
-    [ "$probe" = "wmav2,1,64000" ] ||
-        { echo "compare-ring.sh: $f is $probe, not wmav2 mono 64 kbit/s" >&2; exit 1; }
+    [ "$probe" = "wmav2,1,96000" ] ||
+        { echo "compare-ring.sh: $f is $probe, not wmav2 mono 96 kbit/s" >&2; exit 1; }
 done
 
 report "10 min of 8 kHz mono WAV to VOX" "$work/vox.times" "$work/sox.times" sox
-report "55 s of 44.1 kHz mono WAV to a 64 kbit/s ring file" "$work/kox.times" \
+report "55 s of 44.1 kHz mono WAV to a 96 kbit/s ring file" "$work/kox.times" \
     "$work/ffmpeg.times" ffmpeg

@@ -89,11 +89,11 @@ TEST(WmaFormatList, BuiltFromTheWritersTable)
     CWmaFormatList list;
     list.Build(CWmaWriter::OfferedFormats());
     EXPECT_EQ(EntriesOf(list), (std::vector<Entry>{{8000, 16, 4000},
-                                                   {11025, 16, 4000},
-                                                   {16000, 16, 6000},
-                                                   {22050, 16, 6000},
+                                                   {11025, 16, 6000},
+                                                   {16000, 16, 8000},
+                                                   {22050, 16, 8000},
                                                    {32000, 16, 8000},
-                                                   {44100, 16, 8000}}));
+                                                   {44100, 16, 12000}}));
 }
 
 TEST(RingFiles, MixIsMadeMonoAtAListedRate)

@@ -89,7 +89,7 @@ TEST_F(Ring, FormatListIsBuiltAtInitialisation)
     {
         uint32_t rate;
         uint32_t bytesPerSecond; // 0: none
-    } cases[] = {{44100, 8000}, {8000, 4000}, {12345, 0}};
+    } cases[] = {{44100, 12000}, {8000, 4000}, {12345, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rate);
         const auto clip = SilentClip(MakePcmFormat(1, c.rate, 16), 2);
