@@ -1,11 +1,15 @@
 // Speed of the engine's heavy kernels: converting a long recording to the
-// ring format, and drawing a clip, whose cost must depend on the visible
-// width and the zoom, not on the clip's length.
+// ring format, drawing a clip, whose cost must depend on the visible width
+// and the zoom, not on the clip's length, and the two ring encoders.
+#include "audio/RingFiles.h"
+#include "audio/VoxWriter.h"
 #include "audio/WaveDoc.h"
+#include "audio/WmaFormatList.h"
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QDir>
 #include <QRect>
 
 #include <benchmark/benchmark.h>
@@ -120,6 +124,77 @@ void BM_DrawWaveScrolled(benchmark::State& state)
         state.SkipWithError("the drawing did not cover the visible width");
 }
 BENCHMARK(BM_DrawWaveScrolled)->ArgName("minutes")->Arg(1)->Arg(60)->Unit(benchmark::kMicrosecond);
+
+// A mono 16-bit clip of a tone under noise, as the ring encoders take it.
+std::unique_ptr<CWaveDoc> MakeMonoClip(uint32_t rate, uint32_t seconds)
+{
+    auto clip = std::make_unique<CWaveDoc>();
+    clip->SetFormat(MakePcmFormat(1, rate, 16));
+    const uint32_t frames = seconds * rate;
+    if (!clip->CreateStore(frames * 2))
+        return nullptr;
+    const CMappedView view = clip->GetStore()->MapView(0, clip->GetDataSize());
+    if (!view)
+        return nullptr;
+    auto* out = reinterpret_cast<int16_t*>(view.data());
+    uint32_t noise = 1;
+    for (uint32_t i = 0; i < frames; ++i) {
+        noise = noise * 1664525u + 1013904223u;
+        const double tone = 8000 * std::sin(2 * M_PI * 440.0 * i / rate);
+        out[i] = static_cast<int16_t>(tone + static_cast<int32_t>(noise >> 16) % 4000);
+    }
+    return clip;
+}
+
+// The ADPCM kernel alone: 10 minutes of 8 kHz samples, no file.
+void BM_VoxEncodeTenMinutes(benchmark::State& state)
+{
+    const auto clip = MakeMonoClip(8000, 600);
+    if (!clip) {
+        state.SkipWithError("cannot make the clip");
+        return;
+    }
+    const CMappedView view = clip->GetStore()->MapView(0, clip->GetDataSize());
+    const auto* samples = reinterpret_cast<const int16_t*>(view.data());
+    const uint32_t count = clip->GetDataSize() / 2;
+    for (auto _ : state) {
+        VoxWriter encoder;
+        unsigned sum = 0;
+        for (uint32_t i = 0; i < count; ++i)
+            sum += encoder.EncodeSample(samples[i] / 16);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetBytesProcessed(int64_t{state.iterations()} * clip->GetDataSize());
+}
+BENCHMARK(BM_VoxEncodeTenMinutes)->Unit(benchmark::kMillisecond);
+
+// Whole ring files from a clip in memory to a file in the temp folder.
+void BM_WriteVoxFileTenMinutes(benchmark::State& state)
+{
+    const auto clip = MakeMonoClip(8000, 600);
+    const QString path = QDir::tempPath() + "/zuvo-bench.vox";
+    for (auto _ : state) {
+        if (!clip || RingFiles::WriteVox(path, *clip) != 1)
+            state.SkipWithError("cannot write the VOX file");
+    }
+    QFile::remove(path);
+    state.SetBytesProcessed(int64_t{state.iterations()} * (clip ? clip->GetDataSize() : 0));
+}
+BENCHMARK(BM_WriteVoxFileTenMinutes)->Unit(benchmark::kMillisecond);
+
+void BM_WriteRingFile55Seconds(benchmark::State& state)
+{
+    const auto clip = MakeMonoClip(44100, 55);
+    CWmaFormatList formats;
+    formats.Build(CWmaWriter::OfferedFormats());
+    const QString path = QDir::tempPath() + "/zuvo-bench.kox";
+    for (auto _ : state) {
+        if (!clip || RingFiles::WriteRingFile(path, *clip, formats.FindByRate(44100)) != S_OK)
+            state.SkipWithError("cannot write the ring file");
+    }
+    QFile::remove(path);
+}
+BENCHMARK(BM_WriteRingFile55Seconds)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "audio/EditHistory.h"
 #include "audio/WaveMoveEdit.h"
 #include "audio/WaveRecorder.h"
+#include "audio/WmaWriter.h"
 #include "editor/IPadView.h"
 #include "editor/Paint3d.h"
 #include "publish/ProgressDialog.h"
@@ -74,6 +75,7 @@ CWaveCtrl::~CWaveCtrl()
 
 void CWaveCtrl::Initialize()
 {
+    BuildWmaFormatList(CWmaWriter::OfferedFormats());
     setAcceptDrops(true);
     if (!m_blinkTimer.isActive())
         m_blinkTimer.start();

@@ -4,6 +4,7 @@
 #include "audio/ITimelineHost.h"
 #include "editor/ITrackHost.h"
 #include "audio/WaveFormat.h"
+#include "audio/WmaFormatList.h"
 #include "platform/TickClock.h"
 
 #include <QPixmap>
@@ -227,6 +228,33 @@ public:
     int HitTest(int x, int y) const;
     int GetGestureZone() const { return m_gestureZone; }
 
+    // Ring services. GetSelectionLength and ShowProgress run on the GUI
+    // thread; the rest may run on the ring worker while the GUI thread
+    // paints: they touch no widget (the progress setters only change the
+    // progress window's guarded state) and read the tracks, which the caller
+    // keeps unchanged by holding the timeline busy.
+    uint32_t GetSelectionLength() const { return m_selEnd - m_selStart; } // ms
+    // Shows the progress window with ceiling 0 and no text.
+    void ShowProgress();
+    void SetProgressText(const QString& text);
+    void SetProgressLimit(int percent); // the ceiling the window climbs to
+    void SetProgressPos(int percent);
+    void CompleteProgress(); // 100 %: the window hides
+    // The selection mixed and made mono at the rate of a Windows Media
+    // format (owned by the caller); none without audio or formats.
+    std::unique_ptr<CWaveDoc> MixdownForUpload() const;
+    // 1 when the clip was written completely to path; 0 otherwise, and then
+    // nothing is left at path.
+    int WriteVoxFile(const QString& path, const CWaveDoc* clip) const;
+    int WriteWmaFile(const QString& path, const CWaveDoc* clip) const;
+    // The Windows Media format with the clip's sample rate, or none.
+    const WaveFormatEx* FindFormatByRate(const CWaveDoc* clip) const;
+    const WaveFormatEx* GetHighestRateFormat() const;
+    // Builds the Windows Media format list from what an encoder offers;
+    // Initialize does it with the ring-file writer's own formats.
+    void BuildWmaFormatList(const std::vector<WaveFormatEx>& offered);
+    const CWmaFormatList& WmaFormats() const { return m_wmaFormats; }
+
 signals:
     // A clip was placed: the horizontal range follows the content width.
     void clipAdded();
@@ -376,6 +404,8 @@ private:
         std::atomic<bool> done{false};
     };
     std::vector<std::unique_ptr<Worker>> m_workers;
+
+    CWmaFormatList m_wmaFormats;
 
     QTimer m_blinkTimer;
     QTimer m_playTimer;

@@ -1,0 +1,73 @@
+// The ring services of the timeline: the progress window and the two ring
+// files. The work itself is the engine's (RingFiles); these stay thin so the
+// ring worker can call them while the GUI thread paints.
+#include "editor/WaveCtrl.h"
+
+#include "audio/RingFiles.h"
+#include "publish/ProgressDialog.h"
+
+void CWaveCtrl::ShowProgress()
+{
+    if (!m_progress)
+        return;
+    m_progress->SetCeiling(0);
+    m_progress->SetText(QString());
+    m_progress->show();
+}
+
+void CWaveCtrl::SetProgressText(const QString& text)
+{
+    if (m_progress)
+        m_progress->SetText(text);
+}
+
+void CWaveCtrl::SetProgressLimit(int percent)
+{
+    if (m_progress)
+        m_progress->SetCeiling(percent);
+}
+
+void CWaveCtrl::SetProgressPos(int percent)
+{
+    if (m_progress)
+        m_progress->SetPercent(percent);
+}
+
+void CWaveCtrl::CompleteProgress()
+{
+    if (m_progress)
+        m_progress->StageDone();
+}
+
+std::unique_ptr<CWaveDoc> CWaveCtrl::MixdownForUpload() const
+{
+    // The ring road sets the window's text itself: the mix reports no stages.
+    return RingFiles::ToRingFileFormat(MixdownSelection(nullptr), m_wmaFormats);
+}
+
+int CWaveCtrl::WriteVoxFile(const QString& path, const CWaveDoc* clip) const
+{
+    return clip ? RingFiles::WriteVox(path, *clip) : 0;
+}
+
+int CWaveCtrl::WriteWmaFile(const QString& path, const CWaveDoc* clip) const
+{
+    if (!clip)
+        return 0;
+    return RingFiles::WriteRingFile(path, *clip, FindFormatByRate(clip)) == S_OK ? 1 : 0;
+}
+
+const WaveFormatEx* CWaveCtrl::FindFormatByRate(const CWaveDoc* clip) const
+{
+    return clip ? m_wmaFormats.FindByRate(clip->GetFormat().samplesPerSec) : nullptr;
+}
+
+const WaveFormatEx* CWaveCtrl::GetHighestRateFormat() const
+{
+    return m_wmaFormats.Highest();
+}
+
+void CWaveCtrl::BuildWmaFormatList(const std::vector<WaveFormatEx>& offered)
+{
+    m_wmaFormats.Build(offered);
+}
