@@ -13,19 +13,31 @@ CWaveLogo::CWaveLogo(QWidget* parent) : QWidget(parent), m_font(QStringLiteral("
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+QFont CWaveLogo::NumberFont(const QString& number, int room) const
+{
+    // Wide numbers are narrowed rather than run into the speaker.
+    QFont font = m_font;
+    for (int stretch = 100; stretch >= kMinStretch; stretch -= 5) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).boundingRect(number).right() < room)
+            break;
+    }
+    return font;
+}
+
 void CWaveLogo::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QRect client = rect();
     painter.fillRect(client, m_selected ? kSelectedColor : kNormalColor);
 
-    painter.setFont(m_font);
-    painter.setPen(Qt::white);
-    painter.drawText(client.adjusted(5, 0, 0, 0),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     QString::number(m_number));
-
     const int x = client.left() + 25;
+    const QString number = QString::number(m_number);
+    painter.setFont(NumberFont(number, x - kSpeakerGap - (client.left() + kTextLeft)));
+    painter.setPen(Qt::white);
+    painter.drawText(client.adjusted(kTextLeft, 0, 0, 0),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, number);
+
     const int y = client.height() / 2 - 4;
     painter.setBrush(Qt::white);
     const QPolygon body{QPoint(x, y), QPoint(x + 2, y), QPoint(x + 2, y + 8), QPoint(x, y + 8)};

@@ -7,7 +7,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QMenu>
 #include <QSplitter>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -110,6 +112,33 @@ TEST_F(Frame, UndoListUndoesTheChosenNumberOfSteps)
     EXPECT_EQ(frame.RedoNames().size(), 3);
     EXPECT_TRUE(frame.OnRedoSteps(0));
     EXPECT_EQ(ctrl->GetTrack(0)->GetClipCount(), 3);
+}
+
+TEST_F(Frame, UndoDropDownRowsHoldTheirWholeText)
+{
+    CWaveCtrl* ctrl = frame.WaveCtrl();
+    Put(0, 0, 1000);
+    for (uint32_t at : {100u, 300u}) {
+        ctrl->SetSelection(at, at + 50);
+        ctrl->DeleteSelection(false);
+    }
+    ctrl->SetSelection(500, 700);
+    ctrl->TrimSelection();
+    frame.UpdateCommands();
+    QToolButton* undo = nullptr;
+    for (QToolButton* button : frame.findChildren<QToolButton*>()) {
+        if (button->defaultAction() == frame.Action(Command::Undo))
+            undo = button;
+    }
+    ASSERT_NE(undo, nullptr);
+    QMenu* list = undo->menu();
+    list->popup(undo->mapToGlobal(undo->rect().bottomLeft()));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(list->actions().size(), 3);
+    const QImage image = list->grab().toImage();
+    if (qEnvironmentVariableIsSet("ZUVO_SCREENSHOT_DIR"))
+        image.save(qEnvironmentVariable("ZUVO_SCREENSHOT_DIR") + "/undo-drop-down.png");
+    list->hide();
 }
 
 TEST_F(Frame, NewEmptiesTheProjectButKeepsTheClipboard)
