@@ -15,9 +15,12 @@ CWaveLogo::CWaveLogo(QWidget* parent) : QWidget(parent), m_font(QStringLiteral("
 
 QFont CWaveLogo::NumberFont(const QString& number, int room) const
 {
-    // Wide numbers are narrowed rather than run into the speaker.
+    // Digits kDigitWidth px wide, as the label was drawn for; wide numbers
+    // are narrowed further rather than run into the speaker.
     QFont font = m_font;
-    for (int stretch = 100; stretch >= kMinStretch; stretch -= 5) {
+    const int digit = QFontMetrics(m_font).horizontalAdvance(u'0');
+    const int start = digit > kDigitWidth ? 100 * kDigitWidth / digit : 100;
+    for (int stretch = start; stretch >= kMinStretch; stretch -= 5) {
         font.setStretch(stretch);
         if (QFontMetrics(font).boundingRect(number).right() < room)
             break;

@@ -108,7 +108,8 @@ TEST_F(PadStack, ClickOnThePadSelectsItsTrack)
     EXPECT_EQ(host.selected.size(), 1u) << "the sliders keep their clicks";
 }
 
-// The number ends at least 2 px before the speaker, which starts at x = 25.
+// Digits are 7 px wide, and a number ends at least 2 px before the speaker,
+// which starts at x = 25.
 TEST(WaveLogo, NumbersStayClearOfTheSpeaker)
 {
     CWaveLogo logo;
@@ -116,6 +117,9 @@ TEST(WaveLogo, NumbersStayClearOfTheSpeaker)
     for (int number : {1, 10, 18, 88, 100, 999}) {
         logo.SetNumber(number);
         const QImage image = logo.grab().toImage();
+        if (qEnvironmentVariableIsSet("ZUVO_SCREENSHOT_DIR"))
+            image.save(qEnvironmentVariable("ZUVO_SCREENSHOT_DIR") +
+                       QStringLiteral("/pad-number-%1.png").arg(number));
         const QRgb ground = CWaveLogo::kNormalColor.rgb();
         int inkRight = -1;
         for (int x = 0; x < 25; ++x) {
@@ -126,6 +130,10 @@ TEST(WaveLogo, NumbersStayClearOfTheSpeaker)
         }
         EXPECT_GT(inkRight, 5) << number << " is drawn";
         EXPECT_LE(inkRight, 22) << number;
+        if (number < 100) {
+            EXPECT_LE(inkRight, 5 + 7 * QString::number(number).size())
+                << number << ": 7 px a digit";
+        }
     }
 }
 
