@@ -52,18 +52,18 @@ void CMaskEdit::PasteFromClipboard()
 
 bool CMaskEdit::IsWindowEditKey(const QKeyEvent* event)
 {
-    for (QKeySequence::StandardKey key : {QKeySequence::Undo, QKeySequence::Redo,
-                                          QKeySequence::Cut, QKeySequence::Copy,
-                                          QKeySequence::Paste}) {
+    for (QKeySequence::StandardKey key :
+         {QKeySequence::Undo, QKeySequence::Redo, QKeySequence::Cut, QKeySequence::Copy,
+          QKeySequence::Paste}) {
         if (event->matches(key))
             return true;
     }
     // The window's own key bindings, whatever the desktop's scheme says.
     static const QKeySequence kWindowKeys[] = {
-        QKeySequence(Qt::CTRL | Qt::Key_Z),      QKeySequence(Qt::ALT | Qt::Key_Backspace),
-        QKeySequence(Qt::CTRL | Qt::Key_Y),      QKeySequence(Qt::CTRL | Qt::Key_X),
+        QKeySequence(Qt::CTRL | Qt::Key_Z),       QKeySequence(Qt::ALT | Qt::Key_Backspace),
+        QKeySequence(Qt::CTRL | Qt::Key_Y),       QKeySequence(Qt::CTRL | Qt::Key_X),
         QKeySequence(Qt::SHIFT | Qt::Key_Delete), QKeySequence(Qt::CTRL | Qt::Key_C),
-        QKeySequence(Qt::CTRL | Qt::Key_Insert), QKeySequence(Qt::CTRL | Qt::Key_V),
+        QKeySequence(Qt::CTRL | Qt::Key_Insert),  QKeySequence(Qt::CTRL | Qt::Key_V),
         QKeySequence(Qt::SHIFT | Qt::Key_Insert),
     };
     const QKeySequence pressed(event->keyCombination());
