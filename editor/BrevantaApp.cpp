@@ -7,6 +7,7 @@
 #include "platform/AppPaths.h"
 #include "platform/CommandLine.h"
 #include "platform/IMessageSink.h"
+#include "platform/QtTranslations.h"
 #include "platform/SingleInstance.h"
 
 #include <QDir>
@@ -23,6 +24,8 @@ CBrevantaApp::~CBrevantaApp() = default;
 
 CBrevantaApp::Start CBrevantaApp::InitInstance(const QStringList& args)
 {
+    // Qt's own texts (standard buttons, file dialogs) in the program's language.
+    InstallQtTranslations();
     const CommandLine commandLine = CommandLine::Parse(args);
 
     // Started to serve an object, or asked to register or unregister one:

@@ -269,7 +269,13 @@ void CMainFrame::CreateToolbar()
 
 void CMainFrame::CreateStatusBar()
 {
-    statusBar()->showMessage(QStringLiteral("就绪"));
+    // The idle text comes back whenever a command prompt goes.
+    QStatusBar* bar = statusBar();
+    connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& message) {
+        if (message.isEmpty())
+            bar->showMessage(QStringLiteral("就绪"));
+    });
+    bar->showMessage(QStringLiteral("就绪"));
     // Caps, Num and Scroll Lock cannot be read here; their panes stay blank.
     for (int i = 0; i < 3; ++i) {
         auto* indicator = new QLabel(statusBar());

@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 
 #include <algorithm>
 
@@ -47,6 +48,39 @@ void CMaskEdit::PasteFromClipboard()
 {
     const QString pasted = QApplication::clipboard()->text();
     Apply([&](bool* beep) { m_model.Paste(pasted, beep); });
+}
+
+bool CMaskEdit::IsWindowEditKey(const QKeyEvent* event)
+{
+    for (QKeySequence::StandardKey key :
+         {QKeySequence::Undo, QKeySequence::Redo, QKeySequence::Cut, QKeySequence::Copy,
+          QKeySequence::Paste}) {
+        if (event->matches(key))
+            return true;
+    }
+    // The window's own key bindings, whatever the desktop's scheme says.
+    static const QKeySequence kWindowKeys[] = {
+        QKeySequence(Qt::CTRL | Qt::Key_Z),       QKeySequence(Qt::ALT | Qt::Key_Backspace),
+        QKeySequence(Qt::CTRL | Qt::Key_Y),       QKeySequence(Qt::CTRL | Qt::Key_X),
+        QKeySequence(Qt::SHIFT | Qt::Key_Delete), QKeySequence(Qt::CTRL | Qt::Key_C),
+        QKeySequence(Qt::CTRL | Qt::Key_Insert),  QKeySequence(Qt::CTRL | Qt::Key_V),
+        QKeySequence(Qt::SHIFT | Qt::Key_Insert),
+    };
+    const QKeySequence pressed(event->keyCombination());
+    return std::find(std::begin(kWindowKeys), std::end(kWindowKeys), pressed) !=
+           std::end(kWindowKeys);
+}
+
+bool CMaskEdit::event(QEvent* event)
+{
+    // Not claiming the key lets the window's shortcut run; when none takes
+    // it, the key still arrives here as a key press.
+    if (event->type() == QEvent::ShortcutOverride &&
+        IsWindowEditKey(static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+    }
+    return QLineEdit::event(event);
 }
 
 void CMaskEdit::keyPressEvent(QKeyEvent* event)
@@ -94,6 +128,22 @@ void CMaskEdit::keyPressEvent(QKeyEvent* event)
     }
     // Movement, selection, copy, Enter and the like.
     QLineEdit::keyPressEvent(event);
+}
+
+void CMaskEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The middle button pastes the X11 selection at the caret its press
+    // placed; through the mask like any other paste.
+    if (m_model.IsOn() && event->button() == Qt::MiddleButton) {
+        QClipboard* clipboard = QApplication::clipboard();
+        if (!isReadOnly() && clipboard->supportsSelection()) {
+            const QString pasted = clipboard->text(QClipboard::Selection);
+            Apply([&](bool* beep) { m_model.Paste(pasted, beep); });
+        }
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
 }
 
 void CMaskEdit::inputMethodEvent(QInputMethodEvent* event)

@@ -6,8 +6,11 @@
 #include <QLineEdit>
 
 // A single-line edit that forces its text into a mask (see MaskModel). Every
-// change, whether typed, pasted, cut, dropped or committed by an input method,
-// goes through the mask or is refused; with the mask off it is a plain edit.
+// change, whether typed, pasted (also the X11 selection with the middle
+// button), cut, dropped or committed by an input method, goes through the mask
+// or is refused; with the mask off it is a plain edit. The edit keys (undo,
+// redo, cut, copy, paste) are left to the window's shortcuts; the field acts
+// on them only when no enabled shortcut takes them.
 // GUI thread only.
 class CMaskEdit : public QLineEdit
 {
@@ -25,7 +28,9 @@ public:
 protected:
     void SetDateMode(bool date) { m_model.SetDateMode(date); }
 
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -36,6 +41,8 @@ private:
     // result; beeps when the model refused audibly.
     template <typename Change> void Apply(Change change);
     void PasteFromClipboard();
+    // Undo, redo, cut, copy and paste keys: the window's commands, not the field's.
+    static bool IsWindowEditKey(const QKeyEvent* event);
 
     MaskModel m_model;
 };

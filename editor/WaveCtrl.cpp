@@ -4,6 +4,7 @@
 #include "audio/WaveMoveEdit.h"
 #include "audio/WaveRecorder.h"
 #include "audio/WmaWriter.h"
+#include "editor/ControlPad.h"
 #include "editor/IPadView.h"
 #include "editor/Paint3d.h"
 #include "publish/ProgressDialog.h"
@@ -52,6 +53,8 @@ CWaveCtrl::CWaveCtrl(QWidget* parent) : QWidget(parent), m_progress(new CProgres
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A click gives the timeline the keyboard, away from a time field.
+    setFocusPolicy(Qt::StrongFocus);
     m_blinkTimer.setInterval(kBlinkMs);
     connect(&m_blinkTimer, &QTimer::timeout, this, &CWaveCtrl::OnBlinkTimer);
     m_playTimer.setInterval(kPlayTickMs);
@@ -263,7 +266,11 @@ void CWaveCtrl::InsertTrack(std::unique_ptr<CAudioTrack> track)
 
 CAudioTrack* CWaveCtrl::AddNewTrack()
 {
-    auto track = std::make_unique<CAudioTrack>(m_padFactory ? m_padFactory() : nullptr);
+    std::unique_ptr<ITrackPad> pad = m_padFactory ? m_padFactory() : nullptr;
+    // The pad reports clicks and mute changes to this window.
+    if (auto* controlPad = dynamic_cast<CControlPad*>(pad.get()))
+        controlPad->SetWaveCtrl(this);
+    auto track = std::make_unique<CAudioTrack>(std::move(pad));
     track->SetIndex(GetTrackCount());
     CAudioTrack* raw = track.get();
     InsertTrack(std::move(track));
@@ -396,6 +403,9 @@ void CWaveCtrl::PlayFromStart()
 
 void CWaveCtrl::Pause()
 {
+    // Stopped, there is no play time to keep.
+    if (!m_playing)
+        return;
     m_editCursor = PlaybackTime();
     m_scrollAtPlayStart = m_scrollX;
     StopPlayback();

@@ -25,6 +25,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    static constexpr int kTextLeft = 5;    // px
+    static constexpr int kSpeakerGap = 2;  // px kept between the number and the speaker
+    static constexpr int kDigitWidth = 7;  // px
+    static constexpr int kMinStretch = 50; // percent
+
+    // The label font, narrowed until the number fits in room px.
+    QFont NumberFont(const QString& number, int room) const;
+
     bool m_selected = false;
     int m_number = 0;
     QFont m_font;

@@ -7,7 +7,7 @@ packages=(
     build-essential cmake pkg-config ninja-build
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
     qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev
-    libqt6opengl6-dev libqt6svg6-dev qt6-l10n-tools
+    libqt6opengl6-dev qt6-svg-dev qt6-l10n-tools qt6-translations-l10n
     libsdl2-dev
     libavformat-dev libavcodec-dev libavutil-dev libswresample-dev
     libresample1-dev libid3-3.8.3-dev libid3-tools

@@ -6,9 +6,13 @@
 #include "platform/SingleInstance.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -70,6 +74,23 @@ TEST(BrevantaApp, StartsWithFoldersAndKeepsTheNamedFile)
     EXPECT_EQ(ctrl->GetTrack(0)->GetClip(0)->GetDuration(), 100u);
     EXPECT_TRUE(sink.messages.isEmpty());
     EXPECT_EQ(app.MainFrame()->windowTitle(), QStringLiteral("Varenth彩铃Zuvo高级版"));
+    EXPECT_EQ(app.ExitInstance(0), 0);
+}
+
+// Qt's own texts in standard buttons and file dialogs follow the program's language.
+TEST(BrevantaApp, QtsOwnTextsAreChinese)
+{
+    RecordingSink sink;
+    CBrevantaApp app(sink);
+    ASSERT_EQ(app.InitInstance({}), CBrevantaApp::Start::Run);
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("取消"));
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Ok)->text(), QStringLiteral("确定"));
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    auto* lookIn = files.findChild<QLabel*>(QStringLiteral("lookInLabel"));
+    ASSERT_NE(lookIn, nullptr);
+    EXPECT_EQ(lookIn->text(), QStringLiteral("查找范围："));
     EXPECT_EQ(app.ExitInstance(0), 0);
 }
 

@@ -108,6 +108,35 @@ TEST_F(PadStack, ClickOnThePadSelectsItsTrack)
     EXPECT_EQ(host.selected.size(), 1u) << "the sliders keep their clicks";
 }
 
+// Digits are 7 px wide, and a number ends at least 2 px before the speaker,
+// which starts at x = 25.
+TEST(WaveLogo, NumbersStayClearOfTheSpeaker)
+{
+    CWaveLogo logo;
+    logo.resize(57, 19);
+    for (int number : {1, 10, 18, 88, 100, 999}) {
+        logo.SetNumber(number);
+        const QImage image = logo.grab().toImage();
+        if (qEnvironmentVariableIsSet("ZUVO_SCREENSHOT_DIR"))
+            image.save(qEnvironmentVariable("ZUVO_SCREENSHOT_DIR") +
+                       QStringLiteral("/pad-number-%1.png").arg(number));
+        const QRgb ground = CWaveLogo::kNormalColor.rgb();
+        int inkRight = -1;
+        for (int x = 0; x < 25; ++x) {
+            for (int y = 0; y < image.height(); ++y) {
+                if (image.pixel(x, y) != ground)
+                    inkRight = x;
+            }
+        }
+        EXPECT_GT(inkRight, 5) << number << " is drawn";
+        EXPECT_LE(inkRight, 22) << number;
+        if (number < 100) {
+            EXPECT_LE(inkRight, 5 + 7 * QString::number(number).size())
+                << number << ": 7 px a digit";
+        }
+    }
+}
+
 TEST_F(PadStack, PadsBelowADeletedTrackMoveUp)
 {
     EXPECT_EQ(PadTops(), (std::vector<int>{0, 80, 160}));

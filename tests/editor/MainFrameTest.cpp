@@ -7,7 +7,10 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QMenuBar>
 #include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 
 #include <gtest/gtest.h>
 
@@ -110,6 +113,19 @@ TEST_F(Frame, UndoListUndoesTheChosenNumberOfSteps)
     EXPECT_EQ(frame.RedoNames().size(), 3);
     EXPECT_TRUE(frame.OnRedoSteps(0));
     EXPECT_EQ(ctrl->GetTrack(0)->GetClipCount(), 3);
+}
+
+TEST_F(Frame, IdleTextReturnsAfterEveryPrompt)
+{
+    EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("就绪"));
+    for (int round = 0; round < 2; ++round) {
+        // What a menu does while the pointer passes over "打开" and leaves it.
+        frame.Action(Command::Open)->showStatusText(frame.menuBar());
+        EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("打开音频文件"));
+        QStatusTipEvent leave{QString()};
+        QCoreApplication::sendEvent(frame.menuBar(), &leave);
+        EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("就绪")) << round;
+    }
 }
 
 TEST_F(Frame, NewEmptiesTheProjectButKeepsTheClipboard)

@@ -164,6 +164,23 @@ TEST_F(Timeline, PauseKeepsThePlaceAndTheView)
     EXPECT_EQ(ctrl.PlaybackTime(), 12300u);
 }
 
+TEST_F(Timeline, PauseWhileStoppedChangesNothing)
+{
+    AddClip(0, 60000);
+    ctrl.SetEditCursor(5000);
+    ctrl.SetScrollX(40);
+    ctrl.PlayFromStart();
+    ticks.now += 2000;
+    ctrl.StopPlayback();
+    ticks.now += 30000; // long after the stop
+    QSignalSpy stopped(&ctrl, &CWaveCtrl::playStopped);
+    ctrl.SetScrollX(90);
+    ctrl.Pause();
+    EXPECT_EQ(ctrl.GetEditCursor(), 5000u);
+    EXPECT_EQ(ctrl.GetScrollX(), 90);
+    EXPECT_EQ(stopped.count(), 0);
+}
+
 TEST_F(Timeline, FollowAsksForTheNextPageAtTheRightEdge)
 {
     AddClip(0, 200000);

@@ -1,0 +1,192 @@
+// The program's frame on a real X server: focus, shortcuts and the X11
+// selection behave there as a user meets them, which the offscreen platform
+// cannot show. Runs under tests/support/with-xvfb.sh.
+#include "editor/BrevantaApp.h"
+#include "editor/ControlPad.h"
+#include "editor/ControlPadContainer.h"
+#include "editor/ControlView.h"
+#include "editor/EditorView.h"
+#include "editor/MainFrame.h"
+#include "editor/MaskEdit.h"
+#include "editor/WaveCtrl.h"
+#include "editor/WaveLogo.h"
+#include "platform/IMessageSink.h"
+#include "tests/support/ClipFixtures.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class RecordingSink : public IMessageSink
+{
+public:
+    void ShowMessage(const QString& text) override { messages << text; }
+    QStringList messages;
+};
+
+// Brevanta started as main() starts it, with the named files opened, its
+// window shown and active.
+class RunningProgram : public testing::Test
+{
+protected:
+    void Start(const QStringList& files)
+    {
+        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        ASSERT_EQ(m_app.InitInstance(files.mid(0, 1)), CBrevantaApp::Start::Run);
+        m_frame = m_app.MainFrame();
+        for (const QString& file : files.mid(1))
+            m_frame->OpenFileInEditor(file);
+        ASSERT_TRUE(TestEnvironment::WaitFor(
+            [&] { return Ctrl()->GetTrackCount() == files.size() && !Ctrl()->IsBusy(); }));
+        // Close enough that a second of audio fills half the timeline.
+        Ctrl()->SetZoomLevel(7);
+        m_frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_frame));
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        EXPECT_TRUE(m_sink.messages.isEmpty()) << m_sink.messages.join('\n').toStdString();
+        if (m_frame)
+            m_app.ExitInstance(0);
+    }
+
+    CWaveCtrl* Ctrl() const { return m_frame->WaveCtrl(); }
+    // As a drag over the ruler does: the fields and the commands follow.
+    void Select(uint32_t startMs, uint32_t endMs) const
+    {
+        Ctrl()->SetSelection(startMs, endMs);
+        emit Ctrl()->selectionChanged();
+        QCoreApplication::processEvents();
+    }
+    CMaskEdit* StartField() const { return m_frame->EditorView()->StartField(); }
+
+    // A file of the given length in ms, made once per test.
+    static QString Song(const QString& name, uint32_t ms)
+    {
+        const QString path = TestEnvironment::Home() + u'/' + name;
+        EXPECT_TRUE(IndexedClip(ms * 441 / 10)->WriteWaveFile(path));
+        return path;
+    }
+
+    // The window as the X server shows it; kept when ZUVO_SCREENSHOT_DIR is set.
+    void Shoot(const QString& name) const
+    {
+        QCoreApplication::processEvents();
+        QTest::qWait(50);
+        const QPixmap shot = m_frame->screen()->grabWindow(m_frame->winId());
+        EXPECT_FALSE(shot.isNull());
+        if (qEnvironmentVariableIsSet("ZUVO_SCREENSHOT_DIR"))
+            shot.save(qEnvironmentVariable("ZUVO_SCREENSHOT_DIR") + u'/' + name);
+    }
+
+    // Audio on the first track, in ms.
+    uint32_t FirstTrackMs() const
+    {
+        uint32_t total = 0;
+        const CAudioTrack* track = Ctrl()->GetTrack(0);
+        for (int i = 0; i < track->GetClipCount(); ++i)
+            total += track->GetClip(i)->GetDuration();
+        return total;
+    }
+
+    RecordingSink m_sink;
+    CBrevantaApp m_app{m_sink};
+    CMainFrame* m_frame = nullptr;
+};
+
+TEST_F(RunningProgram, EditKeysActOnTheTimelineWhileATimeFieldHasTheFocus)
+{
+    Start({Song("song.wav", 1000)});
+    CMaskEdit* field = StartField();
+    Select(200, 500);
+    QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(10, field->height() / 2));
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    EXPECT_EQ(field->text(), QStringLiteral("00:00:00:20"));
+
+    QTest::keyClick(field, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(FirstTrackMs(), 700u) << "Ctrl+X cuts the selection";
+    EXPECT_TRUE(m_frame->Clipboard().HasTracks());
+    Shoot("ctrl-x-in-time-field.png");
+    QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(FirstTrackMs(), 1000u) << "Ctrl+Z undoes it";
+    QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(FirstTrackMs(), 700u) << "Ctrl+Y redoes it";
+
+    m_frame->Clipboard().RemoveAll();
+    Select(0, 100);
+    QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(m_frame->Clipboard().HasTracks()) << "Ctrl+C copies";
+    const int steps = m_frame->History().GetUndoCount();
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(m_frame->History().GetUndoCount(), steps + 1) << "Ctrl+V pastes";
+
+    EXPECT_EQ(field->text(), CEditorView::FormatTime(Ctrl()->GetSelectionStart()))
+        << "the keys never reached the field";
+    EXPECT_EQ(QApplication::focusWidget(), field);
+
+    // A click on the timeline takes the keyboard from the field.
+    QTest::mouseClick(Ctrl(), Qt::LeftButton, {}, QPoint(300, CWaveCtrl::kRulerBottom + 200));
+    EXPECT_EQ(QApplication::focusWidget(), Ctrl());
+}
+
+TEST_F(RunningProgram, AClickOnAPadMakesItsTrackCurrent)
+{
+    Start({Song("one.wav", 1000), Song("two.wav", 500)});
+    const QList<CControlPad*> pads = m_frame->ControlView()->PadContainer()->Pads();
+    ASSERT_EQ(pads.size(), 2);
+    for (int clicked : {1, 0}) {
+        auto* logo = pads[clicked]->findChild<CWaveLogo*>();
+        QTest::mouseClick(logo, Qt::LeftButton, {}, logo->rect().center());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Ctrl()->GetSelectedTrack(), Ctrl()->GetTrack(clicked)) << clicked;
+        for (int i = 0; i < 2; ++i)
+            EXPECT_EQ(pads[i]->findChild<CWaveLogo*>()->IsSelected(), i == clicked) << clicked;
+        if (clicked == 1)
+            Shoot("second-pad-clicked.png");
+    }
+    // The pad's own surface below its sliders counts as well.
+    QTest::mouseClick(pads[1], Qt::LeftButton, {}, QPoint(pads[1]->width() / 2, 77));
+    EXPECT_EQ(Ctrl()->GetSelectedTrack(), Ctrl()->GetTrack(1));
+}
+
+// The X11 selection pasted with the middle button obeys the mask as typing does.
+TEST_F(RunningProgram, MiddleButtonPasteGoesThroughTheTimeMask)
+{
+    Start({});
+    CMaskEdit* field = StartField();
+    QClipboard* clipboard = QApplication::clipboard();
+    ASSERT_TRUE(clipboard->supportsSelection());
+    const QRegularExpression fitsMask(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d:\\d\\d$"));
+    struct Case
+    {
+        const char* selection;
+        const char* expected; // empty: only that the text fits the mask
+    };
+    const Case cases[] = {
+        {"12", "12:00:00:00"},
+        {"1234", "12:34:00:00"},
+        {"ab:cd\nrm -rf /", ""},
+        {"99:99:99:99:99:99", ""},
+    };
+    for (const Case& c : cases) {
+        field->SetMaskedText(QStringLiteral("00:00:00:00"));
+        clipboard->setText(QString::fromUtf8(c.selection), QClipboard::Selection);
+        QTest::mouseClick(field, Qt::MiddleButton, {}, QPoint(2, field->height() / 2));
+        if (*c.expected) {
+            EXPECT_EQ(field->text(), QString::fromUtf8(c.expected)) << c.selection;
+        }
+        EXPECT_TRUE(fitsMask.match(field->text()).hasMatch())
+            << c.selection << " gave " << field->text().toStdString();
+    }
+}
+
+} // namespace

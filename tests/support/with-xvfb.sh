@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs a command on a private X server (Xvfb) of its own. The server picks a
+# free display number itself, so runs in parallel never race for one, and
+# DISPLAY from the calling session (set or not) is never used.
+set -euo pipefail
+
+work=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkfifo "$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" \
+    >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+number=
+if ! read -r -t 20 number <"$work/display" || [ -z "$number" ]; then
+    echo "Xvfb did not start:" >&2
+    cat "$work/xvfb.log" >&2
+    exit 1
+fi
+
+export DISPLAY=":$number"
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY XAUTHORITY
+status=0
+"$@" || status=$?
+exit "$status"
