@@ -7,10 +7,12 @@
 #include <QString>
 
 #include <map>
+#include <memory>
 
 class CControlView;
 class CEditorView;
 class CWaveCtrl;
+class IQuestionBox;
 class QAction;
 class QSplitter;
 class QToolButton;
@@ -62,7 +64,7 @@ public:
     QSplitter* InnerSplitter() const { return m_inner; }
 
     // Undoes or redoes n + 1 steps, stopping at the first that fails, and
-    // repaints once. false when n is out of range.
+    // repaints once. false when n is out of range or a worker reads the tracks.
     bool OnUndoSteps(int n);
     bool OnRedoSteps(int n);
 
@@ -73,10 +75,30 @@ public:
     // Re-reads the editor's state into the commands' enabled states.
     void UpdateCommands();
 
+    // Where the question about unsaved work goes (not owned; it must outlive
+    // the frame). Unset, the frame asks in a message box.
+    void SetQuestionBox(IQuestionBox* questions) { m_questions = questions; }
+
+    // The question asked before New or closing throws changes away.
+    static const QString kSaveQuestion;
+
 signals:
     void aboutRequested();
 
+protected:
+    // Changes since the last save or open are not thrown away unasked; while
+    // a worker reads the timeline, the window closes once it is done.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    // What waits for a save the user chose in the question.
+    enum class AfterSave { Nothing, New, Close };
+    // true: go on now. false: stop here (cancelled, or a save started and
+    // `then` runs once it has written the file).
+    bool MayDiscardChanges(AfterSave then);
+    void ClearProject();
+    void OnSaveFinished(bool saved);
+    void OnBusyChanged(bool busy);
     void CreatePanes();
     void CreateActions();
     void CreateMenus();
@@ -95,4 +117,9 @@ private:
     CEditorView* m_editorView = nullptr;
     QWidget* m_resourcePane = nullptr;
     std::map<Command, QAction*> m_actions;
+    std::unique_ptr<IQuestionBox> m_ownQuestions;
+    IQuestionBox* m_questions = nullptr;
+    AfterSave m_afterSave = AfterSave::Nothing;
+    bool m_closeWhenIdle = false;
+    bool m_closeAgreed = false;
 };

@@ -72,6 +72,17 @@ CWaveCtrl::~CWaveCtrl()
     m_tracks.clear();
 }
 
+void CWaveCtrl::SetBusy(bool busy)
+{
+    const bool before = IsBusy();
+    if (busy)
+        ++m_busy;
+    else if (m_busy > 0)
+        --m_busy;
+    if (IsBusy() != before)
+        emit busyChanged(IsBusy());
+}
+
 void CWaveCtrl::Initialize()
 {
     setAcceptDrops(true);
