@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QRect>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -49,6 +50,7 @@ public:
     void DeselectAll();
 
     void StopAll();
+    // Muted (by its pad, or by another track's solo): not heard and not mixed.
     void SetMute(bool muted);
     bool IsMuted() const { return m_muted; }
     void SetVolume(int volume); // hundredths of a decibel
@@ -69,5 +71,6 @@ private:
     bool m_current = false;
     std::vector<std::unique_ptr<CWaveDoc>> m_clips;
     std::unique_ptr<ITrackPad> m_pad;
-    bool m_muted = false;
+    // Read by mixing workers while the pads may change it.
+    std::atomic<bool> m_muted{false};
 };

@@ -7,8 +7,10 @@ void EditHistory::Add(std::unique_ptr<CEditRecord> record)
     while (GetCount() - 1 > m_current) {
         m_records.back()->Release();
         m_records.pop_back();
+        m_serials.pop_back();
     }
     m_records.push_back(std::move(record));
+    m_serials.push_back(m_nextSerial++);
     m_current = GetCount() - 1;
 }
 
@@ -49,5 +51,12 @@ void EditHistory::Clear()
     for (auto& record : m_records)
         record->Release();
     m_records.clear();
+    m_serials.clear();
     m_current = -1;
+    m_cleanSerial = 0;
+}
+
+uint64_t EditHistory::StateSerial() const
+{
+    return m_current < 0 ? 0 : m_serials[static_cast<size_t>(m_current)];
 }

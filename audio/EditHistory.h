@@ -2,6 +2,7 @@
 
 #include "audio/EditRecord.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -30,7 +31,19 @@ public:
     void Clear();
     int GetCount() const { return static_cast<int>(m_records.size()); }
 
+    // Whether the project is as it was when last marked (saved, or opened
+    // into an unchanged project). Undoing back to that point counts as
+    // unchanged; an empty history after Clear is unchanged.
+    bool IsClean() const { return StateSerial() == m_cleanSerial; }
+    void MarkClean() { m_cleanSerial = StateSerial(); }
+
 private:
+    // Names the state the last done record leaves; 0 before any record.
+    uint64_t StateSerial() const;
+
     int m_current = -1;
     std::vector<std::unique_ptr<CEditRecord>> m_records;
+    std::vector<uint64_t> m_serials; // one per record, never reused
+    uint64_t m_nextSerial = 1;
+    uint64_t m_cleanSerial = 0;
 };

@@ -14,6 +14,8 @@ std::vector<const CWaveDoc*> MixableClips(const std::vector<CAudioTrack*>& track
 {
     std::vector<const CWaveDoc*> clips;
     for (const CAudioTrack* track : tracks) {
+        if (track->IsMuted())
+            continue;
         for (int i = 0; i < track->GetClipCount(); ++i) {
             const CWaveDoc* clip = track->GetClip(i);
             if (!clip->IsRecording() && clip->GetStore())

@@ -10,7 +10,8 @@ class CAudioTrack;
 class IProgress;
 
 // Mixes the clips of tracks into one new clip, for saving and for rings.
-// Clips still being recorded are left out. progress may be null. Any thread,
+// What is not heard is not mixed: muted tracks and clips still being
+// recorded are left out. progress may be null. Any thread,
 // while nobody changes the tracks.
 namespace Mixdown {
 

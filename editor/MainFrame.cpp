@@ -8,8 +8,10 @@
 #include "editor/ResourceView.h"
 #include "editor/TaskListDialog.h"
 #include "editor/WaveCtrl.h"
+#include "publish/MessageBoxQuestion.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,7 +20,11 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <utility>
+
 using EditorIcons::Icon;
+
+const QString CMainFrame::kSaveQuestion = QStringLiteral("当前音频已修改，是否保存？");
 
 std::map<CMainFrame::Command, bool> CMainFrame::EnabledCommands(const EditorState& s)
 {
@@ -45,6 +51,8 @@ std::map<CMainFrame::Command, bool> CMainFrame::EnabledCommands(const EditorStat
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 {
     setWindowTitle(QStringLiteral("Varenth彩铃Zuvo高级版"));
+    m_ownQuestions = std::make_unique<MessageBoxQuestion>(windowTitle(), this);
+    m_questions = m_ownQuestions.get();
     CreatePanes();
     CreateActions();
     CreateMenus();
@@ -97,6 +105,9 @@ void CMainFrame::CreatePanes()
     });
     connect(ctrl, &CWaveCtrl::saveFinished, this, &CMainFrame::UpdateCommands,
             Qt::QueuedConnection);
+    // At once, not queued: no command may act on a stale enabled state.
+    connect(ctrl, &CWaveCtrl::busyChanged, this, &CMainFrame::OnBusyChanged);
+    connect(ctrl, &CWaveCtrl::saveFinished, this, &CMainFrame::OnSaveFinished);
     for (auto signal : {&CWaveCtrl::selectionChanged, &CWaveCtrl::contentChanged,
                         &CWaveCtrl::trackInserted, &CWaveCtrl::trackDeleted,
                         &CWaveCtrl::clipMoved, &CWaveCtrl::clipAdded})
@@ -304,8 +315,75 @@ void CMainFrame::UpdateCommands()
         m_actions[command]->setEnabled(enabled);
 }
 
+void CMainFrame::OnBusyChanged(bool busy)
+{
+    UpdateCommands();
+    if (!busy && m_closeWhenIdle) {
+        m_closeWhenIdle = false;
+        // Once the job has handed over its result.
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+bool CMainFrame::MayDiscardChanges(AfterSave then)
+{
+    if (m_history.IsClean())
+        return true;
+    switch (m_questions->AskYesNoCancel(kSaveQuestion)) {
+    case IQuestionBox::Answer::No:
+        return true;
+    case IQuestionBox::Answer::Cancel:
+        return false;
+    case IQuestionBox::Answer::Yes:
+        // The save runs on a worker; `then` waits for it to succeed.
+        if (WaveCtrl()->SaveAs())
+            m_afterSave = then;
+        return false;
+    }
+    return false;
+}
+
+void CMainFrame::OnSaveFinished(bool saved)
+{
+    const AfterSave then = m_afterSave;
+    m_afterSave = AfterSave::Nothing;
+    if (!saved)
+        return;
+    if (then == AfterSave::New) {
+        ClearProject();
+    } else if (then == AfterSave::Close) {
+        m_closeAgreed = true;
+        close();
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (WaveCtrl()->IsBusy()) {
+        m_closeWhenIdle = true;
+        event->ignore();
+        return;
+    }
+    const bool agreed = std::exchange(m_closeAgreed, false);
+    if (!agreed && !MayDiscardChanges(AfterSave::Close)) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
 void CMainFrame::OnNew()
 {
+    // The tracks may be read by a worker whatever the button showed.
+    if (WaveCtrl()->IsBusy() || !MayDiscardChanges(AfterSave::New))
+        return;
+    ClearProject();
+}
+
+void CMainFrame::ClearProject()
+{
+    if (WaveCtrl()->IsBusy())
+        return;
     m_controlView->RemoveAllPads();
     WaveCtrl()->RemoveAllTracks();
     m_history.Clear();
@@ -314,19 +392,19 @@ void CMainFrame::OnNew()
 
 void CMainFrame::OnUndo()
 {
-    if (m_history.Undo())
+    if (!WaveCtrl()->IsBusy() && m_history.Undo())
         WaveCtrl()->Refresh();
 }
 
 void CMainFrame::OnRedo()
 {
-    if (m_history.Redo())
+    if (!WaveCtrl()->IsBusy() && m_history.Redo())
         WaveCtrl()->Refresh();
 }
 
 bool CMainFrame::OnUndoSteps(int n)
 {
-    if (n < 0 || n >= m_history.GetUndoCount())
+    if (WaveCtrl()->IsBusy() || n < 0 || n >= m_history.GetUndoCount())
         return false;
     for (int i = 0; i <= n; ++i) {
         if (!m_history.Undo())
@@ -339,7 +417,7 @@ bool CMainFrame::OnUndoSteps(int n)
 
 bool CMainFrame::OnRedoSteps(int n)
 {
-    if (n < 0 || n >= m_history.GetRedoCount())
+    if (WaveCtrl()->IsBusy() || n < 0 || n >= m_history.GetRedoCount())
         return false;
     for (int i = 0; i <= n; ++i) {
         if (!m_history.Redo())

@@ -7,12 +7,14 @@
 #include <QString>
 
 #include <map>
+#include <memory>
 
 class CControlView;
 class CEditorView;
 class CResourceView;
 class CTaskListDialog;
 class CWaveCtrl;
+class IQuestionBox;
 class QAction;
 class QSplitter;
 class QToolButton;
@@ -66,7 +68,7 @@ public:
     CTaskListDialog* TaskList() const { return m_taskList; }
 
     // Undoes or redoes n + 1 steps, stopping at the first that fails, and
-    // repaints once. false when n is out of range.
+    // repaints once. false when n is out of range or a worker reads the tracks.
     bool OnUndoSteps(int n);
     bool OnRedoSteps(int n);
 
@@ -80,10 +82,30 @@ public:
     // Fills the undo (or redo) list and opens it under the button.
     void ShowTaskList(QWidget* button, bool undo);
 
+    // Where the question about unsaved work goes (not owned; it must outlive
+    // the frame). Unset, the frame asks in a message box.
+    void SetQuestionBox(IQuestionBox* questions) { m_questions = questions; }
+
+    // The question asked before New or closing throws changes away.
+    static const QString kSaveQuestion;
+
 signals:
     void aboutRequested();
 
+protected:
+    // Changes since the last save or open are not thrown away unasked; while
+    // a worker reads the timeline, the window closes once it is done.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    // What waits for a save the user chose in the question.
+    enum class AfterSave { Nothing, New, Close };
+    // true: go on now. false: stop here (cancelled, or a save started and
+    // `then` runs once it has written the file).
+    bool MayDiscardChanges(AfterSave then);
+    void ClearProject();
+    void OnSaveFinished(bool saved);
+    void OnBusyChanged(bool busy);
     void CreatePanes();
     void CreateActions();
     void CreateMenus();
@@ -103,4 +125,9 @@ private:
     CResourceView* m_resourcePane = nullptr;
     CTaskListDialog* m_taskList = nullptr;
     std::map<Command, QAction*> m_actions;
+    std::unique_ptr<IQuestionBox> m_ownQuestions;
+    IQuestionBox* m_questions = nullptr;
+    AfterSave m_afterSave = AfterSave::Nothing;
+    bool m_closeWhenIdle = false;
+    bool m_closeAgreed = false;
 };

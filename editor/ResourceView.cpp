@@ -4,10 +4,11 @@
 #include "editor/ResourceDialog.h"
 #include "platform/IMessageSink.h"
 #include "publish/ListMyRing.h"
-#include "publish/MessageQuestionBox.h"
+#include "publish/MessageBoxQuestion.h"
 #include "publish/RingJobGlobals.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -23,7 +24,9 @@ public:
 } // namespace
 
 CResourceView::CResourceView(QWidget* parent)
-    : QWidget(parent), m_defaultQuestions(std::make_unique<MessageQuestionBox>(this)),
+    : QWidget(parent),
+      m_defaultQuestions(
+          std::make_unique<MessageBoxQuestion>(QGuiApplication::applicationDisplayName(), this)),
       m_tabs(new QTabWidget(this)), m_dialog(new CResourceDialog), m_ringList(new CListMyRing)
 {
     auto* layout = new QVBoxLayout(this);

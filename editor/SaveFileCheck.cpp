@@ -1,8 +1,10 @@
 #include "editor/SaveFileCheck.h"
 
+#include "audio/AudioSaver.h"
 #include "audio/SaveOptions.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 bool IsBareFileName(const QString& name)
 {
@@ -15,13 +17,23 @@ bool IsBareFileName(const QString& name)
     return true;
 }
 
+QString ResolveTypedPath(const QString& folder, const QString& typed)
+{
+    QString path = typed;
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+        path = QDir::homePath() + path.mid(1);
+    return QDir::cleanPath(QDir(folder).absoluteFilePath(path));
+}
+
 SaveCheck CheckSaveFileName(const SaveChoice& choice)
 {
     SaveCheck check;
     if (choice.name.isEmpty())
         return check;
-    // The name becomes a file in the chosen folder, never a path of its own.
-    if (!IsBareFileName(choice.name)) {
+    // The path must end in a name: "..", "." or a trailing '/' name folders.
+    const QString typedName = choice.name.section(u'/', -1);
+    const QString path = ResolveTypedPath(choice.folder, choice.name);
+    if (!IsBareFileName(typedName) || !IsBareFileName(QFileInfo(path).fileName())) {
         check.message = QStringLiteral("文件名无效：文件名中不能含有“/”、“\\”、双引号或控制字符，"
                                        "也不能是“.”或“..”。");
         return check;
@@ -53,6 +65,11 @@ SaveCheck CheckSaveFileName(const SaveChoice& choice)
         }
     }
     check.accepted = true;
-    check.path = QDir(choice.folder).filePath(choice.name);
+    // The file the save will write, so that whoever asks before replacing a
+    // file asks about this one.
+    SaveOptions options;
+    options.saveType = check.saveType;
+    options.outputPath = path;
+    check.path = AudioSaver::OutputPath(options);
     return check;
 }

@@ -76,6 +76,17 @@ CWaveCtrl::~CWaveCtrl()
     m_tracks.clear();
 }
 
+void CWaveCtrl::SetBusy(bool busy)
+{
+    const bool before = IsBusy();
+    if (busy)
+        ++m_busy;
+    else if (m_busy > 0)
+        --m_busy;
+    if (IsBusy() != before)
+        emit busyChanged(IsBusy());
+}
+
 void CWaveCtrl::Initialize()
 {
     BuildWmaFormatList(CWmaWriter::OfferedFormats());

@@ -198,14 +198,9 @@ public:
 
     // While a save worker reads the timeline, or an open started from the file
     // dialog runs, clips cannot be dragged and the commands that change tracks
-    // or clips do nothing. Counts the jobs that hold it.
-    void SetBusy(bool busy)
-    {
-        if (busy)
-            ++m_busy;
-        else if (m_busy > 0)
-            --m_busy;
-    }
+    // or clips do nothing. Counts the jobs that hold it; busyChanged tells
+    // each change of IsBusy().
+    void SetBusy(bool busy);
     bool IsBusy() const { return m_busy > 0; }
 
     // Opening files. Each open runs on a worker; the clip lands on the open
@@ -215,14 +210,19 @@ public:
     void BrowseAudioToNewTrack();
     void OpenAudioToNewTrack(const QString& path);
     void OpenAudioFile(const QString& path);
-    // Saving: asks how, then mixes and writes on a worker.
-    void SaveAs();
+    // Saving: asks how (in the folder last saved to, else the home folder),
+    // then mixes and writes on a worker. true when the worker started;
+    // saveFinished follows.
+    bool SaveAs();
     // The mixes the save and the ring services write (owned by the caller).
     std::unique_ptr<CWaveDoc> MixdownAll(IProgress* progress) const;
     std::unique_ptr<CWaveDoc> MixdownSelection(IProgress* progress) const;
     // Waits for every open and save worker to end.
     void WaitForWorkers();
     CProgressDialog* ProgressDialog() const { return m_progress; }
+    // Where the workers report their stages instead of the progress window;
+    // tests hold a worker at a stage with it. Must outlive the workers.
+    void SetWorkerProgress(IProgress* progress) { m_workerProgress = progress; }
     CAudioTrack* GetOpenTargetTrack() const { return m_openTarget; }
 
     int HitTest(int x, int y) const;
@@ -283,6 +283,8 @@ signals:
     void selectionChanged();
     // A save ended: saved tells whether the file was written.
     void saveFinished(bool saved);
+    // IsBusy() changed: commands that change tracks or clips follow it.
+    void busyChanged(bool busy);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -332,6 +334,7 @@ private:
     void OnClipLoaded(std::unique_ptr<CWaveDoc> clip, uint64_t targetTrackId, bool heldBusy);
     void PlaceClip(std::unique_ptr<CWaveDoc> clip, uint64_t targetTrackId);
     void StartOpen(const QString& path, bool heldBusy);
+    IProgress* WorkerProgress() const;
     void ShowMessages(const QStringList& messages);
     void StartWorker(std::function<void()> work);
     void ReapWorkers();
@@ -386,7 +389,7 @@ private:
     int m_menuPosition = 0; // content x of the last right click
     std::atomic<int> m_busy{0};
     // Saves under way: they read the track list, so opened clips wait for
-    // them in m_pendingClips and recordings do not start.
+    // them in m_pendingClips.
     int m_saving = 0;
     struct PendingClip
     {
@@ -397,6 +400,9 @@ private:
     FileChooser m_chooseFile;
     SaveChooser m_chooseSave;
     CProgressDialog* m_progress = nullptr;
+    IProgress* m_workerProgress = nullptr;
+    // Where the last save wrote its file; empty before the first.
+    QString m_saveFolder;
     // An open or save job; joined once done, and all of them before the window goes.
     struct Worker
     {

@@ -456,9 +456,7 @@ std::unique_ptr<QMenu> CWaveCtrl::PrepareContextMenu(int x, int y)
              &CWaveCtrl::OnOpenAudio, !IsBusy());
         item(QStringLiteral("打开音频到音轨当前位置"),
              &CWaveCtrl::OnOpenAudioAtPosition, !IsBusy());
-        // While a file is opening, its target track must stay.
-        const bool canDelete = IsBusy() ? m_contextTrack != m_openTarget : !m_recording;
-        item(QStringLiteral("删除音轨"), &CWaveCtrl::OnDeleteTrack, canDelete);
+        item(QStringLiteral("删除音轨"), &CWaveCtrl::OnDeleteTrack, !m_recording && !IsBusy());
         if (!IsBusy()) {
             m_menuPosition = x + m_scrollX;
             m_openTarget = m_contextTrack;

@@ -14,8 +14,10 @@
 #include "platform/WorkingFolder.h"
 #include "publish/ProgressDialog.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -135,7 +137,7 @@ void CWaveCtrl::StartOpen(const QString& path, bool heldBusy)
     }
     if (m_progress)
         m_progress->show();
-    CProgressDialog* progress = m_progress;
+    IProgress* progress = WorkerProgress();
     StartWorker([this, path, startMs, target, folder, heldBusy, progress] {
         auto result = std::make_shared<AudioFileLoader::Result>(
             AudioFileLoader::Load(path, folder->path(), startMs, progress));
@@ -172,6 +174,8 @@ void CWaveCtrl::PlaceClip(std::unique_ptr<CWaveDoc> clip, uint64_t targetTrackId
         if (targetTrackId != 0 && held->GetId() == targetTrackId)
             track = held.get();
     }
+    // Opening a file into an unchanged project leaves nothing unsaved.
+    const bool wasClean = m_history && m_history->IsClean();
     std::unique_ptr<CEditRecord> record;
     CWaveDoc* raw = clip.get();
     if (!track) {
@@ -184,6 +188,8 @@ void CWaveCtrl::PlaceClip(std::unique_ptr<CWaveDoc> clip, uint64_t targetTrackId
     track->AddClip(std::move(clip));
     record->SetOwner(this);
     AddRecord(std::move(record));
+    if (wasClean)
+        m_history->MarkClean();
     RebuildPlayList();
     Invalidate();
     emit clipAdded();
@@ -223,10 +229,10 @@ std::unique_ptr<CWaveDoc> CWaveCtrl::MixdownSelection(IProgress* progress) const
     return Mixdown::Selection(TrackList(), m_selStart, m_selEnd, progress);
 }
 
-void CWaveCtrl::SaveAs()
+bool CWaveCtrl::SaveAs()
 {
     if (IsBusy() || !HasAudio())
-        return;
+        return false;
     SaveOptions options;
     const uint32_t selection = m_selEnd - m_selStart;
     bool chosen = false;
@@ -234,24 +240,25 @@ void CWaveCtrl::SaveAs()
         chosen = m_chooseSave(this, selection, GetProjectLength(), &options);
     } else {
         CWaveSaveDialog dialog(this, m_messages);
+        dialog.setDirectory(m_saveFolder.isEmpty() ? QDir::homePath() : m_saveFolder);
         dialog.SetSelectionLength(static_cast<int>(selection));
         dialog.SetTotalLength(static_cast<int>(GetProjectLength()));
         chosen = dialog.exec() == QDialog::Accepted;
         options = dialog.Options();
     }
     if (!chosen)
-        return;
+        return false;
     auto folder = JobFolder();
     if (!folder) {
         ShowMessages({QStringLiteral("保存文件失败！")});
-        return;
+        return false;
     }
     // The worker reads the tracks: edits wait until it is done.
     SetBusy(true);
     ++m_saving;
     if (m_progress)
         m_progress->show();
-    CProgressDialog* progress = m_progress;
+    IProgress* progress = WorkerProgress();
     // What the worker mixes is fixed here; the tracks stay while it is busy.
     const std::vector<CAudioTrack*> tracks = TrackList();
     const uint32_t projectMs = GetProjectLength();
@@ -267,10 +274,17 @@ void CWaveCtrl::SaveAs()
         else if (progress)
             progress->StageDone();
         mix.reset();
+        const bool wholeProject = !options.selectedPart;
         QMetaObject::invokeMethod(
             this,
-            [this, result] {
+            [this, result, wholeProject] {
                 ReapWorkers();
+                // Edits waited for the save: the history still names what it wrote.
+                if (result->saved) {
+                    m_saveFolder = QFileInfo(result->path).absolutePath();
+                    if (wholeProject && m_history)
+                        m_history->MarkClean();
+                }
                 SetBusy(false);
                 --m_saving;
                 ShowMessages(result->messages);
@@ -284,4 +298,10 @@ void CWaveCtrl::SaveAs()
             },
             Qt::QueuedConnection);
     });
+    return true;
+}
+
+IProgress* CWaveCtrl::WorkerProgress() const
+{
+    return m_workerProgress ? m_workerProgress : m_progress;
 }

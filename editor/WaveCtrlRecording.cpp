@@ -21,8 +21,8 @@ const QString kWriteFailedMessage = QStringLiteral("写入录音文件失败，�
 
 int CWaveCtrl::StartRecording()
 {
-    // A recording adds a track, which must wait while a save reads them.
-    if (m_saving > 0)
+    // A recording adds a track, which must wait while a worker reads them.
+    if (IsBusy())
         return 0;
     if (m_playing)
         StopPlayback();

@@ -3,10 +3,13 @@
 #include "editor/MP3CustDialog.h"
 #include "editor/MessageBoxSink.h"
 #include "editor/SaveFileCheck.h"
+#include "publish/MessageBoxQuestion.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -22,17 +25,24 @@ const QString kWavFilter = QStringLiteral("Wave Audio (*.wav)");
 
 } // namespace
 
-CWaveSaveDialog::CWaveSaveDialog(QWidget* parent, IMessageSink* messages)
-    : QFileDialog(parent), m_messages(messages)
+CWaveSaveDialog::CWaveSaveDialog(QWidget* parent, IMessageSink* messages, IQuestionBox* questions)
+    : QFileDialog(parent), m_messages(messages), m_questions(questions)
 {
+    const QString caption = QGuiApplication::applicationDisplayName();
     if (!m_messages) {
-        auto box =
-            std::make_unique<MessageBoxSink>(QGuiApplication::applicationDisplayName(), this);
+        auto box = std::make_unique<MessageBoxSink>(caption, this);
         m_messages = box.get();
         m_ownMessages = std::move(box);
     }
+    if (!m_questions) {
+        auto box = std::make_unique<MessageBoxQuestion>(caption, this);
+        m_questions = box.get();
+        m_ownQuestions = std::move(box);
+    }
 
     setOption(QFileDialog::DontUseNativeDialog);
+    // The dialog asks itself, about the file the save writes.
+    setOption(QFileDialog::DontConfirmOverwrite);
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
     setWindowTitle(QStringLiteral("另存为"));
@@ -136,6 +146,22 @@ bool CWaveSaveDialog::OnFileNameOK()
             m_messages->ShowMessage(check.message);
         return false;
     }
+    const QFileInfo target(check.path);
+    if (!target.dir().exists()) {
+        m_messages->ShowMessage(
+            QStringLiteral("%1\n路径不存在。\n请检查路径是否正确，然后再试一次。")
+                .arg(QDir::toNativeSeparators(target.absolutePath())));
+        return false;
+    }
+    if (target.isDir()) {
+        m_messages->ShowMessage(
+            QStringLiteral("%1\n是一个文件夹，不能用作文件名。").arg(target.fileName()));
+        return false;
+    }
+    if (target.exists() &&
+        !m_questions->Ask(QStringLiteral("%1 已存在。\n要替换它吗？").arg(target.fileName()),
+                          IQuestionBox::Buttons::YesNo))
+        return false;
     m_options.saveType = check.saveType;
     m_options.selectedPart = check.selectedPart;
     m_options.outputPath = check.path;
@@ -175,9 +201,9 @@ void CWaveSaveDialog::accept()
         QFileDialog::accept();
         return;
     }
-    // The base dialog asks before overwriting and closes. Handed the full
-    // path stored above, it asks about the file the save writes: it would
-    // otherwise expand a leading '~' into a home folder.
+    // The base dialog closes. Handed the full path stored above, its own
+    // checks see the file the save writes: it would otherwise expand a
+    // leading '~' into a home folder.
     const QString typed = m_nameEdit->text();
     if (auto* view = findChild<QAbstractItemView*>(QStringLiteral("listView")))
         view->clearSelection();

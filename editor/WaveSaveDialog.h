@@ -7,6 +7,7 @@
 #include <memory>
 
 class IMessageSink;
+class IQuestionBox;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -17,15 +18,19 @@ class QPushButton;
 // selection, a save template list and, for MP3, a customise button that opens
 // the MP3 options. On OK, Options() holds what the save driver needs.
 //
-// The caller sets the selection and total lengths before running it. Refusals
-// (a name that is not a plain file name, a ring-format WAV longer than 55 s)
-// go to the message sink and keep the dialog open. GUI thread only.
+// The caller sets the selection and total lengths before running it. Typed
+// paths are taken as in any file dialog. Refusals (a bad file name, a folder
+// that does not exist, a ring-format WAV longer than 55 s) go to the message
+// sink and keep the dialog open; before replacing a file, the file the save
+// will write, extension added, the user is asked. GUI thread only.
 class CWaveSaveDialog : public QFileDialog
 {
     Q_OBJECT
 public:
-    // messages: where refusals go, not owned; nullptr shows them in message boxes.
-    explicit CWaveSaveDialog(QWidget* parent = nullptr, IMessageSink* messages = nullptr);
+    // messages: where refusals go; questions: where the overwrite question
+    // goes. Not owned; nullptr shows them in message boxes.
+    explicit CWaveSaveDialog(QWidget* parent = nullptr, IMessageSink* messages = nullptr,
+                             IQuestionBox* questions = nullptr);
     ~CWaveSaveDialog() override;
 
     // ms; 0 means there is no selection.
@@ -39,14 +44,14 @@ public:
     void OnInitDialog();
     // The user picked another file type.
     void OnTypeChange();
-    // The user confirmed a name: true stores the choice, false keeps the dialog open.
+    // The user confirmed a name: true stores the choice (after asking before
+    // replacing a file), false keeps the dialog open.
     bool OnFileNameOK();
     // Opens the MP3 options window-modal; its OK copies them into the options.
     void OnCustomize();
 
     // A folder (typed, picked in the list, "..") is entered as usual; a file
-    // goes through OnFileNameOK before the base dialog's own checks and its
-    // overwrite question.
+    // goes through OnFileNameOK before the base dialog's own checks.
     void accept() override;
 
 protected:
@@ -59,6 +64,8 @@ private:
 
     std::unique_ptr<IMessageSink> m_ownMessages;
     IMessageSink* m_messages;
+    std::unique_ptr<IQuestionBox> m_ownQuestions;
+    IQuestionBox* m_questions;
     SaveOptions m_options;
 
     QPushButton* m_customize;

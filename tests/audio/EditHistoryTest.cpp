@@ -123,6 +123,33 @@ TEST_F(History, AddingCutsTheRedoTail)
     EXPECT_TRUE(QFile::exists(paths[3]));
 }
 
+TEST_F(History, CleanMarkFollowsTheStateNotTheCount)
+{
+    CWaveDoc clip;
+    const auto move = [&] { history.Add(std::make_unique<CWaveMoveEdit>(&clip, 10, 0)); };
+    EXPECT_TRUE(history.IsClean()) << "a new project has nothing to save";
+    move();
+    EXPECT_FALSE(history.IsClean());
+    history.MarkClean(); // saved here
+    move();
+    EXPECT_FALSE(history.IsClean());
+    history.Undo();
+    EXPECT_TRUE(history.IsClean()) << "undone back to what was saved";
+    history.Undo();
+    EXPECT_FALSE(history.IsClean());
+    history.Redo();
+    EXPECT_TRUE(history.IsClean());
+    // An edit made after undoing the saved step discards it: no state is
+    // the saved one any more.
+    history.Undo();
+    move();
+    EXPECT_FALSE(history.IsClean());
+    history.Undo();
+    EXPECT_FALSE(history.IsClean());
+    history.Clear();
+    EXPECT_TRUE(history.IsClean());
+}
+
 TEST_F(History, UndoAndRedoAtTheEndsDoNothing)
 {
     EXPECT_EQ(history.Undo(), 0);

@@ -77,6 +77,27 @@ TEST(Mixdown, SelectionIsAlwaysProjectFormat)
     EXPECT_EQ(SampleAt(*mix, 600), 0) << "the clip ends at 3000 ms";
 }
 
+TEST(Mixdown, MutedTracksAreLeftOutOfBothMixes)
+{
+    // The muted track holds the only 48-kHz clip: it decides neither the
+    // samples nor the format.
+    CAudioTrack heard, muted;
+    heard.AddClip(Constant(kProjectFormat, 1000, 1000, 0));
+    muted.AddClip(Constant(MakePcmFormat(2, 48000, 16), 3000, 1000, 0));
+    muted.SetMute(true);
+    auto all = Mixdown::All({&heard, &muted}, 1000, nullptr);
+    ASSERT_TRUE(all);
+    EXPECT_EQ(all->GetFormat(), kProjectFormat);
+    EXPECT_EQ(SampleAt(*all, 500), 1000);
+    auto part = Mixdown::Selection({&muted, &heard}, 200, 400, nullptr);
+    ASSERT_TRUE(part);
+    EXPECT_EQ(SampleAt(*part, 100, 1), 1000);
+
+    muted.SetMute(false);
+    auto both = Mixdown::Selection({&muted, &heard}, 200, 400, nullptr);
+    EXPECT_EQ(SampleAt(*both, 100), 4000) << "unmuted, it is mixed again";
+}
+
 TEST(Mixdown, EightBitSilenceIsTheMiddleValue)
 {
     CAudioTrack a;

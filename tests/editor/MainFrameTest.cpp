@@ -4,6 +4,7 @@
 #include "editor/MainFrame.h"
 #include "editor/WaveCtrl.h"
 #include "tests/support/ClipFixtures.h"
+#include "tests/support/ScriptedQuestions.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -136,6 +137,9 @@ TEST_F(Frame, NewEmptiesTheProjectButKeepsTheClipboard)
     ctrl->SetSelection(100, 200);
     ctrl->CopySelection();
     ctrl->DeleteSelection(false);
+    ScriptedQuestions discard;
+    discard.answers = {IQuestionBox::Answer::No};
+    frame.SetQuestionBox(&discard);
     frame.Action(Command::New)->trigger();
     EXPECT_EQ(ctrl->GetTrackCount(), 0);
     EXPECT_EQ(frame.History().GetCount(), 0);

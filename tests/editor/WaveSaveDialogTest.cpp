@@ -2,12 +2,14 @@
 #include "editor/WaveSaveDialog.h"
 
 #include "platform/IMessageSink.h"
+#include "tests/support/ScriptedQuestions.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -35,7 +37,7 @@ QPushButton* Button(QWidget& dialog, const char* text)
 
 struct SaveDialog : testing::Test
 {
-    SaveDialog() : dialog(nullptr, &sink)
+    SaveDialog() : dialog(nullptr, &sink, &questions)
     {
         dialog.setDirectory(TestEnvironment::Home());
         dialog.SetTotalLength(70000);
@@ -68,6 +70,7 @@ struct SaveDialog : testing::Test
     }
 
     RecordingSink sink;
+    ScriptedQuestions questions;
     CWaveSaveDialog dialog;
 };
 
@@ -86,7 +89,7 @@ TEST_F(SaveDialog, WithoutASelectionTheWholeMixIsSavedAsWav)
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.Options().saveType, SaveOptions::kWav);
     EXPECT_EQ(dialog.Options().selectedPart, 0);
-    EXPECT_EQ(dialog.Options().outputPath, TestEnvironment::Home() + QStringLiteral("/混音"));
+    EXPECT_EQ(dialog.Options().outputPath, TestEnvironment::Home() + QStringLiteral("/混音.wav"));
     EXPECT_EQ(dialog.Options().writeTag, 0);
     EXPECT_EQ(dialog.Options().encoderOptions, QString());
     EXPECT_TRUE(sink.messages.isEmpty());
@@ -187,19 +190,25 @@ TEST_F(SaveDialog, RingFormatWavIsLimitedTo55Seconds)
     EXPECT_EQ(dialog.Options().saveType, SaveOptions::kWav);
 }
 
-TEST_F(SaveDialog, TypedNamesArePlainFileNamesAndFoldersAreEntered)
+TEST_F(SaveDialog, TypedPathsAreTakenAsFileDialogsTakeThem)
 {
     const QString home = TestEnvironment::Home();
     ASSERT_TRUE(QDir(home).mkdir(QStringLiteral("sub")));
+    ASSERT_TRUE(QDir(home).mkdir(QStringLiteral("out")));
     dialog.open();
-    for (const char* bad : {"../up.wav", "sub/in.wav", "/tmp/x.wav", "a\"b.wav", "a\tb.wav"}) {
+    // Only the last name is checked.
+    for (const char* bad : {"a\"b.wav", "a\tb.wav", "out/a\\b"}) {
         Confirm(QString::fromUtf8(bad));
         EXPECT_TRUE(dialog.isVisible()) << bad;
     }
-    EXPECT_EQ(sink.messages.size(), 5);
-    EXPECT_TRUE(sink.messages.value(0).startsWith(QStringLiteral("文件名无效")));
+    ASSERT_EQ(sink.messages.size(), 3);
+    EXPECT_TRUE(sink.messages.value(2).startsWith(QStringLiteral("文件名无效")));
+    Confirm(QStringLiteral("nowhere/mix"));
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(sink.messages.size(), 4);
+    EXPECT_EQ(sink.messages[3],
+              home + QStringLiteral("/nowhere\n路径不存在。\n请检查路径是否正确，然后再试一次。"));
     EXPECT_EQ(dialog.Options().outputPath, QString());
-    EXPECT_EQ(dialog.directory().absolutePath(), home);
 
     // Folders are entered instead of saved into, as in any file dialog.
     Confirm(QStringLiteral("sub"));
@@ -207,21 +216,69 @@ TEST_F(SaveDialog, TypedNamesArePlainFileNamesAndFoldersAreEntered)
     EXPECT_EQ(dialog.directory().absolutePath(), home + QStringLiteral("/sub"));
     Confirm(QStringLiteral(".."));
     EXPECT_EQ(dialog.directory().absolutePath(), home);
-    Confirm(QStringLiteral("sub"));
-    EXPECT_EQ(sink.messages.size(), 5);
+    EXPECT_EQ(sink.messages.size(), 4);
 
-    Confirm(QStringLiteral("in.wav"));
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.Options().outputPath, home + QStringLiteral("/sub/in.wav"));
-    EXPECT_EQ(dialog.selectedFiles().value(0), dialog.Options().outputPath);
-
-    // A leading '~' is part of the name: the base dialog's own checks see the
-    // same file as the save, not a user's home folder.
+    // Relative to the dialog's folder or absolute; the file is the one written.
+    const struct
+    {
+        const char* typed;
+        const char* written;
+    } paths[] = {{"../mix", "/mix.wav"},
+                 {"~/out/./take", "/out/take.wav"},
+                 {"~nobody", "/sub/~nobody.wav"},
+                 {"in.wav", "/sub/in.wav"}};
+    for (const auto& path : paths) {
+        dialog.setDirectory(home + QStringLiteral("/sub"));
+        dialog.open();
+        Confirm(QString::fromUtf8(path.typed));
+        EXPECT_FALSE(dialog.isVisible()) << path.typed;
+        EXPECT_EQ(dialog.Options().outputPath, home + QString::fromUtf8(path.written));
+        EXPECT_EQ(dialog.selectedFiles().value(0), dialog.Options().outputPath);
+    }
     dialog.open();
-    Confirm(QStringLiteral("~nobody"));
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.Options().outputPath, home + QStringLiteral("/sub/~nobody"));
-    EXPECT_EQ(dialog.selectedFiles().value(0), dialog.Options().outputPath);
+    Confirm(home + QStringLiteral("/out/mix"));
+    EXPECT_EQ(dialog.Options().outputPath, home + QStringLiteral("/out/mix.wav"));
+    EXPECT_TRUE(questions.asked.isEmpty());
+}
+
+TEST_F(SaveDialog, TheOverwriteQuestionIsAboutTheFileWritten)
+{
+    const QString home = TestEnvironment::Home();
+    for (const char* name : {"mix.wav", "take", "song.mp3"}) {
+        QFile file(home + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const struct
+    {
+        const char* typed;
+        bool mp3;
+        const char* written; // asked about when it exists
+    } cases[] = {{"mix", false, "mix.wav"},
+                 {"take", false, "take.wav"},
+                 {"song", true, "song.mp3"},
+                 {"mix.wav", true, "mix.wav.mp3"}};
+    for (const auto& c : cases) {
+        const QString written = QString::fromUtf8(c.written);
+        const bool exists = QFile::exists(home + "/" + written);
+        questions.asked.clear();
+        questions.yes = false;
+        dialog.setDirectory(home);
+        dialog.open();
+        PickType(c.mp3 ? Qt::Key_Up : Qt::Key_Down);
+        Confirm(QString::fromUtf8(c.typed));
+        if (exists) {
+            EXPECT_EQ(questions.asked,
+                      QStringList{written + QStringLiteral(" 已存在。\n要替换它吗？")})
+                << c.typed;
+            EXPECT_TRUE(dialog.isVisible()) << "no keeps the dialog open";
+            questions.yes = true;
+            dialog.accept();
+        } else {
+            EXPECT_TRUE(questions.asked.isEmpty()) << c.typed;
+        }
+        EXPECT_FALSE(dialog.isVisible()) << c.typed;
+        EXPECT_EQ(dialog.Options().outputPath, home + "/" + written);
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "publish/PromptDialog.h"
 #include "publish/RingJobGlobals.h"
 #include "tests/publish/ServiceTestSupport.h"
+#include "tests/support/ScriptedQuestions.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QAction>
@@ -16,19 +17,6 @@
 
 namespace {
 
-// Answers from a script (OK when it runs out) and keeps the questions.
-class ScriptedQuestions : public IQuestionBox
-{
-public:
-    bool Ask(const QString& text, Buttons) override
-    {
-        asked << text;
-        return answers.isEmpty() ? true : answers.takeFirst();
-    }
-    QStringList asked;
-    QList<bool> answers;
-};
-
 struct RingList : testing::Test
 {
     RingList()
@@ -37,6 +25,7 @@ struct RingList : testing::Test
         QDir().mkpath(folder);
         list.Init();
         list.SetRingFolder(folder);
+        questions.yes = true;
         list.SetQuestionBox(&questions);
         list.SetMessageSink(&sink);
         list.resize(240, 300);
@@ -129,7 +118,7 @@ TEST_F(RingList, DeletingSeveralAsksOnceWithTheCount)
         Ring(name);
     for (int row : {0, 2, 3})
         list.item(row)->setSelected(true);
-    questions.answers = {false};
+    questions.okAnswers = {false};
     list.OnRingDelete();
     EXPECT_EQ(Files().size(), 4) << "Cancel deletes nothing";
     list.OnRingDelete();
