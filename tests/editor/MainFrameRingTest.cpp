@@ -146,11 +146,11 @@ struct FrameRing : testing::Test
             shownName = named->NameEdit()->text();
             named->NameEdit()->setText(ringName);
             if (auto* upload = qobject_cast<CRingContentDialog*>(&dialog)) {
-                upload->AddToLibraryBox()->setChecked(addToLibrary);
                 if (!dialogShot.isEmpty()) {
                     upload->show();
                     KeepScreen(std::exchange(dialogShot, QString()));
                 }
+                upload->AddToLibraryBox()->setChecked(addToLibrary);
             }
             named->accept();
             return named->result() == QDialog::Accepted;
@@ -435,6 +435,16 @@ TEST_F(FrameRing, BusyIsClaimedBeforeTheWorkerAndHeldUntilItEnds)
     EXPECT_EQ(g_bRingJobBusy.load(), 0);
     EXPECT_FALSE(ctrl->IsBusy());
     EXPECT_TRUE(frame.Action(Command::Cut)->isEnabled());
+
+    // Closing while a job runs waits for the ring to be in place.
+    QFile::remove(RingPath(ringName));
+    questions.okAnswers = {true};
+    frame.OnSaveAsRing();
+    frame.close();
+    EXPECT_TRUE(frame.isVisible());
+    frame.WaitForRingJob();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !frame.isVisible(); }, 5000));
+    EXPECT_EQ(ProbeRing(RingPath(ringName)).codec, "wmav2");
 }
 
 TEST_F(FrameRing, StaleWorkingFilesAreNeverUploaded)
