@@ -5,6 +5,7 @@
 #include "editor/MainFrame.h"
 #include "editor/ResourceView.h"
 #include "editor/WaveCtrl.h"
+#include "publish/BrowserDlg.h"
 #include "publish/ListMyRing.h"
 #include "publish/LoginDialog.h"
 #include "publish/MonthOrderDialog.h"
@@ -537,6 +538,24 @@ TEST_F(FrameRing, FailedWritesLeaveTheOldRingAndUploadNothing)
     ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
     EXPECT_EQ(sink.messages, QStringList{kDone});
     EXPECT_NE(ReadAll(path), old);
+}
+
+TEST_F(FrameRing, RingManagementOpensTheLibraryPageLoggedIn)
+{
+    frame.Action(Command::RingLibrary)->trigger();
+    EXPECT_EQ(dialogs, QStringList{"CLoginDialog"});
+    ASSERT_TRUE(frame.Browser()->isVisible());
+    const auto pageRequests = [this] {
+        QList<QJsonObject> pages;
+        for (const QJsonObject& entry : service.Log())
+            if (entry["path"].toString() == "/zuvo/person/client.me")
+                pages << entry;
+        return pages;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !pageRequests().isEmpty(); }, 60000));
+    // The very first request of the page carried the login's session.
+    EXPECT_EQ(pageRequests().first()["session_user"].toString(), "13800138000");
+    frame.Browser()->close();
 }
 
 TEST_F(FrameRing, TheRingListUploadsThroughTheFrame)
