@@ -31,7 +31,9 @@ bool ListCtrlSkin::Load(const QString& themePath, const QString& section)
         const QString value = theme.GetString(section, QLatin1String(key));
         return value.isEmpty() ? QStringLiteral("宋体") : value;
     };
-    const auto num = [&](const char* key) { return theme.GetInt(section, QLatin1String(key), 12); };
+    const auto num = [&](const char* key) {
+        return theme.GetInt(section, QLatin1String(key), 12);
+    };
     fontName = text("FontName");
     fontSize = num("FontSize");
     headFontName = text("HeadFontName");

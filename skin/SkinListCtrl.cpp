@@ -77,8 +77,7 @@ void CSkinListCtrl::RefreshSkin()
         palette.setColor(group, QPalette::Base, ColorRefToQColor(m_skin.textBkColor));
         palette.setColor(group, QPalette::Window, ColorRefToQColor(m_skin.textBkColor));
         palette.setColor(group, QPalette::Text, ColorRefToQColor(m_skin.textColor));
-        palette.setColor(group, QPalette::Highlight,
-                         ColorRefToQColor(m_skin.highLightBackground));
+        palette.setColor(group, QPalette::Highlight, ColorRefToQColor(m_skin.highLightBackground));
         palette.setColor(group, QPalette::HighlightedText,
                          ColorRefToQColor(m_skin.highLightForeground));
     }
@@ -99,8 +98,8 @@ void CSkinListCtrl::CreateScrollBars()
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_vertical = new CSkinListVerticleScrollbar(list->parentWidget());
     m_horizontal = new CSkinListHorizontalScrollbar(list->parentWidget());
-    for (CSkinListScrollbar* bar :
-         {static_cast<CSkinListScrollbar*>(m_vertical), static_cast<CSkinListScrollbar*>(m_horizontal)}) {
+    for (CSkinListScrollbar* bar : {static_cast<CSkinListScrollbar*>(m_vertical),
+                                    static_cast<CSkinListScrollbar*>(m_horizontal)}) {
         bar->SetSkin(&m_skin);
         bar->SetList(list);
         bar->setVisible(list->isVisibleTo(list->parentWidget()));
@@ -127,13 +126,13 @@ void CSkinListCtrl::PositionScrollBars()
 bool CSkinListCtrl::WindowProc(QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (!m_skin.loaded ||
-        (type != QEvent::Show && type != QEvent::Hide && type != QEvent::Move &&
-         type != QEvent::Resize))
+    if (!m_skin.loaded || (type != QEvent::Show && type != QEvent::Hide && type != QEvent::Move &&
+                           type != QEvent::Resize))
         return CSubclassWnd::WindowProc(event);
     const bool result = Default();
     if (type == QEvent::Show || type == QEvent::Hide) {
-        for (QWidget* bar : {static_cast<QWidget*>(m_vertical), static_cast<QWidget*>(m_horizontal)}) {
+        for (QWidget* bar :
+             {static_cast<QWidget*>(m_vertical), static_cast<QWidget*>(m_horizontal)}) {
             if (bar)
                 bar->setVisible(type == QEvent::Show);
         }

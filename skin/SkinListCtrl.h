@@ -2,14 +2,14 @@
 
 #include "skin/ListCtrlSkin.h"
 #include "skin/SkinCtrl.h"
+#include "skin/SkinListHorizontalScrollbar.h"
+#include "skin/SkinListVerticleScrollbar.h"
 #include "skin/SkinPlacement.h"
 #include "skin/SubclassWnd.h"
 
 #include <QPointer>
 
 class CSkinListHeaderCtrl;
-class CSkinListHorizontalScrollbar;
-class CSkinListVerticleScrollbar;
 class QTreeWidget;
 
 // A standard report list (a plain QTreeWidget) in the theme's colours and

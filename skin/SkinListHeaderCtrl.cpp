@@ -26,9 +26,10 @@ QRect CSkinListHeaderCtrl::LabelRect(int column) const
 Qt::Alignment CSkinListHeaderCtrl::LabelAlignment(int column) const
 {
     // Only the horizontal part counts, each side mapped to its own.
-    const auto align = Qt::Alignment(
-        m_header->model()->headerData(column, m_header->orientation(), Qt::TextAlignmentRole)
-            .toInt());
+    const auto align =
+        Qt::Alignment(m_header->model()
+                          ->headerData(column, m_header->orientation(), Qt::TextAlignmentRole)
+                          .toInt());
     Qt::Alignment horizontal = Qt::AlignLeft;
     if (align & Qt::AlignRight)
         horizontal = Qt::AlignRight;
@@ -53,12 +54,12 @@ void CSkinListHeaderCtrl::Paint()
             continue;
         const QRect rect = ColumnRect(column);
         m_skin->headerStart.StretchDrawWhole(
-            &painter, QRect(rect.left(), rect.top(), m_skin->headerStart.GetWidth(),
-                            rect.height()));
+            &painter,
+            QRect(rect.left(), rect.top(), m_skin->headerStart.GetWidth(), rect.height()));
         // Right of the column's edge, where the next column's start covers it.
-        m_skin->headerEnd.StretchDrawWhole(
-            &painter, QRect(rect.left() + rect.width(), rect.top(),
-                            m_skin->headerEnd.GetWidth(), rect.height()));
+        m_skin->headerEnd.StretchDrawWhole(&painter,
+                                           QRect(rect.left() + rect.width(), rect.top(),
+                                                 m_skin->headerEnd.GetWidth(), rect.height()));
         const QString text =
             m_header->model()->headerData(column, m_header->orientation()).toString();
         painter.drawText(LabelRect(column), int(LabelAlignment(column)) | Qt::TextSingleLine,

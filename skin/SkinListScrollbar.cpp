@@ -243,8 +243,7 @@ void CSkinListScrollbar::paintEvent(QPaintEvent*)
         s.verTop.Draw(&painter, 0, 0, &top);
         const QRect up(0, 0, w, s.verUpArrowHeight);
         s.verUpArrow.Draw(&painter, 0, s.verTopHeight, &up);
-        s.verSpan.StretchDrawWhole(&painter,
-                                   QRect(0, Start(), w, length - End() - Start()));
+        s.verSpan.StretchDrawWhole(&painter, QRect(0, Start(), w, length - End() - Start()));
         const QRect down(0, 0, w, s.verDownArrowHeight);
         s.verDownArrow.Draw(&painter, 0, length - End(), &down);
         const QRect bottom(0, 0, w, s.verBottomHeight);

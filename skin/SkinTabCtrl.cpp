@@ -138,8 +138,7 @@ void CSkinTabCtrl::DrawItem(QPainter& painter, int index)
     m_image.DrawTrans(&painter, button.left(), button.top(), QRect(source, QSize(p, h)),
                       m_transColor, m_trans);
     // Each slice is cut from the state's own button, wherever it sits in the image.
-    m_image.TileDraw(&painter,
-                     QRect(button.left() + p, button.top(), button.width() - 2 * p, h),
+    m_image.TileDraw(&painter, QRect(button.left() + p, button.top(), button.width() - 2 * p, h),
                      QRect(source.x() + p, source.y(), m_buttonWidth - 2 * p, h), m_transColor,
                      m_trans);
     m_image.DrawTrans(&painter, button.left() + button.width() - p, button.top(),
@@ -152,9 +151,8 @@ void CSkinTabCtrl::DrawItem(QPainter& painter, int index)
     if (!tab->ImageList().isEmpty() && image >= 0) {
         if (image < tab->ImageList().size()) {
             const QRect raised = HitRect(index).translated(0, index == tab->GetCurSel() ? -2 : 0);
-            tab->ImageList()[image].paint(&painter,
-                                          QRect(raised.left() + 3, raised.top(), kIconSize,
-                                                kIconSize));
+            tab->ImageList()[image].paint(
+                &painter, QRect(raised.left() + 3, raised.top(), kIconSize, kIconSize));
         }
     }
     painter.setPen(ColorRefToQColor(m_textColor));

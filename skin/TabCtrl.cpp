@@ -2,8 +2,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionTab>
 
 #include <algorithm>
 
@@ -85,29 +83,32 @@ QRect CTabCtrl::GetItemRect(int index) const
 void CTabCtrl::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    const QPalette& colours = palette();
     const int pageTop = kRowTop + RowHeight();
-    QStyleOptionTabWidgetFrame frame;
-    frame.initFrom(this);
-    frame.rect = rect().adjusted(0, pageTop, 0, 0);
-    style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, this);
+    painter.setPen(colours.color(QPalette::Mid));
+    painter.setBrush(colours.brush(QPalette::Window));
+    painter.drawRect(rect().adjusted(0, pageTop, -1, -1));
     for (int i = 0; i < m_items.size(); ++i) {
-        QStyleOptionTab tab;
-        tab.initFrom(this);
-        tab.rect = GetItemRect(i);
-        tab.text = m_items[i].text;
+        const bool selected = i == m_current;
+        // The selected tab stands 2 px higher and joins the page below it.
+        QRect tab = GetItemRect(i).adjusted(0, selected ? -2 : 0, -1, 0);
+        painter.setPen(colours.color(QPalette::Mid));
+        painter.setBrush(colours.brush(selected ? QPalette::Window : QPalette::Button));
+        painter.drawRect(tab);
+        if (selected) {
+            painter.fillRect(tab.left() + 1, tab.bottom(), tab.width() - 1, 1,
+                             colours.brush(QPalette::Window));
+        }
+        QRect label = tab.adjusted(m_padding.width(), 0, -m_padding.width(), 0);
         const int image = m_items[i].image;
         if (image >= 0 && image < m_icons.size()) {
-            tab.icon = m_icons[image];
-            tab.iconSize = QSize(kIconSize, kIconSize);
+            m_icons[image].paint(&painter, QRect(label.left(),
+                                                 label.top() + (label.height() - kIconSize) / 2,
+                                                 kIconSize, kIconSize));
+            label.setLeft(label.left() + kIconSize + kIconGap);
         }
-        tab.shape = QTabBar::RoundedNorth;
-        tab.position = m_items.size() == 1 ? QStyleOptionTab::OnlyOneTab
-                       : i == 0            ? QStyleOptionTab::Beginning
-                       : i == m_items.size() - 1 ? QStyleOptionTab::End
-                                                 : QStyleOptionTab::Middle;
-        if (i == m_current)
-            tab.state |= QStyle::State_Selected;
-        style()->drawControl(QStyle::CE_TabBarTab, &tab, &painter, this);
+        painter.setPen(colours.color(QPalette::ButtonText));
+        painter.drawText(label, Qt::AlignCenter | Qt::TextSingleLine, m_items[i].text);
     }
 }
 

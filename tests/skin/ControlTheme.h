@@ -48,8 +48,7 @@ struct ControlTheme
 inline void SendMouse(QWidget* widget, QEvent::Type type, QPoint at,
                       Qt::MouseButtons buttons = Qt::LeftButton)
 {
-    const Qt::MouseButton button =
-        type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
     if (type == QEvent::MouseButtonRelease)
         buttons = Qt::NoButton;
     QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), button, buttons,

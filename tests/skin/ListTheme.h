@@ -32,17 +32,18 @@ inline void Write(const ControlTheme& theme, bool withLastImage = true)
     theme.Solid("track.png", 4, 4, kTrack);
     theme.Solid("right.png", 16, 12, kDown);
     theme.Solid("left.png", 12, 12, kUp);
-    QByteArray ini = "[ListCtrl_9]\nListColumnHeaderSpan=span.png\nListColumnHeaderStart=start.png\n"
-                     "ListColumnHeaderEnd=end.png\nListVerticleScrollbarTop=cap.png\n"
-                     "ListVerticleScrollBarUpArrow=up.png\nListVerticleScrollBarThumb=vthumb.png\n"
-                     "ListVerticleScrollBarSpan=track.png\nListVerticleScrollBarDownArrow=down.png\n"
-                     "ListVerticleScrollbarBottom=cap.png\nListHorizontalScrollBarThumb=hthumb.png\n"
-                     "ListHorizontalScrollBarSpan=track.png\n"
-                     "ListHorizontalScrollBarRightArrow=right.png\n"
-                     "HighLightForeground=255 255 254\nHighLightBackground=14 124 134\n"
-                     "TextColor=20 20 20\nTextBkColor=240 240 230\nVerTopHeight=2\n"
-                     "VerBottomHeight=2\nVerThumbHeight=24\nHorThumbWidth=24\n"
-                     "HorRightArrowWidth=16\n";
+    QByteArray ini =
+        "[ListCtrl_9]\nListColumnHeaderSpan=span.png\nListColumnHeaderStart=start.png\n"
+        "ListColumnHeaderEnd=end.png\nListVerticleScrollbarTop=cap.png\n"
+        "ListVerticleScrollBarUpArrow=up.png\nListVerticleScrollBarThumb=vthumb.png\n"
+        "ListVerticleScrollBarSpan=track.png\nListVerticleScrollBarDownArrow=down.png\n"
+        "ListVerticleScrollbarBottom=cap.png\nListHorizontalScrollBarThumb=hthumb.png\n"
+        "ListHorizontalScrollBarSpan=track.png\n"
+        "ListHorizontalScrollBarRightArrow=right.png\n"
+        "HighLightForeground=255 255 254\nHighLightBackground=14 124 134\n"
+        "TextColor=20 20 20\nTextBkColor=240 240 230\nVerTopHeight=2\n"
+        "VerBottomHeight=2\nVerThumbHeight=24\nHorThumbWidth=24\n"
+        "HorRightArrowWidth=16\n";
     if (withLastImage)
         ini += "ListHorizontalScrollBarLeftArrow=left.png\n";
     theme.Ini(ini);

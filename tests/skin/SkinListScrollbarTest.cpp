@@ -39,12 +39,12 @@ TEST(SkinListScrollbarThumb, SitsByPositionPageAndRangeOverlappingTheArrows)
         int thumb; // -1: no thumb
     };
     const Case cases[] = {
-        {Qt::Vertical, 100, 10, 0, 13},   // track 50: 5 px a row
+        {Qt::Vertical, 100, 10, 0, 13}, // track 50: 5 px a row
         {Qt::Vertical, 100, 10, 5, 38},
-        {Qt::Vertical, 100, 10, 10, 63},  // one pixel over the down arrow (86)
-        {Qt::Vertical, 100, 3, 1, 29},    // 16.67 px a row, truncated
-        {Qt::Vertical, 100, 0, 0, -1},    // nothing to scroll
-        {Qt::Vertical, 50, 10, 5, -1},    // no room to move
+        {Qt::Vertical, 100, 10, 10, 63},     // one pixel over the down arrow (86)
+        {Qt::Vertical, 100, 3, 1, 29},       // 16.67 px a row, truncated
+        {Qt::Vertical, 100, 0, 0, -1},       // nothing to scroll
+        {Qt::Vertical, 50, 10, 5, -1},       // no room to move
         {Qt::Horizontal, 100, 200, 100, 36}, // track 50 over 200 px
         {Qt::Horizontal, 100, 200, 200, 61},
     };
@@ -71,12 +71,12 @@ TEST(SkinListScrollbarThumb, SitsByPositionPageAndRangeOverlappingTheArrows)
             EXPECT_EQ(bar->ThumbPosition(), c.thumb);
         }
         // A click on the track scrolls nothing without a thumb.
-        SendMouse(bar.get(), QEvent::MouseButtonPress, c.orientation == Qt::Vertical
-                                                           ? QPoint(6, c.length - 16)
-                                                           : QPoint(c.length - 18, 6));
-        SendMouse(bar.get(), QEvent::MouseButtonRelease, c.orientation == Qt::Vertical
-                                                             ? QPoint(6, c.length - 16)
-                                                             : QPoint(c.length - 18, 6));
+        SendMouse(bar.get(), QEvent::MouseButtonPress,
+                  c.orientation == Qt::Vertical ? QPoint(6, c.length - 16)
+                                                : QPoint(c.length - 18, 6));
+        SendMouse(bar.get(), QEvent::MouseButtonRelease,
+                  c.orientation == Qt::Vertical ? QPoint(6, c.length - 16)
+                                                : QPoint(c.length - 18, 6));
         if (c.thumb < 0) {
             EXPECT_EQ(native->value(), c.position);
         }

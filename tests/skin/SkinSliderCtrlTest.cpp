@@ -43,8 +43,9 @@ protected:
         SetDlgCtrlID(slider.get(), 7);
         CSkinSliderCtrl* skin = CSkinSliderCtrl::Wrap(slider.get());
         EXPECT_TRUE(skin->LoadSkin(theme.Path()));
-        QObject::connect(skin, &CSkinSliderCtrl::HScroll,
-                         [this](int code, int position) { notices.push_back({code, position}); });
+        QObject::connect(skin, &CSkinSliderCtrl::HScroll, [this](int code, int position) {
+            notices.push_back({code, position});
+        });
         return skin;
     }
 

@@ -135,8 +135,8 @@ TEST_F(SkinTabCtrlTest, LabelsAreInsetRaisedWhenSelectedAndCutWithAnEllipsis)
 {
     QString text;
     const QRect hit0 = skin->HitRect(0);
-    EXPECT_EQ(skin->LabelRect(0, &text), QRect(hit0.left() + 3, hit0.top() - 2,
-                                               hit0.width() - 6, hit0.height()));
+    EXPECT_EQ(skin->LabelRect(0, &text),
+              QRect(hit0.left() + 3, hit0.top() - 2, hit0.width() - 6, hit0.height()));
     EXPECT_EQ(text, QStringLiteral("One"));
     const QRect hit1 = skin->HitRect(1);
     EXPECT_EQ(skin->LabelRect(1, nullptr), hit1.adjusted(3, 0, -3, 0));
