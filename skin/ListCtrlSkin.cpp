@@ -2,6 +2,7 @@
 
 #include "skin/ProfileFile.h"
 #include "skin/SkinHelpers.h"
+#include "skin/ThemeSize.h"
 
 #include <utility>
 
@@ -32,7 +33,7 @@ bool ListCtrlSkin::Load(const QString& themePath, const QString& section)
         return value.isEmpty() ? QStringLiteral("宋体") : value;
     };
     const auto num = [&](const char* key) {
-        return theme.GetInt(section, QLatin1String(key), 12);
+        return ThemeSize(theme.GetInt(section, QLatin1String(key), 12));
     };
     fontName = text("FontName");
     fontSize = num("FontSize");

@@ -3,6 +3,7 @@
 #include "skin/DlgCtrlId.h"
 #include "skin/ProfileFile.h"
 #include "skin/SkinHelpers.h"
+#include "skin/ThemeSize.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -43,7 +44,7 @@ bool CSkinSliderCtrl::LoadSkin(const QString& iniPath)
     bool ok = !image.isEmpty() && m_image.ReloadImage(ThemeImagePath(iniPath, image));
     if (ok) {
         const auto num = [&](const char* key, int def) {
-            return theme.GetInt(section, QLatin1String(key), def);
+            return ThemeSize(theme.GetInt(section, QLatin1String(key), def));
         };
         m_trans = num("Trans", 0) != 0;
         m_transColor = ReadProfileColor(theme, section, QStringLiteral("TransColor"), 0xFF00FF);

@@ -3,6 +3,7 @@
 #include "skin/DlgCtrlId.h"
 #include "skin/ProfileFile.h"
 #include "skin/SkinHelpers.h"
+#include "skin/ThemeSize.h"
 #include "skin/TabCtrl.h"
 
 #include <QMouseEvent>
@@ -39,7 +40,9 @@ bool CSkinTabCtrl::LoadSkin(const QString& iniPath)
     const QString image = theme.GetString(section, QStringLiteral("TabButtonImage"));
     const bool ok = !image.isEmpty() && m_image.ReloadImage(ThemeImagePath(iniPath, image));
     if (ok) {
-        const auto num = [&](const QString& key) { return theme.GetInt(section, key, 0); };
+        const auto num = [&](const QString& key) {
+            return ThemeSize(theme.GetInt(section, key, 0));
+        };
         const auto point = [&](const QString& key) {
             return QPoint(num(key + u'X'), num(key + u'Y'));
         };
