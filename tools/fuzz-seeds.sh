@@ -181,5 +181,10 @@ printf '\005utf-8; format=flowed\000OK' >"$r/charset-params"
 printf '\000' >"$r/not-sent"
 printf '\001 \r\n\tok\r\n' >"$r/spaces"
 
+# The shipped main-dialog theme, whose slider, tab and list sections the
+# skinned controls read.
+mkdir -p "$out/fuzz_skin_controls"
+cp "$root/apps/kelvo/skin/neostyle/theme.ini" "$out/fuzz_skin_controls/neostyle.ini"
+
 touch "$out/.made"
 echo "seeds made in $out"
