@@ -38,6 +38,13 @@ CBrevanta::CBrevanta(IProgress* progress, IMessageSink* messages, std::atomic<bo
         m_musicPlayer->SetClip(&m_music);
     if (m_voicePlayer)
         m_voicePlayer->SetClip(&m_voice);
+    // The edit cursor blinks white and black; only its line is repainted.
+    m_blinkTimer.setInterval(500);
+    connect(&m_blinkTimer, &QTimer::timeout, this, [this] {
+        m_blinkPhase ^= 1;
+        update(QRect(m_editCursor, 26, 1, std::max(height() - 28, 0)));
+    });
+    m_blinkTimer.start();
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     ClearMusic();

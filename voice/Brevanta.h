@@ -12,6 +12,7 @@
 #include <QCursor>
 #include <QFont>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <atomic>
@@ -73,6 +74,7 @@ public:
     void ClearSelection();
     void MoveCursorToStart();
     int GetEditCursor() const { return m_editCursor; }
+    int GetBlinkPhase() const { return m_blinkPhase; }
     int GetDragMode() const { return m_dragMode; }
     bool IsSelectionMarked() const { return m_selectionMarked; }
     int GetVoiceBlockX() const { return m_voiceBlockX; }
@@ -198,5 +200,6 @@ private:
     CSkinPlacement m_placement;
     bool m_skinLoaded = false;
 
+    QTimer m_blinkTimer;
     std::thread m_worker;
 };
