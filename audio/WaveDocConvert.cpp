@@ -1,23 +1,11 @@
 #include "audio/WaveDoc.h"
 
-#include <libresample.h>
+#include "audio/PcmConvert.h"
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 #include <cstring>
-#include <new>
-#include <vector>
 
 namespace {
-
-// Room added to the input and output buffers, and to the expected output.
-constexpr int64_t kBufferSlack = 100;
-constexpr int64_t kOutputSlack = 1000;
-// libresample sizes its internal buffers in int from the factor bounds;
-// beyond these ratios they overflow.
-constexpr double kMinFactor = 1.0 / 65536;
-constexpr double kMaxFactor = 65536.0;
 
 int16_t LoadS16(const uint8_t* bytes)
 {
@@ -31,164 +19,32 @@ void StoreS16(uint8_t* bytes, int16_t value)
     std::memcpy(bytes, &value, 2);
 }
 
-// Channel 0's input value of one source frame.
-float FirstChannelInput(const uint8_t* frame, int bits, bool monoReduction)
-{
-    if (bits == 16) {
-        const int first = LoadS16(frame);
-        if (!monoReduction)
-            return static_cast<float>(first);
-        // The left channel weighs twice the right: stored mixdowns and rings
-        // have always sounded this way.
-        const int second = LoadS16(frame + 2);
-        return static_cast<float>((first + second / 2) / 2.0);
-    }
-    if (bits == 8)
-        return static_cast<float>((frame[0] - 128) * 256);
-    return 0.0f;
-}
-
-float SecondChannelInput(const uint8_t* frame, int bits)
-{
-    if (bits == 16)
-        return static_cast<float>(LoadS16(frame + 2));
-    if (bits == 8)
-        return static_cast<float>((frame[1] - 128) * 256);
-    return 0.0f;
-}
-
-// One resampled value into its slot of an output frame. 16-bit output is held
-// within +-32000; 8-bit output is held within 0..255.
-void StoreOutput(uint8_t* slot, int bits, float y)
-{
-    if (bits == 8) {
-        const double value = std::trunc(y / 256.0 + 128);
-        *slot = static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
-    } else if (y >= 32000) {
-        StoreS16(slot, 32000);
-    } else if (y <= -32000) {
-        StoreS16(slot, -32000);
-    } else {
-        StoreS16(slot, static_cast<int16_t>(std::trunc(y)));
-    }
-}
-
-// Runs one channel through a new resampler until it has taken all input and
-// given all output; returns the frames produced.
-int Resample(double factor, float* input, int inputFrames, float* output, int capacity)
-{
-    void* resampler = resample_open(1, factor, factor);
-    if (!resampler)
-        return 0;
-    int used = 0;
-    int produced = 0;
-    for (;;) {
-        int consumed = 0;
-        const int got = resample_process(resampler, factor, input + used, inputFrames - used, 1,
-                                         &consumed, output + produced, capacity - produced);
-        if (got < 0)
-            break;
-        used += consumed;
-        produced += got;
-        // Stop when nothing more comes out, also when the output is full and
-        // input is left (no further call could make progress).
-        if (got == 0 && (used >= inputFrames || consumed == 0))
-            break;
-    }
-    resample_close(resampler);
-    return produced;
-}
-
 } // namespace
 
 std::unique_ptr<CWaveDoc> CWaveDoc::ConvertFormat(const WaveFormat& target) const
 {
-    const int targetBits = target.bitsPerSample;
-    if (targetBits != 8 && targetBits != 16)
+    if (!m_store || m_format.blockAlign == 0)
         return nullptr;
-    if (!m_store || m_format.blockAlign == 0 || target.blockAlign == 0 ||
-        m_format.samplesPerSec == 0 || target.samplesPerSec == 0 || target.channels == 0)
-        return nullptr;
-
-    const int sourceBits = m_format.bitsPerSample;
-    const bool sourceStereo = m_format.channels == 2;
-    const bool targetStereo = target.channels == 2;
-    const bool monoReduction = sourceStereo && target.channels == 1;
-    // Frames must hold the samples read from and written to them.
-    const uint32_t sourceSample = (sourceBits == 8 || sourceBits == 16) ? sourceBits / 8 : 0;
-    if (m_format.blockAlign < sourceSample * (sourceStereo ? 2 : 1))
-        return nullptr;
-    const uint32_t targetSample = targetBits / 8;
-    if (target.blockAlign < targetSample * (targetStereo ? 2 : 1))
-        return nullptr;
-
-    const double factor =
-        static_cast<double>(target.samplesPerSec) / static_cast<double>(m_format.samplesPerSec);
-    if (factor < kMinFactor || factor > kMaxFactor)
-        return nullptr;
-    const int64_t frames = m_store->GetSize() / m_format.blockAlign;
-    const int64_t capacity =
-        static_cast<int64_t>(static_cast<double>(frames) * factor) + kOutputSlack;
-    if (frames + kBufferSlack > INT_MAX || capacity + kBufferSlack > INT_MAX)
-        return nullptr;
-
-    std::vector<float> input;
-    std::vector<float> output;
-    try {
-        input.assign(static_cast<size_t>(frames + kBufferSlack), 0.0f);
-        output.assign(static_cast<size_t>(capacity + kBufferSlack), 0.0f);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-
+    const uint64_t sourceBytes = m_store->GetSize() - m_store->GetSize() % m_format.blockAlign;
     CMappedView source;
-    if (frames > 0) {
-        source = m_store->MapView(0, static_cast<uint64_t>(frames) * m_format.blockAlign);
+    if (sourceBytes > 0) {
+        source = m_store->MapView(0, sourceBytes);
         if (!source)
             return nullptr;
     }
-    const auto frameAt = [&](int64_t i) { return source.data() + i * m_format.blockAlign; };
-
-    for (int64_t i = 0; i < frames; ++i)
-        input[i] = FirstChannelInput(frameAt(i), sourceBits, monoReduction);
-    const int produced = Resample(factor, input.data(), static_cast<int>(frames), output.data(),
-                                  static_cast<int>(capacity));
-
-    // The frame count is cut to a multiple of the target's block alignment.
-    const int64_t outFrames = produced - produced % target.blockAlign;
-    const uint64_t outSize = static_cast<uint64_t>(outFrames) * target.blockAlign;
-    if (outSize > UINT32_MAX)
-        return nullptr;
     auto converted = std::make_unique<CWaveDoc>(m_playerFactory);
     converted->SetFormat(target);
-    if (!converted->CreateStore(static_cast<uint32_t>(outSize)))
-        return nullptr;
     CMappedView out;
-    if (outSize > 0) {
-        out = converted->m_store->MapView(0, outSize);
-        if (!out)
+    const auto allocate = [&](uint64_t bytes) -> uint8_t* {
+        if (!converted->CreateStore(static_cast<uint32_t>(bytes)))
             return nullptr;
-    }
-    const auto slotAt = [&](int64_t i, int slot) {
-        return out.data() + i * target.blockAlign + slot * targetSample;
+        if (bytes == 0)
+            return nullptr;
+        out = converted->m_store->MapView(0, bytes);
+        return out ? out.data() : nullptr;
     };
-
-    for (int64_t i = 0; i < outFrames; ++i)
-        StoreOutput(slotAt(i, 0), targetBits, output[i]);
-
-    if (sourceStereo && !monoReduction) {
-        for (int64_t i = 0; i < frames; ++i)
-            input[i] = SecondChannelInput(frameAt(i), sourceBits);
-        std::fill(output.begin(), output.end(), 0.0f);
-        Resample(factor, input.data(), static_cast<int>(frames), output.data(),
-                 static_cast<int>(capacity));
-    }
-    // A mono source fills both slots of a stereo target from channel 0.
-    if (targetStereo) {
-        for (int64_t i = 0; i < outFrames; ++i)
-            StoreOutput(slotAt(i, 1), targetBits, output[i]);
-    }
-
+    if (!ConvertPcm(source.data(), sourceBytes, m_format, target, true, allocate))
+        return nullptr;
     converted->SetStart(m_start);
     return converted;
 }

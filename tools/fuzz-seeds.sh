@@ -153,6 +153,8 @@ all=("$work"/*.wav "$work"/*.mp3 "$work"/*.wma "$work"/*.asf "$work"/*.ogg "$wor
 
 copy fuzz_wave_clip "${wavs[@]}"
 copy fuzz_identify "${all[@]}"
+copy fuzz_sniff "${all[@]}"
+copy fuzz_wave_data "${wavs[@]}"
 copy fuzz_open "${all[@]}"
 copy fuzz_mp3_info "${mp3s[@]}"
 copy fuzz_id3_tags "${mp3s[@]}"
