@@ -6,7 +6,12 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <atomic>
+#include <functional>
 #include <new>
+#include <numeric>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -73,35 +78,187 @@ void StoreOutput(uint8_t* slot, int bits, float y)
     }
 }
 
-// Runs one channel through a new resampler until it has taken all input and
-// given all output; returns the frames produced.
-int Resample(double factor, float* input, int inputFrames, float* output, int capacity)
+// Where the samples of one pass come from and go to. A pass is one run of
+// libresample over one channel: channel 0 (the mono mix under mono
+// reduction) or channel 1 of a stereo source.
+struct ConvertJob
 {
-    void* resampler = resample_open(1, factor, factor);
-    if (!resampler)
-        return 0;
-    int used = 0;
-    int produced = 0;
-    for (;;) {
-        int consumed = 0;
-        const int got = resample_process(resampler, factor, input + used, inputFrames - used, 1,
-                                         &consumed, output + produced, capacity - produced);
-        if (got < 0)
-            break;
-        used += consumed;
-        produced += got;
-        // Stop when nothing more comes out, also when the output is full and
-        // input is left (no further call could make progress).
-        if (got == 0 && (used >= inputFrames || consumed == 0))
-            break;
+    const CMappedTempFile* source = nullptr;
+    CMappedTempFile* target = nullptr; // none until the frame count is known
+    uint32_t sourceAlign = 0;
+    int sourceBits = 0;
+    bool monoReduction = false;
+    uint32_t targetAlign = 0;
+    uint32_t targetSample = 0; // bytes
+    int targetBits = 0;
+    bool targetStereo = false;
+    bool secondPass = false; // channel 1 has a pass of its own
+    double factor = 1;
+    int64_t frames = 0;     // source frames
+    int64_t outFrames = 0;  // frames the new store holds
+    int64_t latticeIn = 1;  // source frames of one lattice step
+    int64_t latticeOut = 1; // output frames of the same step
+};
+
+// Source frames read and converted to floats at a time; libresample's output
+// taken at a time.
+constexpr int64_t kReadBytes = 256 * 1024;
+constexpr int kOutputBlock = 16384;
+// The end of the clip is converted first, into memory, to learn the frame
+// count before the store is made; at most this many output frames.
+constexpr int64_t kTailFrames = 32768;
+// Segments shorter than this do not pay for their thread and overlap.
+constexpr int64_t kMinSegmentFrames = 65536;
+
+// Writes values of one pass as output frames first.. into the target.
+bool WriteOutput(const ConvertJob& job, int pass, int64_t first, const float* values,
+                 int64_t count)
+{
+    count = std::min(count, job.outFrames - first);
+    if (count <= 0)
+        return true;
+    const uint64_t align = job.targetAlign;
+    const CMappedView out = job.target->MapView(static_cast<uint64_t>(first) * align,
+                                                static_cast<uint64_t>(count) * align);
+    if (!out)
+        return false;
+    // A mono source fills both slots of a stereo target from channel 0.
+    const bool bothSlots = pass == 0 && job.targetStereo && !job.secondPass;
+    for (int64_t i = 0; i < count; ++i) {
+        uint8_t* frame = out.data() + i * align;
+        if (pass == 0) {
+            StoreOutput(frame, job.targetBits, values[i]);
+            if (bothSlots)
+                StoreOutput(frame + job.targetSample, job.targetBits, values[i]);
+        } else if (job.targetStereo) {
+            StoreOutput(frame + job.targetSample, job.targetBits, values[i]);
+        }
     }
+    return true;
+}
+
+// Runs one pass over source frames [inFrom, inTo) through a new resampler,
+// the last input marked as the end. inFrom lies on the lattice, so local
+// output j is output frame base + j. Output frames [keepFrom, keepTo) go to
+// keep(first, values, count); the rest is overlap and is dropped. Returns the
+// frame after the last one produced, or -1 on failure.
+template <typename Keep>
+int64_t RunPass(const ConvertJob& job, int pass, int64_t inFrom, int64_t inTo, int64_t keepFrom,
+                int64_t keepTo, Keep&& keep)
+{
+    void* resampler = resample_open(1, job.factor, job.factor);
+    if (!resampler)
+        return -1;
+    const int64_t blockFrames = std::max<int64_t>(1, kReadBytes / job.sourceAlign);
+    std::vector<uint8_t> raw;
+    std::vector<float> input;
+    std::vector<float> output;
+    try {
+        raw.resize(static_cast<size_t>(std::min(blockFrames, inTo - inFrom)) * job.sourceAlign);
+        input.resize(static_cast<size_t>(std::min(blockFrames, inTo - inFrom)));
+        output.resize(kOutputBlock);
+    } catch (const std::bad_alloc&) {
+        resample_close(resampler);
+        return -1;
+    }
+    int64_t next = inFrom / job.latticeIn * job.latticeOut; // output frame of local 0
+    int64_t position = inFrom;
+    bool failed = false;
+    bool done = inFrom >= inTo;
+    // An empty input still runs once, marked as the end, as a whole clip does.
+    do {
+        const int count = static_cast<int>(std::min(blockFrames, inTo - position));
+        if (count > 0) {
+            if (!job.source->ReadAt(static_cast<uint64_t>(position) * job.sourceAlign, raw.data(),
+                                    static_cast<uint64_t>(count) * job.sourceAlign)) {
+                failed = true;
+                break;
+            }
+            for (int i = 0; i < count; ++i) {
+                const uint8_t* frame = raw.data() + static_cast<size_t>(i) * job.sourceAlign;
+                input[i] = pass == 0 ? FirstChannelInput(frame, job.sourceBits, job.monoReduction)
+                                     : SecondChannelInput(frame, job.sourceBits);
+            }
+        }
+        position += count;
+        const bool last = position >= inTo;
+        int used = 0;
+        for (;;) {
+            int consumed = 0;
+            const int got =
+                resample_process(resampler, job.factor, input.data() + used, count - used,
+                                 last ? 1 : 0, &consumed, output.data(), kOutputBlock);
+            if (got < 0) {
+                failed = done = true;
+                break;
+            }
+            used += consumed;
+            const int64_t from = std::max(next, keepFrom);
+            const int64_t to = std::min(next + got, keepTo);
+            if (from < to && !keep(from, output.data() + (from - next), to - from)) {
+                failed = true;
+                done = true;
+                break;
+            }
+            next += got;
+            if (next >= keepTo) {
+                done = true; // the rest is overlap
+                break;
+            }
+            // Stop when nothing more comes out, also when the output is full
+            // and input is left (no further call could make progress).
+            if (got == 0 && (used >= count || consumed == 0)) {
+                if (used < count) // input left over that nothing takes
+                    failed = done = true;
+                break;
+            }
+        }
+        done = done || last;
+    } while (!done);
     resample_close(resampler);
-    return produced;
+    return failed ? -1 : next;
+}
+
+// Runs tasks on up to threads threads (the caller's among them); false when
+// any of them failed.
+bool RunTasks(std::vector<std::function<bool()>>& tasks, unsigned threads)
+{
+    std::atomic<size_t> next{0};
+    std::atomic<bool> ok{true};
+    const auto work = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < tasks.size();) {
+            try {
+                if (!tasks[i]())
+                    ok = false;
+            } catch (...) { // out of memory: the conversion fails, the program goes on
+                ok = false;
+            }
+        }
+    };
+    std::vector<std::thread> pool;
+    const size_t helpers = std::min<size_t>(threads, tasks.size()) - 1;
+    for (size_t i = 0; i < helpers; ++i) {
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            break; // fewer threads do the same work
+        }
+    }
+    work();
+    for (std::thread& thread : pool)
+        thread.join();
+    return ok;
 }
 
 } // namespace
 
 std::unique_ptr<CWaveDoc> CWaveDoc::ConvertFormat(const WaveFormat& target) const
+{
+    return ConvertFormat(target, ConvertSplit{});
+}
+
+std::unique_ptr<CWaveDoc> CWaveDoc::ConvertFormat(const WaveFormat& target,
+                                                  const ConvertSplit& split) const
 {
     const int targetBits = target.bitsPerSample;
     if (targetBits != 8 && targetBits != 16)
@@ -110,84 +267,137 @@ std::unique_ptr<CWaveDoc> CWaveDoc::ConvertFormat(const WaveFormat& target) cons
         m_format.samplesPerSec == 0 || target.samplesPerSec == 0 || target.channels == 0)
         return nullptr;
 
-    const int sourceBits = m_format.bitsPerSample;
+    ConvertJob job;
+    job.source = m_store.get();
+    job.sourceAlign = m_format.blockAlign;
+    job.sourceBits = m_format.bitsPerSample;
     const bool sourceStereo = m_format.channels == 2;
-    const bool targetStereo = target.channels == 2;
-    const bool monoReduction = sourceStereo && target.channels == 1;
+    job.targetStereo = target.channels == 2;
+    job.monoReduction = sourceStereo && target.channels == 1;
+    job.secondPass = sourceStereo && !job.monoReduction;
     // Frames must hold the samples read from and written to them.
-    const uint32_t sourceSample = (sourceBits == 8 || sourceBits == 16) ? sourceBits / 8 : 0;
+    const uint32_t sourceSample =
+        (job.sourceBits == 8 || job.sourceBits == 16) ? job.sourceBits / 8 : 0;
     if (m_format.blockAlign < sourceSample * (sourceStereo ? 2 : 1))
         return nullptr;
-    const uint32_t targetSample = targetBits / 8;
-    if (target.blockAlign < targetSample * (targetStereo ? 2 : 1))
+    job.targetBits = targetBits;
+    job.targetSample = targetBits / 8;
+    job.targetAlign = target.blockAlign;
+    if (target.blockAlign < job.targetSample * (job.targetStereo ? 2 : 1))
         return nullptr;
 
-    const double factor =
+    job.factor =
         static_cast<double>(target.samplesPerSec) / static_cast<double>(m_format.samplesPerSec);
-    if (factor < kMinFactor || factor > kMaxFactor)
+    if (job.factor < kMinFactor || job.factor > kMaxFactor)
         return nullptr;
-    const int64_t frames = m_store->GetSize() / m_format.blockAlign;
+    job.frames = m_store->GetSize() / m_format.blockAlign;
     const int64_t capacity =
-        static_cast<int64_t>(static_cast<double>(frames) * factor) + kOutputSlack;
-    if (frames + kBufferSlack > INT_MAX || capacity + kBufferSlack > INT_MAX)
+        static_cast<int64_t>(static_cast<double>(job.frames) * job.factor) + kOutputSlack;
+    if (job.frames + kBufferSlack > INT_MAX || capacity + kBufferSlack > INT_MAX)
         return nullptr;
 
-    std::vector<float> input;
-    std::vector<float> output;
-    try {
-        input.assign(static_cast<size_t>(frames + kBufferSlack), 0.0f);
-        output.assign(static_cast<size_t>(capacity + kBufferSlack), 0.0f);
-    } catch (const std::bad_alloc&) {
+    // Source frame s and output frame s * factor meet exactly where s is a
+    // multiple of latticeIn: a resampler started there gives the frames a
+    // single pass gives, so segments start and end on the lattice.
+    const uint32_t common = std::gcd(target.samplesPerSec, m_format.samplesPerSec);
+    job.latticeIn = m_format.samplesPerSec / common;
+    job.latticeOut = target.samplesPerSec / common;
+    // Each segment reads this much input before and after its own, so its
+    // kept frames never see the resampler's zero padding.
+    int64_t overlap = 0;
+    if (void* probe = resample_open(1, job.factor, job.factor)) {
+        overlap = resample_get_filter_width(probe) + 16;
+        resample_close(probe);
+    } else {
         return nullptr;
     }
+    overlap = (overlap + job.latticeIn - 1) / job.latticeIn * job.latticeIn;
+    // The frame count of a single pass, near enough to place the segments
+    // (the tail's pass gives the exact one).
+    const int64_t estimate =
+        static_cast<int64_t>((static_cast<unsigned __int128>(job.frames) * target.samplesPerSec +
+                              m_format.samplesPerSec - 1) /
+                             m_format.samplesPerSec);
 
-    CMappedView source;
-    if (frames > 0) {
-        source = m_store->MapView(0, static_cast<uint64_t>(frames) * m_format.blockAlign);
-        if (!source)
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned threads = split.threads ? split.threads : cores;
+    const int64_t tailFrames =
+        split.segmentFrames ? std::min<int64_t>(split.segmentFrames, kTailFrames) : kTailFrames;
+    // The tail starts on the lattice, far enough before the end that it gives
+    // the last frames; all before it is the body.
+    int64_t bodySteps = std::max<int64_t>(0, estimate - tailFrames) / job.latticeOut;
+    bodySteps = std::min(bodySteps, std::max<int64_t>(0, job.frames - overlap) / job.latticeIn);
+    const int passes = job.secondPass ? 2 : 1;
+
+    // The tail first, into memory: its last frame fixes the count.
+    std::vector<float> tail[2];
+    int64_t produced = 0;
+    const int64_t tailOut = bodySteps * job.latticeOut;
+    const int64_t tailIn = bodySteps > 0 ? bodySteps * job.latticeIn - overlap : 0;
+    {
+        std::vector<std::function<bool()>> tasks;
+        int64_t ends[2] = {-1, -1};
+        for (int pass = 0; pass < passes; ++pass) {
+            tasks.emplace_back([&, pass] {
+                ends[pass] =
+                    RunPass(job, pass, tailIn, job.frames, tailOut, INT64_MAX,
+                            [&](int64_t first, const float* values, int64_t count) {
+                                tail[pass].insert(tail[pass].end(), values, values + count);
+                                (void)first;
+                                return true;
+                            });
+                return ends[pass] >= 0;
+            });
+        }
+        if (!RunTasks(tasks, threads))
             return nullptr;
+        produced = ends[0];
     }
-    const auto frameAt = [&](int64_t i) { return source.data() + i * m_format.blockAlign; };
-
-    for (int64_t i = 0; i < frames; ++i)
-        input[i] = FirstChannelInput(frameAt(i), sourceBits, monoReduction);
-    const int produced = Resample(factor, input.data(), static_cast<int>(frames), output.data(),
-                                  static_cast<int>(capacity));
 
     // The frame count is cut to a multiple of the target's block alignment.
-    const int64_t outFrames = produced - produced % target.blockAlign;
-    const uint64_t outSize = static_cast<uint64_t>(outFrames) * target.blockAlign;
+    job.outFrames = produced - produced % target.blockAlign;
+    const uint64_t outSize = static_cast<uint64_t>(job.outFrames) * target.blockAlign;
     if (outSize > UINT32_MAX)
         return nullptr;
     auto converted = std::make_unique<CWaveDoc>(m_playerFactory);
     converted->SetFormat(target);
     if (!converted->CreateStore(static_cast<uint32_t>(outSize)))
         return nullptr;
-    CMappedView out;
-    if (outSize > 0) {
-        out = converted->m_store->MapView(0, outSize);
-        if (!out)
-            return nullptr;
-    }
-    const auto slotAt = [&](int64_t i, int slot) {
-        return out.data() + i * target.blockAlign + slot * targetSample;
-    };
+    job.target = converted->m_store.get();
 
-    for (int64_t i = 0; i < outFrames; ++i)
-        StoreOutput(slotAt(i, 0), targetBits, output[i]);
-
-    if (sourceStereo && !monoReduction) {
-        for (int64_t i = 0; i < frames; ++i)
-            input[i] = SecondChannelInput(frameAt(i), sourceBits);
-        std::fill(output.begin(), output.end(), 0.0f);
-        Resample(factor, input.data(), static_cast<int>(frames), output.data(),
-                 static_cast<int>(capacity));
+    // The body in segments, every segment and channel a task of its own.
+    std::vector<std::function<bool()>> tasks;
+    if (bodySteps > 0) {
+        const int64_t wanted = split.segmentFrames
+                                   ? split.segmentFrames
+                                   : std::max<int64_t>(kMinSegmentFrames, tailOut / (2 * cores));
+        const int64_t segments =
+            std::max<int64_t>(1, std::min<int64_t>(bodySteps, (tailOut + wanted - 1) / wanted));
+        for (int64_t i = 0; i < segments; ++i) {
+            const int64_t fromStep = bodySteps * i / segments;
+            const int64_t toStep = bodySteps * (i + 1) / segments;
+            const int64_t keepFrom = fromStep * job.latticeOut;
+            const int64_t keepTo = toStep * job.latticeOut;
+            const int64_t inFrom = std::max<int64_t>(0, fromStep * job.latticeIn - overlap);
+            const int64_t inTo = std::min(job.frames, toStep * job.latticeIn + overlap);
+            for (int pass = 0; pass < passes; ++pass) {
+                tasks.emplace_back([&job, pass, inFrom, inTo, keepFrom, keepTo] {
+                    return RunPass(job, pass, inFrom, inTo, keepFrom, keepTo,
+                                   [&](int64_t first, const float* values, int64_t count) {
+                                       return WriteOutput(job, pass, first, values, count);
+                                   }) >= 0;
+                });
+            }
+        }
     }
-    // A mono source fills both slots of a stereo target from channel 0.
-    if (targetStereo) {
-        for (int64_t i = 0; i < outFrames; ++i)
-            StoreOutput(slotAt(i, 1), targetBits, output[i]);
+    for (int pass = 0; pass < passes; ++pass) {
+        tasks.emplace_back([&job, &tail, tailOut, pass] {
+            return WriteOutput(job, pass, tailOut, tail[pass].data(),
+                               static_cast<int64_t>(tail[pass].size()));
+        });
     }
+    if (!RunTasks(tasks, threads))
+        return nullptr;
 
     converted->SetStart(m_start);
     return converted;

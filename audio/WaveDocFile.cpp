@@ -16,7 +16,9 @@
 namespace {
 
 constexpr char kNotWaveMessage[] = "this file is not wave file!";
-constexpr uint32_t kWriteBlock = 4096; // bytes mapped and written at a time
+// Bytes mapped and written at a time: large enough that mapping costs
+// nothing beside the write, small enough to keep the address space free.
+constexpr uint32_t kWriteBlock = 4 * 1024 * 1024;
 
 class FileDescriptor
 {
