@@ -94,6 +94,9 @@ struct ConvertJob
     bool targetStereo = false;
     bool secondPass = false; // channel 1 has a pass of its own
     double factor = 1;
+    // A fresh resampler each pass copies: building the filter table anew
+    // for every segment costs more than the copy.
+    const void* prototype = nullptr;
     int64_t frames = 0;     // source frames
     int64_t outFrames = 0;  // frames the new store holds
     int64_t latticeIn = 1;  // source frames of one lattice step
@@ -110,32 +113,84 @@ constexpr int64_t kTailFrames = 32768;
 // Segments shorter than this do not pay for their thread and overlap.
 constexpr int64_t kMinSegmentFrames = 65536;
 
-// Writes values of one pass as output frames first.. into the target.
-bool WriteOutput(const ConvertJob& job, int pass, int64_t first, const float* values,
-                 int64_t count)
+// Collects the output of one pass and writes it into the target in large
+// blocks: each write of a mapping ends in an unmap, which stops every core
+// running this process to flush its address cache.
+class OutputWriter
 {
-    count = std::min(count, job.outFrames - first);
-    if (count <= 0)
-        return true;
-    const uint64_t align = job.targetAlign;
-    const CMappedView out = job.target->MapView(static_cast<uint64_t>(first) * align,
-                                                static_cast<uint64_t>(count) * align);
-    if (!out)
-        return false;
-    // A mono source fills both slots of a stereo target from channel 0.
-    const bool bothSlots = pass == 0 && job.targetStereo && !job.secondPass;
-    for (int64_t i = 0; i < count; ++i) {
-        uint8_t* frame = out.data() + i * align;
-        if (pass == 0) {
-            StoreOutput(frame, job.targetBits, values[i]);
-            if (bothSlots)
-                StoreOutput(frame + job.targetSample, job.targetBits, values[i]);
-        } else if (job.targetStereo) {
-            StoreOutput(frame + job.targetSample, job.targetBits, values[i]);
+public:
+    static constexpr int64_t kBlockFrames = 65536;
+
+    OutputWriter(const ConvertJob& job, int pass) : m_job(job), m_pass(pass) {}
+
+    // Takes count values for the frames from first on (following the last ones).
+    bool Add(int64_t first, const float* values, int64_t count)
+    {
+        if (m_values.empty()) {
+            m_values.reserve(kBlockFrames);
+            m_first = first;
         }
+        while (count > 0) {
+            const int64_t room = kBlockFrames - static_cast<int64_t>(m_values.size());
+            const int64_t take = std::min(room, count);
+            m_values.insert(m_values.end(), values, values + take);
+            values += take;
+            count -= take;
+            if (static_cast<int64_t>(m_values.size()) == kBlockFrames && !Flush())
+                return false;
+        }
+        return true;
     }
-    return true;
-}
+
+    bool Flush()
+    {
+        const int64_t first = m_first;
+        const int64_t count =
+            std::min(static_cast<int64_t>(m_values.size()), m_job.outFrames - first);
+        m_first += static_cast<int64_t>(m_values.size());
+        const float* values = m_values.data();
+        m_values.clear();
+        if (count <= 0)
+            return true;
+        const uint64_t align = m_job.targetAlign;
+        const uint64_t offset = static_cast<uint64_t>(first) * align;
+        const uint64_t length = static_cast<uint64_t>(count) * align;
+        // A mono source fills both slots of a stereo target from channel 0.
+        const bool bothSlots = m_pass == 0 && m_job.targetStereo && !m_job.secondPass;
+        const auto fill = [&](uint8_t* out) {
+            for (int64_t i = 0; i < count; ++i) {
+                uint8_t* frame = out + i * align;
+                if (m_pass == 0) {
+                    StoreOutput(frame, m_job.targetBits, values[i]);
+                    if (bothSlots)
+                        StoreOutput(frame + m_job.targetSample, m_job.targetBits, values[i]);
+                } else if (m_job.targetStereo) {
+                    StoreOutput(frame + m_job.targetSample, m_job.targetBits, values[i]);
+                }
+            }
+        };
+        if (!m_job.secondPass) {
+            // The frames are this pass's alone: whole frames go in with one
+            // write, other slots zero as the new store is.
+            m_bytes.assign(length, 0);
+            fill(m_bytes.data());
+            return m_job.target->WriteAt(offset, m_bytes.data(), length);
+        }
+        // The other channel's pass writes the other slots of the same frames.
+        const CMappedView out = m_job.target->MapView(offset, length);
+        if (!out)
+            return false;
+        fill(out.data());
+        return true;
+    }
+
+private:
+    const ConvertJob& m_job;
+    int m_pass;
+    std::vector<float> m_values;
+    int64_t m_first = 0;
+    std::vector<uint8_t> m_bytes;
+};
 
 // Runs one pass over source frames [inFrom, inTo) through a new resampler,
 // the last input marked as the end. inFrom lies on the lattice, so local
@@ -146,7 +201,7 @@ template <typename Keep>
 int64_t RunPass(const ConvertJob& job, int pass, int64_t inFrom, int64_t inTo, int64_t keepFrom,
                 int64_t keepTo, Keep&& keep)
 {
-    void* resampler = resample_open(1, job.factor, job.factor);
+    void* resampler = resample_dup(job.prototype);
     if (!resampler)
         return -1;
     const int64_t blockFrames = std::max<int64_t>(1, kReadBytes / job.sourceAlign);
@@ -304,13 +359,12 @@ std::unique_ptr<CWaveDoc> CWaveDoc::ConvertFormat(const WaveFormat& target,
     job.latticeOut = target.samplesPerSec / common;
     // Each segment reads this much input before and after its own, so its
     // kept frames never see the resampler's zero padding.
-    int64_t overlap = 0;
-    if (void* probe = resample_open(1, job.factor, job.factor)) {
-        overlap = resample_get_filter_width(probe) + 16;
-        resample_close(probe);
-    } else {
+    const std::unique_ptr<void, void (*)(void*)> prototype(
+        resample_open(1, job.factor, job.factor), resample_close);
+    if (!prototype)
         return nullptr;
-    }
+    job.prototype = prototype.get();
+    int64_t overlap = resample_get_filter_width(prototype.get()) + 16;
     overlap = (overlap + job.latticeIn - 1) / job.latticeIn * job.latticeIn;
     // The frame count of a single pass, near enough to place the segments
     // (the tail's pass gives the exact one).
@@ -382,18 +436,22 @@ std::unique_ptr<CWaveDoc> CWaveDoc::ConvertFormat(const WaveFormat& target,
             const int64_t inTo = std::min(job.frames, toStep * job.latticeIn + overlap);
             for (int pass = 0; pass < passes; ++pass) {
                 tasks.emplace_back([&job, pass, inFrom, inTo, keepFrom, keepTo] {
+                    OutputWriter writer(job, pass);
                     return RunPass(job, pass, inFrom, inTo, keepFrom, keepTo,
                                    [&](int64_t first, const float* values, int64_t count) {
-                                       return WriteOutput(job, pass, first, values, count);
-                                   }) >= 0;
+                                       return writer.Add(first, values, count);
+                                   }) >= 0 &&
+                           writer.Flush();
                 });
             }
         }
     }
     for (int pass = 0; pass < passes; ++pass) {
         tasks.emplace_back([&job, &tail, tailOut, pass] {
-            return WriteOutput(job, pass, tailOut, tail[pass].data(),
-                               static_cast<int64_t>(tail[pass].size()));
+            OutputWriter writer(job, pass);
+            return writer.Add(tailOut, tail[pass].data(),
+                              static_cast<int64_t>(tail[pass].size())) &&
+                   writer.Flush();
         });
     }
     if (!RunTasks(tasks, threads))

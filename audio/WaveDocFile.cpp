@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,6 +37,22 @@ public:
 private:
     int m_fd;
 };
+
+// Copies count bytes of the file from offset into the start of store. Whole
+// pages written into the store's file need no zero-filling first, as pages
+// faulted into a mapping of it do.
+bool CopyIntoStore(int fd, uint64_t offset, CMappedTempFile& store, uint32_t count)
+{
+    std::vector<uint8_t> buffer(std::min<uint32_t>(count, kWriteBlock));
+    for (uint32_t done = 0; done < count;) {
+        const uint32_t chunk = std::min<uint32_t>(kWriteBlock, count - done);
+        if (!ReadAllAt(fd, offset + done, buffer.data(), chunk) ||
+            !store.WriteAt(done, buffer.data(), chunk))
+            return false;
+        done += chunk;
+    }
+    return true;
+}
 
 WaveFormat ParseFormat(const uint8_t* record)
 {
@@ -163,11 +180,8 @@ int CWaveDoc::ReadWaveFile(const QString& path, IMessageSink* messages)
             SetFormat(format);
             if (!CreateStore(size))
                 return fail();
-            if (size > 0) {
-                const CMappedView view = m_store->MapView(0, size);
-                if (!view || !ReadAllAt(fd, position + 8, view.data(), size))
-                    return fail();
-            }
+            if (size > 0 && !CopyIntoStore(fd, position + 8, *m_store, size))
+                return fail();
             if (!NormaliseSampleFormat())
                 return fail();
             readData = true;
