@@ -74,7 +74,9 @@ void StoreOutput(uint8_t* slot, int bits, float y)
     } else if (y <= -32000) {
         StoreS16(slot, -32000);
     } else {
-        StoreS16(slot, static_cast<int16_t>(std::trunc(y)));
+        // The conversion truncates toward zero, as trunc does, without a
+        // library call per sample.
+        StoreS16(slot, static_cast<int16_t>(static_cast<int>(y)));
     }
 }
 

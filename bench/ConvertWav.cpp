@@ -54,8 +54,10 @@ int main(int argc, char** argv)
     if (argc == 5)
         target = MakePcmFormat(static_cast<uint16_t>(std::atoi(argv[4])),
                                static_cast<uint32_t>(std::atoi(argv[3])), 16);
-    if (reportMemory)
+    if (reportMemory) {
+        std::fprintf(stderr, "reading: peak RSS %ld kB\n", StatusField("VmHWM:"));
         ResetPeakMemory();
+    }
     const long before = StatusField("VmRSS:");
     const auto converted = source.ConvertFormat(target);
     if (reportMemory)
