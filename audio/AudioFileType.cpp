@@ -28,9 +28,9 @@ constexpr uint64_t kAsfObjectHead = 24;
 // The Header Object's head, object count and two reserved bytes.
 constexpr uint64_t kAsfFirstChild = 30;
 
-// Copies GBK text into a 128-byte field of the information block: up to its
-// first NUL, at most 127 bytes, never ending in half a double-byte character.
-void CopyField(char* field, const std::string& gbk)
+} // namespace
+
+void CopyAudioInfoField(char* field, const std::string& gbk)
 {
     const size_t length = std::min(gbk.find('\0'), gbk.size());
     size_t end = 0;
@@ -45,11 +45,16 @@ void CopyField(char* field, const std::string& gbk)
     std::memcpy(field, gbk.data(), end);
 }
 
-void CopyField(char* field, const QString& text)
+void CopyAudioInfoField(char* field, const QString& text)
 {
     std::string gbk;
     WideToGbk(gbk, text);
-    CopyField(field, gbk);
+    CopyAudioInfoField(field, gbk);
+}
+
+bool IsAsfHeader(const uint8_t* head)
+{
+    return std::memcmp(head, kAsfHeaderGuid, 16) == 0;
 }
 
 // Walks the objects behind the ASF Header Object's head to the Content
@@ -93,8 +98,6 @@ bool ReadAsfDescription(const CInputFile& file, std::string& title, std::string&
     }
 }
 
-} // namespace
-
 AudioFileType IdentifyAudioFile(const QString& path, char (&info)[kAudioFileInfoSize])
 {
     char* const title = info + kAudioInfoTitle;
@@ -103,8 +106,8 @@ AudioFileType IdentifyAudioFile(const QString& path, char (&info)[kAudioFileInfo
     if (namedMp3) {
         Id3TagInfo tags;
         tags.Read(path, Id3TagInfo::kAllTagKinds);
-        CopyField(title, tags.GetTitle());
-        CopyField(artist, tags.GetArtist());
+        CopyAudioInfoField(title, tags.GetTitle());
+        CopyAudioInfoField(artist, tags.GetArtist());
         CMP3Info mp3;
         if (mp3.Open(path) == 0)
             return kAudioMp3Unreadable;
@@ -126,12 +129,12 @@ AudioFileType IdentifyAudioFile(const QString& path, char (&info)[kAudioFileInfo
         return kAudioOgg;
     if (got >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
         return kAudioWave;
-    if (got >= 16 && std::memcmp(head, kAsfHeaderGuid, 16) == 0) {
+    if (got >= 16 && IsAsfHeader(head)) {
         std::string asfTitle;
         std::string asfAuthor;
         if (ReadAsfDescription(file, asfTitle, asfAuthor)) {
-            CopyField(title, asfTitle);
-            CopyField(artist, asfAuthor);
+            CopyAudioInfoField(title, asfTitle);
+            CopyAudioInfoField(artist, asfAuthor);
         }
         return kAudioWindowsMedia;
     }
@@ -140,8 +143,8 @@ AudioFileType IdentifyAudioFile(const QString& path, char (&info)[kAudioFileInfo
         CMP3Info mp3(path);
         if (mp3.HasFrames()) {
             if (mp3.HasId3v1()) {
-                CopyField(title, mp3.GetTitle());
-                CopyField(artist, mp3.GetArtist());
+                CopyAudioInfoField(title, mp3.GetTitle());
+                CopyAudioInfoField(artist, mp3.GetArtist());
             }
             return kAudioMp3;
         }

@@ -3,6 +3,10 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
+
+class CInputFile;
 
 // What kind of audio a file holds, decided from its content before opening it.
 enum AudioFileType : int {
@@ -29,3 +33,16 @@ constexpr size_t kAudioInfoArtist = 128; // artist or author, bytes 128..255
 // passes info zeroed. Never shows anything; FIFOs, devices and folders are
 // not read. Any thread.
 AudioFileType IdentifyAudioFile(const QString& path, char (&info)[kAudioFileInfoSize]);
+
+// The pieces of identification that other classifiers build on.
+// Copies text (as GBK) into a 128-byte field of the information block: up to
+// its first NUL, at most 127 bytes, never ending in half a GBK character.
+void CopyAudioInfoField(char* field, const std::string& gbk);
+void CopyAudioInfoField(char* field, const QString& text);
+// Whether the 16 bytes at head are the ASF Header Object's GUID.
+bool IsAsfHeader(const uint8_t* head);
+// Walks the objects behind the ASF Header Object's head to the Content
+// Description Object and takes its title and author as GBK; false when there
+// is none. Every object walk ends: small or overlong objects, short reads and
+// the file's end stop it.
+bool ReadAsfDescription(const CInputFile& file, std::string& title, std::string& author);

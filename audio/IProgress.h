@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // The stages a long operation reports while it runs (open, save, mix, ring
 // building). Workers call these from their own thread; implementations keep
 // them thread-safe and show the state on the GUI thread.
@@ -16,4 +18,12 @@ public:
     virtual void Advance(int n) = 0;
     // 100 %: the window hides.
     virtual void StageDone() = 0;
+
+    // What Kelvo's staged windows need besides the stages. Nothing by default.
+    virtual void SetText(const QString& /*text*/) {}
+    virtual void SetPercent(int /*percent*/) {}
+    // The highest percent the window climbs to by itself.
+    virtual void SetCeiling(int /*ceiling*/) {}
+    // GUI thread: shows the window afresh.
+    virtual void Show() {}
 };

@@ -1,12 +1,13 @@
 #include "audio/WaveDoc.h"
 
+#include "audio/PcmConvert.h"
+
 #include <libresample.h>
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
-#include <cstring>
 #include <atomic>
+#include <climits>
+#include <cstring>
 #include <functional>
 #include <new>
 #include <numeric>
@@ -15,14 +16,6 @@
 #include <vector>
 
 namespace {
-
-// Room added to the input and output buffers, and to the expected output.
-constexpr int64_t kBufferSlack = 100;
-constexpr int64_t kOutputSlack = 1000;
-// libresample sizes its internal buffers in int from the factor bounds;
-// beyond these ratios they overflow.
-constexpr double kMinFactor = 1.0 / 65536;
-constexpr double kMaxFactor = 65536.0;
 
 int16_t LoadS16(const uint8_t* bytes)
 {
@@ -34,50 +27,6 @@ int16_t LoadS16(const uint8_t* bytes)
 void StoreS16(uint8_t* bytes, int16_t value)
 {
     std::memcpy(bytes, &value, 2);
-}
-
-// Channel 0's input value of one source frame.
-float FirstChannelInput(const uint8_t* frame, int bits, bool monoReduction)
-{
-    if (bits == 16) {
-        const int first = LoadS16(frame);
-        if (!monoReduction)
-            return static_cast<float>(first);
-        // The left channel weighs twice the right: stored mixdowns and rings
-        // have always sounded this way.
-        const int second = LoadS16(frame + 2);
-        return static_cast<float>((first + second / 2) / 2.0);
-    }
-    if (bits == 8)
-        return static_cast<float>((frame[0] - 128) * 256);
-    return 0.0f;
-}
-
-float SecondChannelInput(const uint8_t* frame, int bits)
-{
-    if (bits == 16)
-        return static_cast<float>(LoadS16(frame + 2));
-    if (bits == 8)
-        return static_cast<float>((frame[1] - 128) * 256);
-    return 0.0f;
-}
-
-// One resampled value into its slot of an output frame. 16-bit output is held
-// within +-32000; 8-bit output is held within 0..255.
-void StoreOutput(uint8_t* slot, int bits, float y)
-{
-    if (bits == 8) {
-        const double value = std::trunc(y / 256.0 + 128);
-        *slot = static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
-    } else if (y >= 32000) {
-        StoreS16(slot, 32000);
-    } else if (y <= -32000) {
-        StoreS16(slot, -32000);
-    } else {
-        // The conversion truncates toward zero, as trunc does, without a
-        // library call per sample.
-        StoreS16(slot, static_cast<int16_t>(static_cast<int>(y)));
-    }
 }
 
 // Where the samples of one pass come from and go to. A pass is one run of
@@ -163,11 +112,11 @@ public:
             for (int64_t i = 0; i < count; ++i) {
                 uint8_t* frame = out + i * align;
                 if (m_pass == 0) {
-                    StoreOutput(frame, m_job.targetBits, values[i]);
+                    StorePcmOutput(frame, m_job.targetBits, values[i]);
                     if (bothSlots)
-                        StoreOutput(frame + m_job.targetSample, m_job.targetBits, values[i]);
+                        StorePcmOutput(frame + m_job.targetSample, m_job.targetBits, values[i]);
                 } else if (m_job.targetStereo) {
-                    StoreOutput(frame + m_job.targetSample, m_job.targetBits, values[i]);
+                    StorePcmOutput(frame + m_job.targetSample, m_job.targetBits, values[i]);
                 }
             }
         };

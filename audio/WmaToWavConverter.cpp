@@ -591,6 +591,27 @@ private:
 
 WmaToWavConverter::WmaToWavConverter() = default;
 
+namespace {
+
+// Opens path as the stream the decoder reads and gives the decoded stream's
+// index; the stream is kept by the caller for as long as the decoder runs.
+HRESULT OpenSource(std::unique_ptr<CROStream>& stream, const QString& path, Decoder& decoder,
+                   int& streamIndex)
+{
+    stream.reset(new (std::nothrow) CROStream);
+    if (!stream)
+        return E_OUTOFMEMORY;
+    const HRESULT opened = stream->Open(path);
+    if (opened != S_OK)
+        return opened;
+    const HRESULT result = decoder.Open(stream.get(), path);
+    if (result == S_OK)
+        streamIndex = decoder.StreamIndex();
+    return result;
+}
+
+} // namespace
+
 // The stream outlives the decoder: Convert's decoder is gone before this.
 WmaToWavConverter::~WmaToWavConverter() = default;
 
@@ -598,18 +619,10 @@ HRESULT WmaToWavConverter::Convert(const QString& sourcePath, const QString& wav
 {
     if (sourcePath.isEmpty() || wavPath.isEmpty())
         return E_INVALIDARG;
-    m_stream.reset(new (std::nothrow) CROStream);
-    if (!m_stream)
-        return E_OUTOFMEMORY;
-    const HRESULT opened = m_stream->Open(sourcePath);
-    if (opened != S_OK)
-        return opened;
-
     Decoder decoder;
-    HRESULT result = decoder.Open(m_stream.get(), sourcePath);
+    HRESULT result = OpenSource(m_stream, sourcePath, decoder, m_streamIndex);
     if (result != S_OK)
         return result;
-    m_streamIndex = decoder.StreamIndex();
 
     // A target that could never be written is refused before decoding.
     WavTarget target(wavPath);
@@ -627,18 +640,10 @@ HRESULT WmaToWavConverter::ConvertToClip(const QString& sourcePath, CWaveDoc& cl
 {
     if (sourcePath.isEmpty())
         return E_INVALIDARG;
-    m_stream.reset(new (std::nothrow) CROStream);
-    if (!m_stream)
-        return E_OUTOFMEMORY;
-    const HRESULT opened = m_stream->Open(sourcePath);
-    if (opened != S_OK)
-        return opened;
-
     Decoder decoder;
-    HRESULT result = decoder.Open(m_stream.get(), sourcePath);
+    HRESULT result = OpenSource(m_stream, sourcePath, decoder, m_streamIndex);
     if (result != S_OK)
         return result;
-    m_streamIndex = decoder.StreamIndex();
     StoreTarget target;
     result = decoder.Run(target);
     if (result == S_OK)

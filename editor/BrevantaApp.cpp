@@ -55,6 +55,7 @@ CBrevantaApp::Start CBrevantaApp::InitInstance(const QStringList& args)
     m_frame = std::make_unique<CMainFrame>();
     m_frame->WaveCtrl()->SetMessageSink(&m_messages);
     m_frame->ResourceView()->SetMessageSink(&m_messages);
+    m_frame->SetMessageSink(&m_messages);
     connect(m_frame.get(), &CMainFrame::aboutRequested, this, &CBrevantaApp::OnAppAbout);
     connect(m_instance.get(), &SingleInstance::raiseRequested, m_frame.get(),
             &CMainFrame::RestoreAndRaise);

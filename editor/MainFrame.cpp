@@ -5,10 +5,16 @@
 #include "editor/DropDownButton.h"
 #include "editor/EditorIcons.h"
 #include "editor/EditorView.h"
+#include "editor/MessageBoxSink.h"
 #include "editor/ResourceView.h"
 #include "editor/TaskListDialog.h"
 #include "editor/WaveCtrl.h"
+#include "platform/DesktopUrlOpener.h"
+#include "publish/BrowserDlg.h"
+#include "publish/ListMyRing.h"
 #include "publish/MessageBoxQuestion.h"
+#include "publish/RequestCancel.h"
+#include "publish/SimpleProgress.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -53,6 +59,13 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Varenth彩铃Zuvo高级版"));
     m_ownQuestions = std::make_unique<MessageBoxQuestion>(windowTitle(), this);
     m_questions = m_ownQuestions.get();
+    m_ownMessages = std::make_unique<MessageBoxSink>(windowTitle(), this);
+    m_messages = m_ownMessages.get();
+    m_ownUrls = std::make_unique<DesktopUrlOpener>();
+    m_urls = m_ownUrls.get();
+    // Both made hidden; the ring road shows them.
+    m_uploadProgress = new CSimpleProgress(this);
+    m_browser = new CBrowserDlg(this);
     CreatePanes();
     CreateActions();
     CreateMenus();
@@ -63,6 +76,12 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
 
 CMainFrame::~CMainFrame()
 {
+    // A ring job still running is called off and ends before the timeline
+    // it reads goes; what it still asks of the GUI thread is skipped.
+    m_closing = true;
+    if (m_ringCancel)
+        m_ringCancel->Cancel();
+    WaitForRingJob();
     // Records and copies go before the timeline that their tracks refer to.
     m_history.Clear();
     m_clipboard.RemoveAll();
@@ -100,17 +119,18 @@ void CMainFrame::CreatePanes()
     ctrl->SetPadFactory([] { return std::make_unique<CControlPad>(); });
     m_editorView->SetControlView(m_controlView);
     m_editorView->InitEditor();
-    m_resourcePane->SetOpenHandler([ctrl](const QString& path) {
-        ctrl->OpenAudioToNewTrack(path);
-    });
+    m_resourcePane->SetOpenHandler(
+        [ctrl](const QString& path) { ctrl->OpenAudioToNewTrack(path); });
+    m_resourcePane->RingList()->SetUploadHandler(
+        [this](const QString& name, const QString& path) { UploadRingFile(name, path); });
     connect(ctrl, &CWaveCtrl::saveFinished, this, &CMainFrame::UpdateCommands,
             Qt::QueuedConnection);
     // At once, not queued: no command may act on a stale enabled state.
     connect(ctrl, &CWaveCtrl::busyChanged, this, &CMainFrame::OnBusyChanged);
     connect(ctrl, &CWaveCtrl::saveFinished, this, &CMainFrame::OnSaveFinished);
-    for (auto signal : {&CWaveCtrl::selectionChanged, &CWaveCtrl::contentChanged,
-                        &CWaveCtrl::trackInserted, &CWaveCtrl::trackDeleted,
-                        &CWaveCtrl::clipMoved, &CWaveCtrl::clipAdded})
+    for (auto signal :
+         {&CWaveCtrl::selectionChanged, &CWaveCtrl::contentChanged, &CWaveCtrl::trackInserted,
+          &CWaveCtrl::trackDeleted, &CWaveCtrl::clipMoved, &CWaveCtrl::clipAdded})
         connect(ctrl, signal, this, &CMainFrame::UpdateCommands, Qt::QueuedConnection);
 }
 
@@ -128,21 +148,25 @@ void CMainFrame::CreateActions()
         return action;
     };
     CWaveCtrl* ctrl = WaveCtrl();
-    connect(make(Command::New, QStringLiteral("新建(&N)\tCtrl+N"), Icon::New),
-            &QAction::triggered, this, &CMainFrame::OnNew);
-    connect(make(Command::Open, QStringLiteral("打开"), Icon::Open, QStringLiteral("打开音频文件")),
-            &QAction::triggered, ctrl, &CWaveCtrl::BrowseAudioToNewTrack);
+    connect(make(Command::New, QStringLiteral("新建(&N)\tCtrl+N"), Icon::New), &QAction::triggered,
+            this, &CMainFrame::OnNew);
+    connect(
+        make(Command::Open, QStringLiteral("打开"), Icon::Open, QStringLiteral("打开音频文件")),
+        &QAction::triggered, ctrl, &CWaveCtrl::BrowseAudioToNewTrack);
     connect(make(Command::Save, QStringLiteral("保存"), Icon::Save), &QAction::triggered, ctrl,
             &CWaveCtrl::SaveAs);
-    make(Command::Upload, QStringLiteral("上传"), Icon::Upload,
-         QStringLiteral("将选中的音频制作成彩铃上传\n上传彩铃"));
-    make(Command::SaveAsRing, QStringLiteral("存为铃音"), Icon::SaveAsRing,
-         QStringLiteral("将选中的音频存为彩铃\n存为彩铃"));
-    make(Command::RingLibrary, QStringLiteral("手机铃音库管理"), Icon::SaveAsRing);
+    connect(make(Command::Upload, QStringLiteral("上传"), Icon::Upload,
+                 QStringLiteral("将选中的音频制作成彩铃上传\n上传彩铃")),
+            &QAction::triggered, this, &CMainFrame::OnRingUpload);
+    connect(make(Command::SaveAsRing, QStringLiteral("存为铃音"), Icon::SaveAsRing,
+                 QStringLiteral("将选中的音频存为彩铃\n存为彩铃")),
+            &QAction::triggered, this, &CMainFrame::OnSaveAsRing);
+    connect(make(Command::RingLibrary, QStringLiteral("手机铃音库管理"), Icon::SaveAsRing),
+            &QAction::triggered, this, &CMainFrame::OnRingManagement);
     QAction* undo = make(Command::Undo, QStringLiteral("撤消(&U)"), Icon::Undo,
                          QStringLiteral("撤消上一操作\n撤消"));
-    undo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z),
-                        QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    undo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
     connect(undo, &QAction::triggered, this, &CMainFrame::OnUndo);
     QAction* redo = make(Command::Redo, QStringLiteral("重复(&R)"), Icon::Redo,
                          QStringLiteral("恢复上次撤消的操作\n重做"));
@@ -150,18 +174,18 @@ void CMainFrame::CreateActions()
     connect(redo, &QAction::triggered, this, &CMainFrame::OnRedo);
     QAction* cut = make(Command::Cut, QStringLiteral("剪切(&T)"), Icon::Cut,
                         QStringLiteral("剪切选定内容并将其放到剪贴板上\n剪切"));
-    cut->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X),
-                       QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    cut->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
     connect(cut, &QAction::triggered, ctrl, &CWaveCtrl::CutSelection);
     QAction* copy = make(Command::Copy, QStringLiteral("复制(&C)"), Icon::Copy,
                          QStringLiteral("复制选定内容并将其放到剪贴板上\n复制"));
-    copy->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C),
-                        QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    copy->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
     connect(copy, &QAction::triggered, ctrl, &CWaveCtrl::CopySelection);
     QAction* paste = make(Command::Paste, QStringLiteral("粘贴(&P)"), Icon::Paste,
                           QStringLiteral("插入剪贴板内容\n粘贴"));
-    paste->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V),
-                         QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    paste->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
     connect(paste, &QAction::triggered, ctrl, &CWaveCtrl::Paste);
     connect(make(Command::Delete, QStringLiteral("删除"), Icon::Delete,
                  QStringLiteral("删除选中的音频\n删除")),
@@ -242,8 +266,8 @@ void CMainFrame::ShowTaskList(QWidget* button, bool undo)
     for (const QString& name : undo ? UndoNames() : RedoNames())
         m_taskList->AddItem(name);
     m_taskList->SetHover(0);
-    m_taskList->setGeometry(QRect(button->mapToGlobal(button->rect().bottomLeft()),
-                                  QSize(200, 250)));
+    m_taskList->setGeometry(
+        QRect(button->mapToGlobal(button->rect().bottomLeft()), QSize(200, 250)));
     m_taskList->show();
 }
 

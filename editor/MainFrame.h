@@ -2,20 +2,30 @@
 
 #include "audio/EditHistory.h"
 #include "audio/TrackClipboard.h"
+#include "publish/RingJob.h"
 
 #include <QMainWindow>
 #include <QString>
 
+#include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
+#include <thread>
 
+class CBrowserDlg;
 class CControlView;
 class CEditorView;
 class CResourceView;
 class CTaskListDialog;
 class CWaveCtrl;
+class CSimpleProgress;
+class IMessageSink;
 class IQuestionBox;
+class IUrlOpener;
 class QAction;
+class QDialog;
+class RequestCancel;
 class QSplitter;
 class QToolButton;
 
@@ -28,8 +38,22 @@ class CMainFrame : public QMainWindow
     Q_OBJECT
 public:
     // Commands whose enabled state follows the editor's state.
-    enum class Command { New, Open, Save, Undo, Redo, Cut, Copy, Paste, Delete, Trim, Upload,
-                         SaveAsRing, RingLibrary, About };
+    enum class Command {
+        New,
+        Open,
+        Save,
+        Undo,
+        Redo,
+        Cut,
+        Copy,
+        Paste,
+        Delete,
+        Trim,
+        Upload,
+        SaveAsRing,
+        RingLibrary,
+        About
+    };
 
     // What the enabled states are decided from.
     struct EditorState
@@ -89,8 +113,49 @@ public:
     // The question asked before New or closing throws changes away.
     static const QString kSaveQuestion;
 
+    // Where the frame's messages go (not owned; it must outlive the frame).
+    // Unset, they show in a message box. Called on the GUI thread only: the
+    // ring worker reaches it through a blocking queued call.
+    void SetMessageSink(IMessageSink* messages);
+    // Runs the ring road's modal dialogs (the ring dialogs, login and the
+    // month-order offer); true for OK. Unset, each runs modally.
+    using DialogRunner = std::function<bool(QDialog& dialog)>;
+    void SetDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
+    // Opens the month plan's page (not owned); unset, the desktop's browser.
+    void SetUrlOpener(IUrlOpener* urls);
+
+    // The ring road. Each entry point does nothing while a ring job runs.
+    // Selection of 5 to 55 s, else the user is told; true when it fits.
+    bool CheckRingSelection();
+    // Logs in once per process; true when logged in.
+    bool EnsureLoggedIn();
+    // Logs in, then asks the service for the fee (and the month plan's
+    // answer); true when the upload may go on.
+    bool QueryRingFee();
+    void OnRingUpload();
+    void OnSaveAsRing();
+    // From the ring library list: uploads one of its rings.
+    void UploadRingFile(const QString& name, const QString& path);
+    void OnRingManagement();
+    bool IsRingJobRunning() const;
+    // Waits, handling events, until no ring job runs (for callers that must
+    // not go on while one does).
+    void WaitForRingJob();
+    // Where a ring job's working files go, ending in "/"; empty (the default):
+    // the process's working folder.
+    void SetRingWorkFolder(const QString& folder) { m_ringWorkFolder = folder; }
+    CSimpleProgress* UploadProgress() const { return m_uploadProgress; }
+    CBrowserDlg* Browser() const { return m_browser; }
+    bool IsLoggedIn() const { return m_loggedIn; }
+
+    // The user's words for the ring road's failed writes.
+    static const QString kRingWriteFailed;
+    static const QString kVoxWriteFailed;
+
 signals:
     void aboutRequested();
+    // A ring job has ended and its busy state is released.
+    void ringJobFinished();
 
 protected:
     // Changes since the last save or open are not thrown away unasked; while
@@ -115,6 +180,23 @@ private:
     void OnNew();
     void OnUndo();
     void OnRedo();
+    bool RunDialog(QDialog& dialog);
+    QString RingWorkFile(const QString& name) const;
+    // The library path of a ring name; asks before replacing a ring there.
+    // Empty when the user keeps the old ring.
+    QString LibraryPathFor(const QString& name, int* replaced);
+    // Claims the busy state on the GUI thread and starts the worker.
+    void StartRingJob(const CRingJob& job);
+    void RunRingJob(CRingJob job);
+    void FinishRingJob();
+    // Worker side: runs f on the GUI thread and waits for it; skipped once
+    // the frame is going away.
+    void OnGui(const std::function<void()>& f);
+    void TellFromWorker(const QString& text);
+    bool UploadRing(const CRingJob& job, const QString& voxPath);
+    void OnUploadStarted();
+    void OnUploadProgress(int percent);
+    void OnUploadFinished();
 
     EditHistory m_history;
     CTrackClipboard m_clipboard;
@@ -130,4 +212,19 @@ private:
     AfterSave m_afterSave = AfterSave::Nothing;
     bool m_closeWhenIdle = false;
     bool m_closeAgreed = false;
+
+    std::unique_ptr<IMessageSink> m_ownMessages;
+    std::unique_ptr<IUrlOpener> m_ownUrls;
+    IUrlOpener* m_urls = nullptr;
+    IMessageSink* m_messages = nullptr;
+    DialogRunner m_runDialog;
+    int m_loggedIn = 0;
+    QString m_mobile;
+    CRingJob m_ringJob;
+    QString m_ringWorkFolder;
+    CSimpleProgress* m_uploadProgress = nullptr;
+    CBrowserDlg* m_browser = nullptr;
+    std::thread m_ringThread;
+    std::shared_ptr<RequestCancel> m_ringCancel;
+    std::atomic<bool> m_closing{false};
 };

@@ -1,5 +1,7 @@
 #include "editor/MaskEdit.h"
 
+#include "platform/MaskKeyRoute.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -13,9 +15,10 @@ CMaskEdit::CMaskEdit(QWidget* parent) : QLineEdit(parent)
 {
     setAcceptDrops(false);
     // A thin black frame, white ground and navy text; grey when read-only.
-    setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid black; padding: 0px; background: white;"
-                                 " color: #000080; }"
-                                 "QLineEdit[readOnly=\"true\"] { color: palette(mid); }"));
+    setStyleSheet(
+        QStringLiteral("QLineEdit { border: 1px solid black; padding: 0px; background: white;"
+                       " color: #000080; }"
+                       "QLineEdit[readOnly=\"true\"] { color: palette(mid); }"));
 }
 
 void CMaskEdit::SetMask(const QString& mask, const QString& literal, const QString& validChars)
@@ -89,35 +92,23 @@ void CMaskEdit::keyPressEvent(QKeyEvent* event)
         QLineEdit::keyPressEvent(event);
         return;
     }
-    if (event == QKeySequence::Paste) {
+    switch (RouteMaskKey(*event)) {
+    case MaskKey::Paste:
         PasteFromClipboard();
         return;
-    }
-    if (event == QKeySequence::Cut) {
-        copy(); // cutting would tear holes in the mask
+    case MaskKey::Cut:
+        copy();
         return;
-    }
-    if (event == QKeySequence::DeleteStartOfWord || event == QKeySequence::DeleteEndOfWord ||
-        event == QKeySequence::DeleteEndOfLine || event == QKeySequence::DeleteCompleteLine ||
-        event == QKeySequence::Undo || event == QKeySequence::Redo) {
+    case MaskKey::Refuse:
         QApplication::beep();
         return;
-    }
-    switch (event->key()) {
-    case Qt::Key_Insert:
-    case Qt::Key_Delete:
+    case MaskKey::Swallow:
         return;
-    case Qt::Key_Backspace:
+    case MaskKey::Backspace:
         Apply([&](bool* beep) { m_model.Backspace(beep); });
         return;
-    default:
-        break;
-    }
-    const QString typed = event->text();
-    const bool printable =
-        !typed.isEmpty() && std::all_of(typed.begin(), typed.end(),
-                                        [](QChar c) { return c.isPrint(); });
-    if (printable && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    case MaskKey::Type: {
+        const QString typed = event->text();
         Apply([&](bool* beep) {
             for (QChar c : typed) {
                 if (!m_model.TypeChar(c, beep))
@@ -125,6 +116,9 @@ void CMaskEdit::keyPressEvent(QKeyEvent* event)
             }
         });
         return;
+    }
+    case MaskKey::PassOn:
+        break;
     }
     // Movement, selection, copy, Enter and the like.
     QLineEdit::keyPressEvent(event);

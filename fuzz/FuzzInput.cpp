@@ -58,4 +58,12 @@ void KeepConvertersLoaded()
     (void)open;
 }
 
+void Check(bool condition, const char* what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "broken: %s\n", what);
+        std::abort();
+    }
+}
+
 } // namespace FuzzInput

@@ -26,4 +26,8 @@ void Remove(const QString& name);
 // glibc unloads the module: reloading it would be most of each input's time.
 void KeepConvertersLoaded();
 
+// Aborts with "broken: what" when a property every input must keep fails,
+// so libFuzzer keeps the input as a finding.
+void Check(bool condition, const char* what);
+
 } // namespace FuzzInput

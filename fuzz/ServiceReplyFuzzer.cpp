@@ -7,17 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
-
-void Check(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
+using FuzzInput::Check;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {

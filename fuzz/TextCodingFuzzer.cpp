@@ -10,15 +10,9 @@
 #include <string>
 #include <string_view>
 
-namespace {
+using FuzzInput::Check;
 
-void Check(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
+namespace {
 
 // Judged by Qt's decoder, not by the iconv the helpers use.
 bool IsValidUtf8(const std::string& text)

@@ -13,19 +13,13 @@
 #include <cstdlib>
 #include <vector>
 
+using FuzzInput::Check;
+
 namespace {
 
 // Work per input stays small: conversions and mixes whose result would pass
 // this many bytes are skipped (a slow input is not a finding).
 constexpr uint64_t kMaxBytes = 1u << 20;
-
-void Check(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
 
 bool IsReadableFormat(const WaveFormat& f)
 {

@@ -84,26 +84,42 @@ MaskModel::Check MaskModel::CheckRange(QChar digit, int position) const
     bool refused = false;
     if (m_dateMode) {
         switch (position) {
-        case 0: refused = digit > u'3'; break;
-        case 1: refused = at(0) == u'3' && digit >= u'2'; break;
-        case 3: refused = digit >= u'2'; break;
-        case 4: refused = at(3) == u'1' && digit > u'2'; break;
-        default: break;
+        case 0:
+            refused = digit > u'3';
+            break;
+        case 1:
+            refused = at(0) == u'3' && digit >= u'2';
+            break;
+        case 3:
+            refused = digit >= u'2';
+            break;
+        case 4:
+            refused = at(3) == u'1' && digit > u'2';
+            break;
+        default:
+            break;
         }
     } else {
         switch (position) {
-        case 0: refused = digit > limit(m_hourLimit, 0); break;
+        case 0:
+            refused = digit > limit(m_hourLimit, 0);
+            break;
         case 1:
             refused = at(0) == limit(m_hourLimit, 0) && digit > limit(m_hourLimit, 1);
             break;
-        case 3: refused = digit > limit(m_minuteLimit, 0); break;
+        case 3:
+            refused = digit > limit(m_minuteLimit, 0);
+            break;
         case 4:
             refused = at(3) == limit(m_minuteLimit, 0) && digit > limit(m_minuteLimit, 1);
             break;
-        default: break;
+        default:
+            break;
         }
     }
-    return refused ? Check::RefuseSilently : Check::Accept;
+    if (!refused)
+        return Check::Accept;
+    return m_rangeBeeps ? Check::Refuse : Check::RefuseSilently;
 }
 
 MaskModel::Check MaskModel::CheckChar(QChar c)
@@ -125,15 +141,32 @@ MaskModel::Check MaskModel::CheckChar(QChar c)
         if (!IsAsciiDigit(c))
             return Check::Refuse;
         return CheckRange(c, m_selEnd);
-    case u'8': accepted = IsAsciiDigit(c); break;
-    case u'9': accepted = IsAsciiDigit(c) || c == u' '; break;
-    case u'#': accepted = IsAsciiDigit(c) || c == u' ' || c == u'k' || c == u'm'; break;
-    case u'&': accepted = c.isPrint(); break;
-    case u'?': accepted = IsAsciiLetter(c) || c == u' '; break;
-    case u'A': accepted = IsAsciiLetter(c) || IsAsciiDigit(c); break;
-    case u'a': accepted = IsAsciiLetter(c) || IsAsciiDigit(c) || c == u' '; break;
-    case u'L': accepted = IsAsciiLetter(c); break;
-    default: break;
+    case u'8':
+        accepted = IsAsciiDigit(c);
+        break;
+    case u'9':
+        accepted = IsAsciiDigit(c) || c == u' ';
+        break;
+    case u'#':
+        accepted = IsAsciiDigit(c) || c == u' ' || c == u'k' || c == u'm';
+        break;
+    case u'&':
+        accepted = c.isPrint();
+        break;
+    case u'?':
+        accepted = IsAsciiLetter(c) || c == u' ';
+        break;
+    case u'A':
+        accepted = IsAsciiLetter(c) || IsAsciiDigit(c);
+        break;
+    case u'a':
+        accepted = IsAsciiLetter(c) || IsAsciiDigit(c) || c == u' ';
+        break;
+    case u'L':
+        accepted = IsAsciiLetter(c);
+        break;
+    default:
+        break;
     }
     return accepted ? Check::Accept : Check::Refuse;
 }
@@ -177,9 +210,11 @@ bool MaskModel::Backspace(bool* beep)
         SetBeep(beep, true);
         return false;
     }
-    // The position reverts to its blank or fixed character; without a
-    // literal the caret only steps back.
-    if (!m_literal.isEmpty())
+    // The position reverts to its prompt, or else its blank or fixed
+    // character; without either the caret only steps back.
+    if (caret - 1 < m_prompt.size())
+        m_text[caret - 1] = m_prompt[caret - 1];
+    else if (!m_literal.isEmpty())
         m_text[caret - 1] = m_literal[caret - 1];
     m_selStart = m_selEnd = caret - 1;
     return true;

@@ -24,6 +24,10 @@ public:
     const QString& Literal() const { return m_literal; }
 
     void SetDateMode(bool date) { m_dateMode = date; }
+    // Per position the character backspace puts back; empty: the literal's.
+    void SetPrompt(const QString& prompt) { m_prompt = prompt; }
+    // Whether a digit out of the range rules is refused audibly (silently by default).
+    void SetRangeRefusalBeeps(bool beeps) { m_rangeBeeps = beeps; }
     void SetHourLimit(int hours);
     void SetMinuteLimit(int minutes);
 
@@ -59,6 +63,8 @@ private:
     QString m_mask;
     QString m_literal;
     QString m_validChars;
+    QString m_prompt;
+    bool m_rangeBeeps = false;
     QString m_hourLimit = QStringLiteral("47");
     QString m_minuteLimit = QStringLiteral("59");
     QString m_text;

@@ -25,6 +25,9 @@ CBrowserDlg::CBrowserDlg(QWidget* parent) : QDialog(parent)
     setWindowIcon(QApplication::windowIcon());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     resize(kWidth, kHeight);
+    m_cookieWait.setSingleShot(true);
+    m_cookieWait.setInterval(2000);
+    connect(&m_cookieWait, &QTimer::timeout, this, &CBrowserDlg::LoadPending);
 }
 
 CBrowserDlg::~CBrowserDlg()
@@ -39,8 +42,30 @@ void CBrowserDlg::Navigate(const QString& url)
 {
     if (!m_view)
         CreateView();
-    CopySessionCookies();
-    m_view->load(QUrl(url));
+    m_pending = QUrl(url);
+    m_awaited = CopySessionCookies();
+    if (m_awaited.isEmpty())
+        LoadPending();
+    else
+        m_cookieWait.start();
+}
+
+void CBrowserDlg::OnCookieAdded(const QByteArray& name)
+{
+    m_awaited.remove(name);
+    if (m_awaited.isEmpty() && !m_pending.isEmpty())
+        LoadPending();
+}
+
+void CBrowserDlg::LoadPending()
+{
+    m_cookieWait.stop();
+    m_awaited.clear();
+    if (m_pending.isEmpty())
+        return;
+    const QUrl url = m_pending;
+    m_pending.clear();
+    m_view->load(url);
 }
 
 void CBrowserDlg::CreateView()
@@ -50,10 +75,13 @@ void CBrowserDlg::CreateView()
     m_view = new CRingHtmlView(m_profile, this);
     m_view->setGeometry(rect());
     m_view->show();
+    connect(m_profile->cookieStore(), &QWebEngineCookieStore::cookieAdded, this,
+            [this](const QNetworkCookie& cookie) { OnCookieAdded(cookie.name()); });
 }
 
-void CBrowserDlg::CopySessionCookies()
+QSet<QByteArray> CBrowserDlg::CopySessionCookies()
 {
+    QSet<QByteArray> names;
     QWebEngineCookieStore* store = m_profile->cookieStore();
     for (const SharedCookie& shared : SharedCookies()) {
         QNetworkCookie cookie(QByteArray::fromStdString(shared.name),
@@ -72,7 +100,9 @@ void CBrowserDlg::CopySessionCookies()
         origin.setHost(host);
         origin.setPath(QStringLiteral("/"));
         store->setCookie(cookie, origin);
+        names.insert(cookie.name());
     }
+    return names;
 }
 
 void CBrowserDlg::resizeEvent(QResizeEvent* event)

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QSet>
 #include <QString>
+#include <QTimer>
+#include <QUrl>
 
 class CRingHtmlView;
 class QWebEngineProfile;
@@ -14,7 +17,9 @@ class QWebEngineProfile;
 // the first Navigate, not with the window. The profile keeps its cookies in
 // memory only: before each navigation it receives the cookies of the
 // process's curl share, so the page opens with the session the form client's
-// login made. GUI thread only.
+// login made. The store takes cookies asynchronously: the page is requested
+// once the store has them (or after a short wait, should one never arrive).
+// GUI thread only.
 class CBrowserDlg : public QDialog
 {
     Q_OBJECT
@@ -34,8 +39,14 @@ protected:
 
 private:
     void CreateView();
-    void CopySessionCookies();
+    // The names of the cookies handed to the store.
+    QSet<QByteArray> CopySessionCookies();
+    void OnCookieAdded(const QByteArray& name);
+    void LoadPending();
 
     QWebEngineProfile* m_profile = nullptr;
     CRingHtmlView* m_view = nullptr;
+    QUrl m_pending;
+    QSet<QByteArray> m_awaited; // cookies handed over, not yet in the store
+    QTimer m_cookieWait;
 };

@@ -32,13 +32,14 @@ public:
 
     explicit CProgressDialog(QWidget* parent = nullptr, Edition edition = Edition::Brevanta);
 
-    void SetPercent(int percent);
+    void SetPercent(int percent) override;
     // The highest percent the timer climbs to.
-    void SetCeiling(int ceiling);
+    void SetCeiling(int ceiling) override;
     // true (the default): the timer moves the percent up to the ceiling by 1
     // a tick; false: it only shows the percent the caller sets.
     void SetAutoAdvance(bool on);
-    void SetText(const QString& text);
+    void SetText(const QString& text) override;
+    void Show() override { show(); }
 
     void StageAnalyse() override;
     void StageConvert() override;

@@ -137,7 +137,14 @@ QRegion CMyBitmap::CreateRegion(ColorRef colour) const
 {
     if (m_regionValid && m_regionColour == colour)
         return m_region;
-    const QImage& image = Image();
+    m_region = ImageRegion(Image(), colour);
+    m_regionColour = colour;
+    m_regionValid = true;
+    return m_region;
+}
+
+QRegion ImageRegion(const QImage& image, ColorRef colour)
+{
     const QRgb key = KeyPixel(colour);
     // Runs of each row; rows with the same runs as the row above extend its
     // band, so the region comes out in the fewest rectangles.
@@ -172,8 +179,5 @@ QRegion CMyBitmap::CreateRegion(ColorRef colour) const
     QRegion region;
     if (!rects.empty())
         region.setRects(rects.data(), static_cast<int>(rects.size()));
-    m_region = region;
-    m_regionColour = colour;
-    m_regionValid = true;
     return region;
 }

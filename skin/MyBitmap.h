@@ -57,3 +57,7 @@ private:
     mutable ColorRef m_regionColour = 0;
     mutable bool m_regionValid = false;
 };
+
+// The pixels of image (32-bit RGB) whose colour differs from colour: the
+// region rule of CreateRegion, for images drawn at run time.
+QRegion ImageRegion(const QImage& image, ColorRef colour);

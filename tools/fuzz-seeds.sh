@@ -153,6 +153,8 @@ all=("$work"/*.wav "$work"/*.mp3 "$work"/*.wma "$work"/*.asf "$work"/*.ogg "$wor
 
 copy fuzz_wave_clip "${wavs[@]}"
 copy fuzz_identify "${all[@]}"
+copy fuzz_sniff "${all[@]}"
+copy fuzz_wave_data "${wavs[@]}"
 copy fuzz_open "${all[@]}"
 copy fuzz_mp3_info "${mp3s[@]}"
 copy fuzz_id3_tags "${mp3s[@]}"
@@ -180,6 +182,11 @@ printf '\001ERROR 密码错误' >"$r/error-utf8"
 printf '\005utf-8; format=flowed\000OK' >"$r/charset-params"
 printf '\000' >"$r/not-sent"
 printf '\001 \r\n\tok\r\n' >"$r/spaces"
+
+# The shipped main-dialog theme, whose slider, tab and list sections the
+# skinned controls read.
+mkdir -p "$out/fuzz_skin_controls"
+cp "$root/apps/kelvo/skin/neostyle/theme.ini" "$out/fuzz_skin_controls/neostyle.ini"
 
 touch "$out/.made"
 echo "seeds made in $out"

@@ -16,25 +16,6 @@ QByteArray Field(const char (&info)[kAudioFileInfoSize], size_t offset)
     return QByteArray(info + offset, static_cast<qsizetype>(strnlen(info + offset, 128)));
 }
 
-QString MakeAsf(const QString& name, const QStringList& metadata)
-{
-    const QString wav = MakeWav(name + ".wav", 22050, 1, 0.3);
-    const QString path = PathOf(name);
-    QStringList args{"-v", "error", "-y", "-i", wav, "-c:a", "wmav2", "-b:a", "32k"};
-    for (const QString& entry : metadata)
-        args << "-metadata" << entry;
-    args << "-f"
-         << "asf" << path;
-    return !wav.isEmpty() && RunTool("ffmpeg", args) ? path : QString();
-}
-
-QString MakeOgg(const QString& name)
-{
-    const QString wav = MakeWav(name + ".wav", 22050, 1, 0.3);
-    const QString path = PathOf(name);
-    return !wav.isEmpty() && RunTool("oggenc", {"-Q", "-o", path, wav}) ? path : QString();
-}
-
 QString Copy(const QString& from, const QString& name)
 {
     const QString path = PathOf(name);

@@ -53,6 +53,25 @@ QString MakeMp3(const QString& name, int rate, double seconds, const QStringList
     return path;
 }
 
+QString MakeAsf(const QString& name, const QStringList& metadata)
+{
+    const QString wav = MakeWav(name + ".wav", 22050, 1, 0.3);
+    const QString path = PathOf(name);
+    QStringList args{"-v", "error", "-y", "-i", wav, "-c:a", "wmav2", "-b:a", "32k"};
+    for (const QString& entry : metadata)
+        args << "-metadata" << entry;
+    args << "-f"
+         << "asf" << path;
+    return !wav.isEmpty() && RunTool("ffmpeg", args) ? path : QString();
+}
+
+QString MakeOgg(const QString& name)
+{
+    const QString wav = MakeWav(name + ".wav", 22050, 1, 0.3);
+    const QString path = PathOf(name);
+    return !wav.isEmpty() && RunTool("oggenc", {"-Q", "-o", path, wav}) ? path : QString();
+}
+
 QByteArray ReadAll(const QString& path)
 {
     QFile file(path);

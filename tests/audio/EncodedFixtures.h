@@ -24,6 +24,12 @@ QString MakeWav(const QString& name, int rate, int channels, double seconds);
 // the extra lame arguments (bitrate, tags, "-t" for no info frame).
 QString MakeMp3(const QString& name, int rate, double seconds, const QStringList& lameArgs);
 
+// A Windows Media file (wmav2 in ASF) made by ffmpeg, with "key=value"
+// metadata entries; empty path on failure.
+QString MakeAsf(const QString& name, const QStringList& metadata);
+// An Ogg Vorbis file made by oggenc; empty path on failure.
+QString MakeOgg(const QString& name);
+
 QByteArray ReadAll(const QString& path);
 bool WriteAll(const QString& path, const QByteArray& bytes);
 // Makes a FIFO at path (nobody ever writes to it).

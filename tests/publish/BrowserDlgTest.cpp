@@ -94,8 +94,11 @@ TEST_F(BrowserDlgTest, TheRingLibraryOpensLoggedIn)
     ASSERT_TRUE(loaded.wait(60000)) << "the page did not load";
     EXPECT_TRUE(loaded.front().front().toBool());
 
-    // The service saw the form client's session on the page's request.
-    const QJsonObject page = m_service.LastRequest("/zuvo/person/client.me");
+    // The service saw the form client's session on the page's first request.
+    QJsonObject page;
+    for (const QJsonObject& entry : m_service.Log())
+        if (page.isEmpty() && entry.value("path").toString() == "/zuvo/person/client.me")
+            page = entry;
     EXPECT_EQ(page.value("method").toString(), "GET");
     EXPECT_TRUE(page.value("cookie_sent").toBool());
     EXPECT_EQ(page.value("session_user").toString(), kMobile);

@@ -110,6 +110,14 @@ TEST_F(RingList, UploadEditAndDoubleClickHandOnTheRealFile)
     ASSERT_TRUE(data);
     ASSERT_EQ(data->urls().size(), 1);
     EXPECT_EQ(data->urls().first().toLocalFile(), folder + "Song.KOX");
+
+    // Spaces and Chinese survive the URI list, read back as a file manager would.
+    Ring("我的 铃声 #1", "我的 铃声 #1.kox");
+    const std::unique_ptr<QMimeData> spaced = list.DragData(1);
+    ASSERT_TRUE(spaced);
+    const QByteArray uriList = spaced->data("text/uri-list");
+    EXPECT_FALSE(uriList.contains(' '));
+    EXPECT_EQ(QUrl::fromEncoded(uriList.trimmed()).toLocalFile(), folder + "我的 铃声 #1.kox");
 }
 
 TEST_F(RingList, DeletingSeveralAsksOnceWithTheCount)

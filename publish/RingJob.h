@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// What one ring worker does: save the selection into the ring library
+// (SaveToLibrary), upload a ring of the library (UploadFile) or upload the
+// selection (UploadSelection). Filled by the frame's ring commands on the GUI
+// thread, then handed to the worker as a copy.
+class CRingJob
+{
+public:
+    enum Mode { SaveToLibrary = 0, UploadFile = 1, UploadSelection = 2 };
+
+    void SetName(const QString& name) { m_name = name; }
+    void SetPath(const QString& path) { m_path = path; }
+    void SetMode(int mode) { m_mode = mode; }
+    void SetShare(int share) { m_share = share; }
+
+    QString m_name;
+    QString m_path;             // the ring file written or uploaded
+    int m_addToLibrary = 0;     // the ring file is a ring of the library
+    int m_replacedExisting = 0; // it replaces a ring already listed
+    int m_share = 0;
+    int m_mode = 0;
+};

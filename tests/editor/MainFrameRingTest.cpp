@@ -1,0 +1,579 @@
+// The ring road through the frame as the program builds it, against the
+// stand-in service: the dialogs are answered by an injected runner, the
+// uploaded parts are checked with ffprobe and sox, and the service's log
+// shows what reached it.
+#include "editor/MainFrame.h"
+#include "editor/ResourceView.h"
+#include "editor/WaveCtrl.h"
+#include "publish/BrowserDlg.h"
+#include "publish/ListMyRing.h"
+#include "publish/LoginDialog.h"
+#include "publish/MonthOrderDialog.h"
+#include "publish/RingContentDialog.h"
+#include "publish/RingJobGlobals.h"
+#include "publish/RingUploadDialog.h"
+#include "publish/ServiceProtocol.h"
+#include "publish/SimpleProgress.h"
+#include "tests/publish/RingServiceFixture.h"
+#include "tests/publish/ServiceTestSupport.h"
+#include "tests/support/ClipFixtures.h"
+#include "tests/support/ScriptedQuestions.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace {
+
+using Command = CMainFrame::Command;
+
+const QString kRangeMessage =
+    QStringLiteral("彩铃的长度必须控制在 5 - 55秒之内，请重新选择铃音范围。");
+const QString kDone = QStringLiteral("彩铃上传成功！");
+const QString kUploadFailed = QString::fromUtf8(ServiceText::kUploadFailed);
+
+// The whole screen as NAME.png in ZUVO_SCREENSHOT_DIR when that is set (under
+// a real X server: the frame and its windows together).
+void KeepScreen(const QString& name)
+{
+    if (!qEnvironmentVariableIsSet("ZUVO_SCREENSHOT_DIR"))
+        return;
+    QTest::qWait(500);
+    QGuiApplication::primaryScreen()->grabWindow(0).save(
+        qEnvironmentVariable("ZUVO_SCREENSHOT_DIR") + u'/' + name + ".png");
+}
+
+bool RunTool(const QString& program, const QStringList& args, QByteArray* out = nullptr)
+{
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return false;
+    if (out)
+        *out = process.readAllStandardOutput();
+    return true;
+}
+
+struct Probe
+{
+    QString format;
+    QString codec;
+    double duration = -1;
+};
+
+Probe ProbeRing(const QString& path)
+{
+    QByteArray out;
+    Probe probe;
+    if (!RunTool("ffprobe",
+                 {"-v", "error", "-show_entries", "format=format_name,duration:stream=codec_name",
+                  "-of", "json", path},
+                 &out))
+        return probe;
+    const QJsonObject root = QJsonDocument::fromJson(out).object();
+    probe.format = root["format"].toObject()["format_name"].toString();
+    probe.duration = root["format"].toObject()["duration"].toString().toDouble();
+    probe.codec = root["streams"].toArray().at(0).toObject()["codec_name"].toString();
+    return probe;
+}
+
+// A ring file of the given length made by ffmpeg, as a library ring.
+bool MakeRing(const QString& path, int seconds)
+{
+    return RunTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                              QStringLiteral("sine=frequency=440:duration=%1").arg(seconds), "-ac",
+                              "1", "-c:a", "wmav2", "-f", "asf", path});
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct FrameRing : testing::Test
+{
+    FrameRing()
+    {
+        QDir().mkpath(TestEnvironment::DataHome() + "/VazoZedu/MyRing");
+        frame.SetMessageSink(&sink);
+        ctrl->SetMessageSink(&sink);
+        frame.SetQuestionBox(&questions);
+        frame.SetUrlOpener(&urls);
+        frame.SetDialogRunner([this](QDialog& dialog) { return Answer(dialog); });
+        frame.ResourceView()->LoadRingLibrary();
+        frame.resize(1000, 700);
+        frame.show();
+        // Ten seconds selected out of twelve.
+        ctrl->AddNewTrack()->AddClip(IndexedClip(44100 * 12));
+        ctrl->RebuildPlayList();
+        ctrl->SetSelection(1000, 11000);
+        frame.UpdateCommands();
+    }
+    ~FrameRing() override { frame.WaitForRingJob(); }
+
+    bool Answer(QDialog& dialog)
+    {
+        dialogs << QString::fromLatin1(dialog.metaObject()->className());
+        if (auto* login = qobject_cast<CLoginDialog*>(&dialog))
+            return LogIn(*login);
+        if (auto* offer = qobject_cast<CMonthOrderDialog*>(&dialog)) {
+            // Pay per ring, asked again next time: goes on without an answer.
+            offer->show();
+            offer->findChild<QRadioButton*>("perUseRadio")->setChecked(true);
+            offer->accept();
+            return offer->result() == QDialog::Accepted;
+        }
+        if (auto* named = qobject_cast<CRingContentSaveToDialog*>(&dialog)) {
+            shownName = named->NameEdit()->text();
+            named->NameEdit()->setText(ringName);
+            if (auto* upload = qobject_cast<CRingContentDialog*>(&dialog)) {
+                if (!dialogShot.isEmpty()) {
+                    upload->show();
+                    KeepScreen(std::exchange(dialogShot, QString()));
+                }
+                upload->AddToLibraryBox()->setChecked(addToLibrary);
+            }
+            named->accept();
+            return named->result() == QDialog::Accepted;
+        }
+        return false;
+    }
+    // Types number and the code the stand-in issued, as the user would.
+    bool LogIn(CLoginDialog& login)
+    {
+        const QString mobile = QStringLiteral("13800138000");
+        login.findChild<QLineEdit*>("mobileEdit")->setText(mobile);
+        login.OnGetValCode();
+        if (!QTest::qWaitFor([&] { return !login.IsBusy(); }, 10000))
+            return false;
+        sink.messages.removeAll(QString::fromUtf8(ServiceText::kValCodeSent));
+        login.findChild<QLineEdit*>("codeEdit")->setText(service.CodeFor(mobile));
+        login.OnOK();
+        QTest::qWaitFor([&] { return !login.IsBusy(); }, 10000);
+        return login.result() == QDialog::Accepted;
+    }
+    QString RingPath(const QString& name) const
+    {
+        return TestEnvironment::DataHome() + "/VazoZedu/MyRing/" + name + ".kox";
+    }
+    QList<QJsonObject> Uploads() const
+    {
+        QList<QJsonObject> uploads;
+        for (const QJsonObject& entry : service.Log())
+            if (entry["path"].toString() == "/zuvo/person/add_ringLibZuvo.me")
+                uploads << entry;
+        return uploads;
+    }
+    // The saved file of the last upload's part ("upload" or "vox").
+    QString SavedPart(const QString& part) const
+    {
+        const QJsonObject upload = service.LastRequest("/zuvo/person/add_ringLibZuvo.me");
+        for (const QJsonValue& saved : upload["saved"].toArray())
+            if (QFileInfo(saved.toString()).fileName().startsWith(part + "-"))
+                return saved.toString();
+        return QString();
+    }
+    bool Run(void (CMainFrame::*command)())
+    {
+        (frame.*command)();
+        frame.WaitForRingJob();
+        return !frame.IsRingJobRunning() && !ctrl->IsBusy();
+    }
+    void ReplyToUploads(const QJsonObject& rule)
+    {
+        QJsonObject upload = rule;
+        upload["path"] = "person/add_ringLibZuvo.me";
+        ASSERT_TRUE(service.Script(QJsonArray{upload}));
+    }
+    CListMyRing* List() const { return frame.ResourceView()->RingList(); }
+
+    RingServiceFixture service;
+    ScopedServiceHost host{service.HostPort()};
+    RecordingMessageSink sink;
+    RecordingUrlOpener urls;
+    ScriptedQuestions questions;
+    CMainFrame frame;
+    CWaveCtrl* ctrl = frame.WaveCtrl();
+    QStringList dialogs;
+    QString ringName = QStringLiteral("我的 铃声");
+    QString shownName;
+    bool addToLibrary = false;
+    QString dialogShot; // the screenshot the next upload dialog is kept as
+};
+
+TEST_F(FrameRing, SelectionMustBeFiveToFiftyFiveSeconds)
+{
+    ctrl->GetTrack(0)->AddClip(IndexedClip(44100 * 60, nullptr, 12000));
+    const struct
+    {
+        uint32_t start, end;
+        QString message; // empty: accepted
+    } cases[] = {
+        {3000, 3000, QStringLiteral("请用鼠标选择一段需要作为彩铃的音乐。")},
+        {0, 4999, kRangeMessage},
+        {0, 5000, QString()},
+        {0, 55000, QString()},
+        {0, 55001, kRangeMessage},
+    };
+    for (const auto& c : cases) {
+        sink.messages.clear();
+        ctrl->SetSelection(c.start, c.end);
+        EXPECT_EQ(frame.CheckRingSelection(), c.message.isEmpty()) << c.end - c.start;
+        EXPECT_EQ(sink.messages, c.message.isEmpty() ? QStringList() : QStringList{c.message});
+    }
+    // A refused selection opens no dialog.
+    ctrl->SetSelection(0, 4999);
+    frame.OnRingUpload();
+    frame.OnSaveAsRing();
+    EXPECT_TRUE(dialogs.isEmpty());
+}
+
+TEST_F(FrameRing, UploadsTheSelectionWithoutKeepingIt)
+{
+    ASSERT_TRUE(service.IsRunning()) << service.StartError().toStdString();
+    auto* upload = frame.UploadProgress();
+    int shown = 0;
+    struct ShowCounter : QObject
+    {
+        int* count;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show)
+                ++*count;
+            return false;
+        }
+    } counter;
+    counter.count = &shown;
+    upload->installEventFilter(&counter);
+
+    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+    EXPECT_EQ(sink.messages, QStringList{kDone});
+    EXPECT_EQ(dialogs, (QStringList{"CRingContentDialog", "CLoginDialog", "CMonthOrderDialog"}));
+    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(upload->isVisible());
+    EXPECT_EQ(upload->Text(), QStringLiteral("请稍候，程序正在上传彩铃..."));
+
+    const QJsonObject request = service.LastRequest("/zuvo/person/add_ringLibZuvo.me");
+    ASSERT_EQ(request["status"].toInt(), 200);
+    const QByteArray utf8 = ringName.toUtf8();
+    QMap<QString, QJsonObject> parts;
+    for (const QJsonValue& part : request["parts"].toArray())
+        parts[part["name"].toString()] = part.toObject();
+    EXPECT_EQ(parts["ringLibZuvo.name"]["value"].toString().toLatin1(), utf8);
+    EXPECT_EQ(parts["ringLibZuvo.intro"]["value"].toString().toLatin1(), utf8);
+    EXPECT_EQ(parts["ringLibZuvo.isshare"]["value"].toString(), "true");
+    EXPECT_EQ(parts["upload"]["filename"].toString(), "~URING.kox");
+    EXPECT_EQ(parts["vox"]["filename"].toString(), "~URING.vox");
+
+    const Probe ring = ProbeRing(SavedPart("upload"));
+    EXPECT_EQ(ring.format, "asf");
+    EXPECT_EQ(ring.codec, "wmav2");
+    EXPECT_NEAR(ring.duration, 10.0, 0.1);
+    const QString vox = SavedPart("vox");
+    EXPECT_NEAR(QFileInfo(vox).size(), 40000, 1);
+    EXPECT_TRUE(RunTool("sox", {"-t", "vox", "-r", "8000", vox, "-n", "stat"}));
+    EXPECT_EQ(List()->count(), 0);
+    EXPECT_FALSE(QFileInfo::exists(RingPath(ringName)));
+
+    // Logged in once for the life of the frame.
+    dialogs.clear();
+    sink.messages.clear();
+    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+    EXPECT_FALSE(dialogs.contains("CLoginDialog"));
+    EXPECT_EQ(sink.messages, QStringList{kDone});
+}
+
+TEST_F(FrameRing, UploadKeptInTheLibraryReplacesTheOldRing)
+{
+    const QString path = RingPath(ringName);
+    ASSERT_TRUE(MakeRing(path, 20));
+    frame.ResourceView()->LoadRingLibrary();
+    ASSERT_EQ(List()->count(), 1);
+    addToLibrary = true;
+    questions.okAnswers = {true};
+
+    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+    EXPECT_EQ(questions.asked,
+              QStringList{QStringLiteral("『%1』已经存在，\r\n要替换它吗？").arg(ringName)});
+    EXPECT_EQ(sink.messages, QStringList{kDone});
+    EXPECT_NEAR(ProbeRing(path).duration, 10.0, 0.1);
+    EXPECT_EQ(List()->count(), 1);
+    EXPECT_EQ(ReadAll(SavedPart("upload")), ReadAll(path));
+    // Only the ring is left in the library folder.
+    EXPECT_EQ(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    // Keeping the old ring ends the command.
+    questions.okAnswers = {false};
+    const int uploads = Uploads().size();
+    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+    EXPECT_EQ(Uploads().size(), uploads);
+}
+
+TEST_F(FrameRing, SaveAsRingStaysOffTheService)
+{
+    ASSERT_TRUE(Run(&CMainFrame::OnSaveAsRing));
+    EXPECT_EQ(dialogs, QStringList{"CRingContentSaveToDialog"});
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.messages.join('|').toStdString();
+    EXPECT_TRUE(service.Log().isEmpty());
+    const Probe ring = ProbeRing(RingPath(ringName));
+    EXPECT_EQ(ring.codec, "wmav2");
+    EXPECT_NEAR(ring.duration, 10.0, 0.1);
+    ASSERT_EQ(List()->count(), 1);
+    EXPECT_EQ(List()->RingName(0), ringName);
+}
+
+TEST_F(FrameRing, UploadsALibraryRingOfTheRightLength)
+{
+    const struct
+    {
+        int seconds; // 0: not a ring file at all
+        QString message;
+        bool uploaded;
+    } cases[] = {
+        {10, kDone, true},
+        {60, QStringLiteral("彩铃的长度必须控制在 5 - 55秒之内，该铃音文件格式不正确。"), false},
+        {0, QStringLiteral("读取音频数据失败！"), false},
+    };
+    for (const auto& c : cases) {
+        const QString path = RingPath(QStringLiteral("铃%1").arg(c.seconds));
+        if (c.seconds) {
+            ASSERT_TRUE(MakeRing(path, c.seconds));
+        } else {
+            QFile garbage(path);
+            ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+            garbage.write(QByteArray(5000, 'x'));
+        }
+        sink.messages.clear();
+        dialogs.clear();
+        ringName = QStringLiteral("上传的铃");
+        const int uploads = Uploads().size();
+        frame.UploadRingFile(QStringLiteral("铃%1").arg(c.seconds), path);
+        frame.WaitForRingJob();
+        EXPECT_EQ(sink.messages, QStringList{c.message}) << c.seconds;
+        EXPECT_EQ(shownName, QStringLiteral("铃%1").arg(c.seconds));
+        EXPECT_EQ(Uploads().size(), uploads + (c.uploaded ? 1 : 0)) << c.seconds;
+        EXPECT_FALSE(frame.IsRingJobRunning());
+    }
+    // The upload carried the library file under its own name.
+    const QJsonObject request = service.LastRequest("/zuvo/person/add_ringLibZuvo.me");
+    EXPECT_EQ(ReadAll(SavedPart("upload")), ReadAll(RingPath("铃10")));
+    EXPECT_TRUE(request["saved"].toArray().at(0).toString().contains(".kox"));
+}
+
+TEST_F(FrameRing, EveryUploadReplyIsShown)
+{
+    const struct
+    {
+        QJsonObject rule;
+        QString message;
+    } cases[] = {
+        {QJsonObject{{"body", "OK"}}, kDone},
+        {QJsonObject{{"body", "铃音名称重复"}}, QStringLiteral("铃音名称重复")},
+        {QJsonObject{{"body", ""}}, QString()},
+        {QJsonObject{{"status", 500}, {"body", "oops"}}, kUploadFailed},
+        {QJsonObject{{"body", "OK and more"}, {"cut", true}}, kUploadFailed},
+    };
+    for (const auto& c : cases) {
+        ReplyToUploads(c.rule);
+        sink.messages.clear();
+        ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+        // The empty reply too is shown: one box for every upload.
+        EXPECT_EQ(sink.messages, QStringList{c.message}) << c.message.toStdString();
+        EXPECT_FALSE(frame.UploadProgress()->isVisible());
+    }
+}
+
+TEST_F(FrameRing, TheUploadWindowShowsWhileTheUploadRuns)
+{
+    ReplyToUploads(QJsonObject{{"body", "OK"}, {"delay", 1.5}});
+    dialogShot = "ring-dialog";
+    frame.OnRingUpload();
+    CSimpleProgress* window = frame.UploadProgress();
+    ASSERT_TRUE(QTest::qWaitFor([window] { return window->isVisible(); }, 30000));
+    EXPECT_EQ(window->Text(), QStringLiteral("请稍候，程序正在上传彩铃..."));
+    // The parts went out while the reply is still awaited.
+    EXPECT_TRUE(QTest::qWaitFor([window] { return window->Pos() > 90; }, 10000)) << window->Pos();
+    EXPECT_TRUE(sink.messages.isEmpty());
+    KeepScreen("frame-upload");
+    frame.WaitForRingJob();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(sink.messages, QStringList{kDone});
+}
+
+TEST_F(FrameRing, BusyIsClaimedBeforeTheWorkerAndHeldUntilItEnds)
+{
+    frame.OnSaveAsRing();
+    // The worker has not been waited for: whatever it did, the flags stand.
+    EXPECT_EQ(g_bRingJobBusy.load(), 1);
+    EXPECT_TRUE(ctrl->IsBusy());
+    EXPECT_FALSE(frame.Action(Command::Cut)->isEnabled());
+    EXPECT_FALSE(frame.Action(Command::Delete)->isEnabled());
+    frame.OnSaveAsRing();
+    frame.OnRingUpload();
+    frame.UploadRingFile("x", RingPath("x"));
+    EXPECT_EQ(dialogs, QStringList{"CRingContentSaveToDialog"});
+    frame.WaitForRingJob();
+    EXPECT_EQ(g_bRingJobBusy.load(), 0);
+    EXPECT_FALSE(ctrl->IsBusy());
+    EXPECT_TRUE(frame.Action(Command::Cut)->isEnabled());
+
+    // Closing while a job runs waits for the ring to be in place.
+    QFile::remove(RingPath(ringName));
+    questions.okAnswers = {true};
+    frame.OnSaveAsRing();
+    frame.close();
+    EXPECT_TRUE(frame.isVisible());
+    frame.WaitForRingJob();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !frame.isVisible(); }, 5000));
+    EXPECT_EQ(ProbeRing(RingPath(ringName)).codec, "wmav2");
+}
+
+TEST_F(FrameRing, StaleWorkingFilesAreNeverUploaded)
+{
+    const QString folder = TestEnvironment::Home() + "/work/";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    frame.SetRingWorkFolder(folder);
+    for (const QString name : {"~URING.vox", "~URING.kox", "~VAZOZEDU.wav"}) {
+        QFile stale(folder + name);
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+        stale.write("stale");
+    }
+    // A library ring that does not decode: the job ends before writing.
+    QFile broken(RingPath("broken"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(QByteArray(5000, 'x'));
+    broken.close();
+    frame.UploadRingFile("broken", RingPath("broken"));
+    frame.WaitForRingJob();
+    EXPECT_EQ(sink.messages, QStringList{QStringLiteral("读取音频数据失败！")});
+    EXPECT_TRUE(QDir(folder).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(folder + "~URING.vox"));
+    EXPECT_TRUE(Uploads().isEmpty());
+}
+
+TEST_F(FrameRing, FailedWritesLeaveTheOldRingAndUploadNothing)
+{
+    const QString path = RingPath(ringName);
+    ASSERT_TRUE(MakeRing(path, 20));
+    const QByteArray old = ReadAll(path);
+    frame.ResourceView()->LoadRingLibrary();
+    addToLibrary = true;
+
+    struct Fault
+    {
+        const char* what;
+        std::function<void()> run;
+        QString message;
+    };
+    // Working files under a plain file cannot be made.
+    const QString blocked = TestEnvironment::Home() + "/plain-file/";
+    QFile(TestEnvironment::Home() + "/plain-file").open(QIODevice::WriteOnly);
+    const Fault faults[] = {
+        {"ring file not written",
+         [&] {
+             addToLibrary = false;
+             frame.SetRingWorkFolder(blocked);
+             frame.OnRingUpload();
+             frame.WaitForRingJob();
+             frame.SetRingWorkFolder(QString());
+             addToLibrary = true;
+         },
+         CMainFrame::kRingWriteFailed},
+        {"vox not written",
+         [&] {
+             questions.okAnswers = {true};
+             frame.SetRingWorkFolder(blocked);
+             frame.OnRingUpload();
+             frame.WaitForRingJob();
+             frame.SetRingWorkFolder(QString());
+         },
+         CMainFrame::kVoxWriteFailed},
+        {"service down",
+         [&] {
+             questions.okAnswers = {true};
+             {
+                 ScopedServiceHost down("127.0.0.1:1");
+                 frame.OnRingUpload();
+                 frame.WaitForRingJob();
+             }
+             qputenv("ZUVO_SERVICE_HOST", QByteArray::fromStdString(service.HostPort()));
+         },
+         QString::fromUtf8(ServiceText::kFeeSendFailed)},
+    };
+    for (const Fault& fault : faults) {
+        sink.messages.clear();
+        fault.run();
+        EXPECT_EQ(sink.messages, QStringList{fault.message}) << fault.what;
+        EXPECT_TRUE(Uploads().isEmpty()) << fault.what;
+        EXPECT_EQ(ReadAll(path), old) << fault.what;
+        EXPECT_EQ(List()->count(), 1) << fault.what;
+        EXPECT_EQ(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden).size(), 1)
+            << fault.what;
+        EXPECT_EQ(g_bRingJobBusy.load(), 0) << fault.what;
+        EXPECT_FALSE(ctrl->IsBusy()) << fault.what;
+    }
+    // A job after the faults runs.
+    sink.messages.clear();
+    questions.okAnswers = {true};
+    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+    EXPECT_EQ(sink.messages, QStringList{kDone});
+    EXPECT_NE(ReadAll(path), old);
+}
+
+TEST_F(FrameRing, RingManagementOpensTheLibraryPageLoggedIn)
+{
+    frame.Action(Command::RingLibrary)->trigger();
+    EXPECT_EQ(dialogs, QStringList{"CLoginDialog"});
+    ASSERT_TRUE(frame.Browser()->isVisible());
+    const auto pageRequests = [this] {
+        QList<QJsonObject> pages;
+        for (const QJsonObject& entry : service.Log())
+            if (entry["path"].toString() == "/zuvo/person/client.me")
+                pages << entry;
+        return pages;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !pageRequests().isEmpty(); }, 60000));
+    // The very first request of the page carried the login's session.
+    EXPECT_EQ(pageRequests().first()["session_user"].toString(), "13800138000");
+    frame.Browser()->close();
+}
+
+TEST_F(FrameRing, TheRingListUploadsThroughTheFrame)
+{
+    const QString path = RingPath(QStringLiteral("列表 铃"));
+    ASSERT_TRUE(MakeRing(path, 8));
+    frame.ResourceView()->LoadRingLibrary();
+    ASSERT_EQ(List()->count(), 1);
+    auto* tabs = frame.ResourceView()->findChild<QTabWidget*>();
+    ASSERT_NE(tabs, nullptr);
+    tabs->setCurrentIndex(tabs->count() - 1);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(List()->PrepareContextMenu(List()->visualItemRect(List()->item(0)).center()));
+    List()->MenuAction(CListMyRing::Command::Upload)->trigger();
+    frame.WaitForRingJob();
+    EXPECT_EQ(shownName, QStringLiteral("列表 铃"));
+    EXPECT_EQ(sink.messages, QStringList{kDone});
+    EXPECT_EQ(Uploads().size(), 1);
+}
+
+} // namespace

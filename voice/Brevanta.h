@@ -1,0 +1,205 @@
+#pragma once
+
+#include "audio/PlayerFactory.h"
+#include "audio/WaveFormat.h"
+#include "platform/ColorRef.h"
+#include "platform/TickClock.h"
+#include "skin/SkinCtrl.h"
+#include "skin/SkinPlacement.h"
+#include "voice/SniffAudioFile.h"
+#include "voice/WaveData.h"
+
+#include <QCursor>
+#include <QFont>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+class IAudioPlayer;
+class IMessageSink;
+class IProgress;
+class QPainter;
+
+// Kelvo's editing window: one music track drawn as a waveform over the whole
+// width, a selection, the edit and play cursors, and a strip at the bottom
+// where the recorded voice is a block that can be dragged along the music.
+// Everything is kept in client pixels and converted to ms and bytes of the
+// music on demand. GUI thread, except the open worker (OpenFileAsync).
+class CBrevanta : public QWidget, public CSkinCtrl
+{
+    Q_OBJECT
+public:
+    // Hit zones of a press, kept as the drag mode.
+    enum Zone {
+        kMoveSelection = 0, // handle band above the selection
+        kRulerInSelection = 1,
+        kWaveInSelection = 2,
+        kStartEdge = 3,
+        kEndEdge = 4,
+        kVoiceBlock = 5,
+        kNewSelection = 6,
+    };
+
+    // progress and messages stay owned by the caller and outlive the window;
+    // busy is the flag Kelvo's long jobs share (one at a time).
+    CBrevanta(IProgress* progress, IMessageSink* messages, std::atomic<bool>* busy,
+              QWidget* parent = nullptr, PlayerFactory players = DefaultPlayerFactory(),
+              TickSource ticks = SteadyTicks());
+    ~CBrevanta() override;
+
+    // --- geometry (client pixels, ms of the music) ---
+    int MsToX(int64_t ms) const;
+    int XToMs(int64_t x) const;
+    static uint32_t MsToBytes(int64_t ms, const WaveFormat& format);
+    uint32_t XToBytes(int64_t x) const;
+    int GetPlayX() const;
+    int GetVoiceBlockWidth() const;
+    // The part of the voice inside the selection, in bytes of the voice track
+    // (never past its end); both 0 when none.
+    void GetVoiceRange(uint32_t* offset, uint32_t* length) const;
+    int HitTest(int x, int y) const;
+
+    // --- accessors for the owner ---
+    uint32_t GetMusicLength() const;
+    uint32_t GetPlayPosition() const;
+    bool IsMusicLoaded() const { return m_music.HasData(); }
+    void SetSelectionStart(int x) { m_selStart = x; }
+    void SetSelectionEnd(int x);
+    int GetSelectionStart() const { return m_selStart; }
+    int GetSelectionEnd() const { return m_selEnd; }
+    void ClearSelection();
+    void MoveCursorToStart();
+    int GetEditCursor() const { return m_editCursor; }
+    int GetBlinkPhase() const { return m_blinkPhase; }
+    int GetDragMode() const { return m_dragMode; }
+    bool IsSelectionMarked() const { return m_selectionMarked; }
+    int GetVoiceBlockX() const { return m_voiceBlockX; }
+    int GetPlayEnd() const { return m_playEnd; }
+    void SetLoopMode(bool on) { m_loopMode = on; }
+    const QString& GetSongTitle() const { return m_songTitle; }
+    const QString& GetSongArtist() const { return m_songArtist; }
+    const QString& GetMusicPath() const { return m_musicPath; }
+    const WaveData& GetMusic() const { return m_music; }
+    WaveData& GetVoice() { return m_voice; }
+    const WaveFormat& GetRingFormat() const { return m_ringFormat; }
+    const WaveFormat& GetRecordFormat() const { return m_recordFormat; }
+    const QFont& GetTextFont() const { return m_font; }
+    bool IsPlaying() const { return m_playing; }
+    // Playback state as the player side sets it (playback lives elsewhere).
+    void SetPlaying(bool playing, int startOffsetMs = 0);
+    void SetVoiceBlockX(int x) { m_voiceBlockX = x; }
+    void Stop();
+
+    // --- skin, music ---
+    // Reads the "WaveEdit" section of the theme; 1.
+    int LoadSkin(const QString& themePath);
+    void RefreshSkin() override;
+    // Starts loading a music file on a worker; nothing when another long job
+    // runs. The result arrives as MUSIC_LOADED, or as a message.
+    void OpenFileAsync(const QString& path);
+    // Waits for a running open to finish and its result to be taken.
+    void WaitForOpen();
+    bool IsOpening() const { return m_worker.joinable(); }
+    // Takes music read elsewhere (stops its playback first); null is ignored.
+    void SetMusic(std::unique_ptr<WaveData> music);
+    // The music becomes six minutes of silence.
+    void ClearMusic();
+
+    // Draws the music samples into the area; false without data.
+    static bool DrawWave(QPainter& painter, const QRect& area, const WaveData& track, int xOffset,
+                         const QColor& pen);
+
+signals:
+    void RECORD_STOPPED();
+    void PLAY_TICK();
+    void PLAY_STOPPED();
+    void PLAY_POSITION();
+    void MUSIC_LOADED();
+    void SELECTION_CHANGED();
+    void LOOP_RESTARTED();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    struct OpenResult;
+
+    // Total ms for the geometry: 0 without music or in a window of 2 px or less.
+    int64_t Total() const;
+    int ClampX(int x) const;
+    void SelectionChanged();
+    void SetCursorForZone(int zone);
+    void OpenFileWorker(const QString& path);
+    void TakeOpenResult(const std::shared_ptr<OpenResult>& result);
+
+    void DrawBorder(QPainter& p) const;
+    void DrawRuler(QPainter& p) const;
+    void DrawRecorderStrip(QPainter& p) const;
+    void DrawSelection(QPainter& p) const;
+    void DrawPlayCursor(QPainter& p) const;
+    void DrawEditCursor(QPainter& p) const;
+    void DrawSelectionLength(QPainter& p) const;
+
+    int m_selStart = 2;
+    int m_selEnd = 41;
+    int m_editCursor = 1;
+    int m_anchor = 0;
+    QString m_musicPath;
+    QString m_songArtist;
+    QString m_songTitle;
+    std::unique_ptr<IAudioPlayer> m_musicPlayer;
+    std::unique_ptr<IAudioPlayer> m_voicePlayer;
+    WaveData m_music;
+    WaveData m_voice;
+    TickSource m_ticks;
+    uint32_t m_playStartTick = 0;
+    int m_playStartOffset = 0;
+    uint32_t m_musicLength = 0;
+    int m_playEnd = 0;
+    WaveFormat m_ringFormat = MakePcmFormat(1, 8000, 16);
+    WaveFormat m_recordFormat = MakePcmFormat(2, 22050, 16);
+    std::unique_ptr<WaveBuffer> m_recordBlock;
+    uint32_t m_recordFill = 0; // bytes of the record block captured so far
+    int m_voiceStart = 0;
+    bool m_recording = false;
+    bool m_voicePlaying = false;
+    int m_voiceBlockX = 0;
+    bool m_playing = false;
+    bool m_loopPlaying = false;
+    bool m_loopMode = false;
+    IProgress* m_progress;
+    IMessageSink* m_messages;
+    std::atomic<bool>* m_busy;
+    bool m_selectionMarked = false;
+    int m_dragMode = kNewSelection;
+    int m_tickSpacing = 10;
+    QFont m_font;
+
+    ColorRef m_backColor;
+    ColorRef m_rulerLineColor;
+    ColorRef m_borderColor;
+    ColorRef m_titleBarColor;
+    ColorRef m_recorderBackColor = 0x7FA409;
+    ColorRef m_recorderForeColor = 0xA3A3A3;
+    ColorRef m_indicatorColor = 0x00FFFF;
+    ColorRef m_indicatorSelectionColor = 0x800000;
+    ColorRef m_selectionColor = 0xBEA18A;
+    ColorRef m_selectionLineColor = 0x800000;
+    ColorRef m_textColor = 0;
+    int m_blinkPhase = 0;
+    ColorRef m_blinkColors[2] = {0xFFFFFF, 0x000000};
+    QCursor m_moveCursor{Qt::SizeAllCursor};
+    QCursor m_edgeCursor{Qt::SizeHorCursor};
+    CSkinPlacement m_placement;
+    bool m_skinLoaded = false;
+
+    QTimer m_blinkTimer;
+    std::thread m_worker;
+};

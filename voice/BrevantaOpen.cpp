@@ -1,0 +1,158 @@
+#include "audio/IAudioPlayer.h"
+#include "audio/IProgress.h"
+#include "audio/WmaToWavConverter.h"
+#include "platform/ExternalTool.h"
+#include "platform/IMessageSink.h"
+#include "platform/TextCoding.h"
+#include "platform/WorkingFolder.h"
+#include "voice/Brevanta.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QMetaObject>
+
+#include <cstring>
+
+namespace {
+
+const QString kWorkingWave = QStringLiteral("~VAZOZEDU.wav");
+
+QString InfoText(const char (&info)[kAudioFileInfoSize], size_t offset)
+{
+    return GbkToQString(QByteArrayView(info + offset, strnlen(info + offset, 128)));
+}
+
+} // namespace
+
+// What the worker hands back to the GUI thread.
+struct CBrevanta::OpenResult
+{
+    std::unique_ptr<WaveData> music; // null on failure
+    QString message;                 // for the user on failure
+    QString title;
+    QString artist;
+};
+
+void CBrevanta::OpenFileAsync(const QString& path)
+{
+    // The flag is claimed here, before the worker exists, so two quick
+    // requests can never both start.
+    bool idle = false;
+    if (m_busy && !m_busy->compare_exchange_strong(idle, true))
+        return;
+    if (m_worker.joinable())
+        m_worker.join();
+    if (m_playing)
+        Stop();
+    m_musicPath = path;
+    if (m_progress) {
+        m_progress->SetCeiling(100);
+        m_progress->Show();
+    }
+    m_worker = std::thread(&CBrevanta::OpenFileWorker, this, path);
+}
+
+void CBrevanta::OpenFileWorker(const QString& path)
+{
+    auto result = std::make_shared<OpenResult>();
+    if (m_progress)
+        m_progress->StageAnalyse();
+    char info[kAudioFileInfoSize] = {};
+    const SniffedAudioType type = SniffAudioFile(path, info);
+    if (m_progress)
+        m_progress->StageConvert();
+
+    QString wave;
+    switch (type) {
+    case kSniffCannotOpen:
+        result->message = QStringLiteral("打开文件失败！");
+        break;
+    case kSniffWave:
+        wave = path;
+        break;
+    case kSniffWindowsMedia:
+    case kSniffMp3:
+    case kSniffRing:
+    case kSniffOgg: {
+        const QString target = WorkingFolder::FilePath(kWorkingWave);
+        if (target.isEmpty()) {
+            result->message = QStringLiteral("读取音频数据失败！");
+        } else if (type == kSniffOgg) {
+            const ExternalTool::Result ran =
+                ExternalTool(QStringLiteral("oggdec")).Run({path, "-o", target}, target);
+            if (ran == ExternalTool::Result::CannotStart)
+                result->message = QStringLiteral("创建转换进程失败!");
+            else if (ran != ExternalTool::Result::Succeeded)
+                result->message = QStringLiteral("读取音频数据失败！");
+            else
+                wave = target;
+        } else {
+            WmaToWavConverter converter;
+            if (converter.Convert(path, target) < 0)
+                result->message = QStringLiteral("读取音频数据失败！");
+            else
+                wave = target;
+        }
+        if (!wave.isEmpty()) {
+            result->title = InfoText(info, kAudioInfoTitle);
+            result->artist = InfoText(info, kAudioInfoArtist);
+        }
+        break;
+    }
+    default:
+        result->message = QStringLiteral("不支持的文件类型！");
+        break;
+    }
+
+    if (!wave.isEmpty()) {
+        if (m_progress)
+            m_progress->StageLoad();
+        // Read into a track of its own: the shown music stays until this one
+        // is known to be good.
+        auto music = std::make_unique<WaveData>();
+        if (music->ReadWaveFile(wave) == 1 && music->HasData())
+            result->music = std::move(music);
+        else
+            result->message = QStringLiteral("读取音频数据失败！");
+    }
+    QMetaObject::invokeMethod(
+        this, [this, result] { TakeOpenResult(result); }, Qt::QueuedConnection);
+}
+
+void CBrevanta::TakeOpenResult(const std::shared_ptr<OpenResult>& result)
+{
+    if (m_worker.joinable())
+        m_worker.join();
+    if (result->music) {
+        m_songTitle = result->title;
+        m_songArtist = result->artist;
+        SetMusic(std::move(result->music));
+    }
+    if (m_progress)
+        m_progress->StageDone();
+    if (m_busy)
+        m_busy->store(false);
+    if (!result->message.isEmpty() && m_messages)
+        m_messages->ShowMessage(result->message);
+}
+
+void CBrevanta::SetMusic(std::unique_ptr<WaveData> music)
+{
+    if (!music)
+        return;
+    if (m_musicPlayer)
+        m_musicPlayer->Stop();
+    m_music.SetFormat(music->GetFormat());
+    m_music.SetBuffer(music->TakeBuffer());
+    m_musicLength = m_music.GetLengthMs();
+    update();
+    emit MUSIC_LOADED();
+}
+
+void CBrevanta::WaitForOpen()
+{
+    while (m_worker.joinable()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "audio/ISampleSource.h"
+#include "audio/WaveFormat.h"
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+class IMessageSink;
+
+// One block of samples on the heap with its size in bytes.
+struct WaveBuffer
+{
+    explicit WaveBuffer(uint32_t bytes) : data(new uint8_t[bytes == 0 ? 1 : bytes]()), size(bytes)
+    {
+    }
+    std::unique_ptr<uint8_t[]> data;
+    uint32_t size;
+};
+
+// A track of Kelvo's editor: linear PCM in memory with its format, the read
+// position the player takes samples from and the played position the player
+// reports. The player's thread calls Read and SetPlayedPosition; everything
+// else belongs to the owner's thread, which stops the player before it frees
+// or replaces the samples.
+class WaveData : public ISampleSource
+{
+public:
+    WaveData() = default;
+    ~WaveData() override = default;
+    WaveData(const WaveData&) = delete;
+    WaveData& operator=(const WaveData&) = delete;
+
+    // ISampleSource
+    const WaveFormatEx& GetPlaybackFormat() const override { return m_formatEx; }
+    uint32_t GetReadPosition() const override { return m_readPosition.load(); }
+    uint32_t GetDataSize() const override { return GetSize(); }
+    int32_t Read(void* destination, uint32_t count, uint32_t* got) override;
+    void SetPlayedPosition(uint32_t bytes) override { m_playedPosition.store(bytes); }
+
+    uint32_t GetPlayedPosition() const { return m_playedPosition.load(); }
+    int Rewind();
+    uint32_t GetSize() const { return m_buffer ? m_buffer->size : 0; }
+    const uint8_t* GetData() const { return m_buffer ? m_buffer->data.get() : nullptr; }
+    const WaveFormat& GetFormat() const { return m_format; }
+    void SetFormat(const WaveFormat& format);
+    // Takes the samples over (in the current format); null frees them.
+    void SetBuffer(std::unique_ptr<WaveBuffer> buffer);
+    void Free();
+    // Hands the samples over; the track is left without data.
+    std::unique_ptr<WaveBuffer> TakeBuffer();
+    // A buffer is attached, even one of 0 bytes.
+    bool HasData() const { return m_buffer != nullptr; }
+    bool IsSilentDefault() const { return m_silentDefault; }
+    // Length in ms counting whole bytes per ms (88200 bytes/s counts 88 per
+    // ms); 0 without data.
+    uint32_t GetLengthMs() const;
+    // ms of this format in bytes, whole frames.
+    uint32_t MsToBytes(uint32_t ms) const;
+    bool IsSameFormat(const WaveFormat& format) const;
+    // Six minutes of 8000 Hz 8-bit mono silence.
+    void MakeSilence();
+
+    // Reads a WAV file; 1 on success, 0 when it cannot be read (a file not
+    // starting with "RIFF" is told to messages when given). A file without
+    // data leaves the previous samples as they were.
+    int ReadWaveFile(const QString& path, IMessageSink* messages = nullptr);
+    // A-law and mu-law become 16-bit PCM; 1 for PCM after that, 0 otherwise.
+    int ExpandG711();
+    // A new track in target (8 or 16 bits), or null. This track is unchanged.
+    std::unique_ptr<WaveData> ConvertFormat(const WaveFormat& target) const;
+
+private:
+    WaveFormat m_format;
+    WaveFormatEx m_formatEx;
+    std::unique_ptr<WaveBuffer> m_buffer;
+    std::atomic<uint32_t> m_readPosition{0};
+    std::atomic<uint32_t> m_playedPosition{0};
+    bool m_silentDefault = false;
+};
+
+// The conversion of WaveData::ConvertFormat on a bare buffer, keeping every
+// produced frame; null when the formats cannot be converted.
+std::unique_ptr<WaveBuffer> ConvertBuffer(const WaveBuffer& buffer, const WaveFormat& source,
+                                          const WaveFormat& target);
