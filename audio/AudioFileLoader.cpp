@@ -17,22 +17,43 @@ const QString kCannotOpen = QStringLiteral("打开文件失败！");
 const QString kReadFailed = QStringLiteral("读取音频数据失败！");
 const QString kCannotStart = QStringLiteral("创建转换进程失败!");
 
-// Decodes source into the WAV target. Ogg goes through the external decoder,
-// everything else through FFmpeg. A stale target never counts: it is removed
-// first, and success needs the tool's status 0 and a new file.
-bool Decode(int type, const QString& source, const QString& target, QStringList& messages)
+// Runs the external Ogg decoder into the WAV target. A stale target never
+// counts: it is removed first, and success needs the tool's status 0 and a
+// new file.
+bool DecodeOgg(const QString& source, const QString& target, QStringList& messages)
 {
     QFile::remove(target);
-    if (type == kAudioOgg) {
-        const ExternalTool::Result result =
-            ExternalTool(QStringLiteral("oggdec"))
-                .Run({source, QStringLiteral("-o"), target}, target);
-        if (result == ExternalTool::Result::CannotStart)
-            messages << kCannotStart;
-        return result == ExternalTool::Result::Succeeded && QFile::exists(target);
-    }
+    const ExternalTool::Result result =
+        ExternalTool(QStringLiteral("oggdec")).Run({source, QStringLiteral("-o"), target}, target);
+    if (result == ExternalTool::Result::CannotStart)
+        messages << kCannotStart;
+    return result == ExternalTool::Result::Succeeded && QFile::exists(target);
+}
+
+// Decodes source through FFmpeg straight into the clip's store; the clip
+// takes samples only when the whole stream decoded.
+bool DecodeToClip(const QString& source, CWaveDoc& clip)
+{
     WmaToWavConverter converter;
-    return converter.Convert(source, target) == S_OK;
+    return converter.ConvertToClip(source, clip) == S_OK;
+}
+
+// Reads a WAV file; one the reader's rules refuse (24-bit, float,
+// extensible) still opens when FFmpeg decodes it, to 16-bit PCM.
+bool ReadWave(const QString& path, CWaveDoc& clip)
+{
+    return clip.ReadWaveFile(path, nullptr) || DecodeToClip(path, clip);
+}
+
+// Opens a decoded or unpacked file of the given type into the clip.
+bool Open(int type, const QString& path, const QString& decoded, CWaveDoc& clip,
+          QStringList& messages)
+{
+    if (type == kAudioWave)
+        return ReadWave(path, clip);
+    if (type == kAudioOgg)
+        return DecodeOgg(path, decoded, messages) && clip.ReadWaveFile(decoded, nullptr);
+    return DecodeToClip(path, clip);
 }
 
 } // namespace
@@ -56,10 +77,14 @@ Result Load(const QString& source, const QString& workFolder, uint32_t startMs,
     if (progress)
         progress->StageConvert();
     const QString decoded = workFolder + QStringLiteral("/~VAZOZEDU.wav");
-    QString wavPath;
+    auto clip = std::make_unique<CWaveDoc>();
+    clip->SetStart(startMs);
     switch (type) {
     case kAudioWave:
-        wavPath = source;
+        if (progress)
+            progress->StageLoad();
+        if (!ReadWave(source, *clip))
+            return fail(kReadFailed);
         break;
     case kAudioRingContainer: {
         const QString payload = workFolder + QStringLiteral("/~VAZOZEDU.TMP");
@@ -68,39 +93,23 @@ Result Load(const QString& source, const QString& workFolder, uint32_t startMs,
             return fail(kReadFailed);
         char inner[kAudioFileInfoSize] = {};
         const AudioFileType innerType = IdentifyAudioFile(payload, inner);
-        if (innerType == kAudioWave) {
-            wavPath = payload;
-        } else {
-            if (!Decode(innerType, payload, decoded, result.messages))
-                return fail(kReadFailed);
-            wavPath = decoded;
-        }
+        if (!Open(innerType, payload, decoded, *clip, result.messages))
+            return fail(kReadFailed);
         break;
     }
     case kAudioWindowsMedia:
     case kAudioMp3:
     case kAudioOgg:
-        if (!Decode(type, source, decoded, result.messages))
+        if (!Open(type, source, decoded, *clip, result.messages))
             return fail(kReadFailed);
-        wavPath = decoded;
         break;
     case kAudioMp3Unreadable:
         return fail(kCannotOpen);
     default:
         return fail(kUnsupported);
     }
-
-    if (progress)
+    if (progress && type != kAudioWave)
         progress->StageLoad();
-    auto clip = std::make_unique<CWaveDoc>();
-    clip->SetStart(startMs);
-    if (!clip->ReadWaveFile(wavPath, nullptr)) {
-        // A WAV the reader's rules refuse (24-bit, float, extensible) still
-        // opens when FFmpeg decodes it: to 16-bit PCM, which the reader takes.
-        if (wavPath == decoded || !Decode(kAudioWave, wavPath, decoded, result.messages) ||
-            !clip->ReadWaveFile(decoded, nullptr))
-            return fail(kReadFailed);
-    }
     result.clip = std::move(clip);
     if (progress)
         progress->StageDone();

@@ -1,4 +1,5 @@
 #include "audio/MappedTempFile.h"
+#include "audio/WaveHeader.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,6 +98,21 @@ QString CMappedTempFile::StoreFolder()
     return Holder().Path();
 }
 
+namespace {
+
+bool Reserve(int fd, uint32_t size)
+{
+    if (size == 0)
+        return true;
+    int rc;
+    do {
+        rc = posix_fallocate(fd, 0, static_cast<off_t>(size));
+    } while (rc == EINTR);
+    return rc == 0;
+}
+
+} // namespace
+
 std::unique_ptr<CMappedTempFile> CMappedTempFile::Create(uint32_t size)
 {
     const QString folder = StoreFolder();
@@ -106,20 +122,14 @@ std::unique_ptr<CMappedTempFile> CMappedTempFile::Create(uint32_t size)
     const QString path = folder + QStringLiteral("/~KELVO%1.tmp").arg(number);
     const QByteArray native = QFile::encodeName(path);
 
-    const int fd = open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        0600);
+    const int fd =
+        open(native.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return nullptr;
-    if (size > 0) {
-        int rc;
-        do {
-            rc = posix_fallocate(fd, 0, static_cast<off_t>(size));
-        } while (rc == EINTR);
-        if (rc != 0) {
-            close(fd);
-            unlink(native.constData());
-            return nullptr;
-        }
+    if (!Reserve(fd, size)) {
+        close(fd);
+        unlink(native.constData());
+        return nullptr;
     }
     return std::unique_ptr<CMappedTempFile>(new CMappedTempFile(fd, path, size));
 }
@@ -148,4 +158,35 @@ CMappedView CMappedTempFile::MapView(uint64_t offset, uint64_t length) const
     if (base == MAP_FAILED)
         return {};
     return CMappedView(base, mapLength, lead, length);
+}
+
+bool CMappedTempFile::ReadAt(uint64_t offset, void* buffer, uint64_t length) const
+{
+    if (offset > m_size || length > m_size - offset)
+        return false;
+    return length == 0 || ReadAllAt(m_fd, offset, buffer, length);
+}
+
+bool CMappedTempFile::WriteAt(uint64_t offset, const void* data, uint64_t length)
+{
+    if (offset > m_size || length > m_size - offset)
+        return false;
+    return length == 0 || WriteAllAt(m_fd, offset, data, static_cast<size_t>(length));
+}
+
+bool CMappedTempFile::Resize(uint32_t size)
+{
+    if (size > m_size) {
+        if (!Reserve(m_fd, size))
+            return false;
+    } else if (size < m_size) {
+        int rc;
+        do {
+            rc = ftruncate(m_fd, static_cast<off_t>(size));
+        } while (rc != 0 && errno == EINTR);
+        if (rc != 0)
+            return false;
+    }
+    m_size = size;
+    return true;
 }

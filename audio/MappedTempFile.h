@@ -50,6 +50,15 @@ public:
     // Maps [offset, offset + length). An empty view when the range is empty or
     // does not lie wholly inside the store.
     CMappedView MapView(uint64_t offset, uint64_t length) const;
+    // Copies [offset, offset + length) out of or into the store without a
+    // mapping (cheaper for small or scattered reads and for streaming). false
+    // when the range does not lie wholly inside the store or the I/O fails.
+    bool ReadAt(uint64_t offset, void* buffer, uint64_t length) const;
+    bool WriteAt(uint64_t offset, const void* data, uint64_t length);
+    // Changes the store's size: growing reserves the space, shrinking drops
+    // the bytes past the new end. Only for a store no view of which is
+    // mapped (one still being filled). false when the space cannot be had.
+    bool Resize(uint32_t size);
 
     uint32_t GetSize() const { return m_size; }
     const QString& GetPath() const { return m_path; }

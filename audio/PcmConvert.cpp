@@ -11,14 +11,6 @@
 
 namespace {
 
-// Room added to the input and output buffers, and to the expected output.
-constexpr int64_t kBufferSlack = 100;
-constexpr int64_t kOutputSlack = 1000;
-// libresample sizes its internal buffers in int from the factor bounds;
-// beyond these ratios they overflow.
-constexpr double kMinFactor = 1.0 / 65536;
-constexpr double kMaxFactor = 65536.0;
-
 int16_t LoadS16(const uint8_t* bytes)
 {
     int16_t value;
@@ -29,48 +21,6 @@ int16_t LoadS16(const uint8_t* bytes)
 void StoreS16(uint8_t* bytes, int16_t value)
 {
     std::memcpy(bytes, &value, 2);
-}
-
-// Channel 0's input value of one source frame.
-float FirstChannelInput(const uint8_t* frame, int bits, bool monoReduction)
-{
-    if (bits == 16) {
-        const int first = LoadS16(frame);
-        if (!monoReduction)
-            return static_cast<float>(first);
-        // The left channel weighs twice the right: stored mixdowns and rings
-        // have always sounded this way.
-        const int second = LoadS16(frame + 2);
-        return static_cast<float>((first + second / 2) / 2.0);
-    }
-    if (bits == 8)
-        return static_cast<float>((frame[0] - 128) * 256);
-    return 0.0f;
-}
-
-float SecondChannelInput(const uint8_t* frame, int bits)
-{
-    if (bits == 16)
-        return static_cast<float>(LoadS16(frame + 2));
-    if (bits == 8)
-        return static_cast<float>((frame[1] - 128) * 256);
-    return 0.0f;
-}
-
-// One resampled value into its slot of an output frame. 16-bit output is held
-// within +-32000; 8-bit output is held within 0..255.
-void StoreOutput(uint8_t* slot, int bits, float y)
-{
-    if (bits == 8) {
-        const double value = std::trunc(y / 256.0 + 128);
-        *slot = static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
-    } else if (y >= 32000) {
-        StoreS16(slot, 32000);
-    } else if (y <= -32000) {
-        StoreS16(slot, -32000);
-    } else {
-        StoreS16(slot, static_cast<int16_t>(std::trunc(y)));
-    }
 }
 
 // Runs one channel through a new resampler until it has taken all input and
@@ -100,6 +50,47 @@ int Resample(double factor, float* input, int inputFrames, float* output, int ca
 }
 
 } // namespace
+
+float FirstChannelInput(const uint8_t* frame, int bits, bool monoReduction)
+{
+    if (bits == 16) {
+        const int first = LoadS16(frame);
+        if (!monoReduction)
+            return static_cast<float>(first);
+        // The left channel weighs twice the right: stored mixdowns and rings
+        // have always sounded this way.
+        const int second = LoadS16(frame + 2);
+        return static_cast<float>((first + second / 2) / 2.0);
+    }
+    if (bits == 8)
+        return static_cast<float>((frame[0] - 128) * 256);
+    return 0.0f;
+}
+
+float SecondChannelInput(const uint8_t* frame, int bits)
+{
+    if (bits == 16)
+        return static_cast<float>(LoadS16(frame + 2));
+    if (bits == 8)
+        return static_cast<float>((frame[1] - 128) * 256);
+    return 0.0f;
+}
+
+void StorePcmOutput(uint8_t* slot, int bits, float y)
+{
+    if (bits == 8) {
+        const double value = std::trunc(y / 256.0 + 128);
+        *slot = static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
+    } else if (y >= 32000) {
+        StoreS16(slot, 32000);
+    } else if (y <= -32000) {
+        StoreS16(slot, -32000);
+    } else {
+        // The conversion truncates toward zero, as trunc does, without a
+        // library call per sample.
+        StoreS16(slot, static_cast<int16_t>(static_cast<int>(y)));
+    }
+}
 
 bool ConvertPcm(const uint8_t* source, uint64_t sourceBytes, const WaveFormat& from,
                 const WaveFormat& target, bool cutToBlockAlign, const PcmOutputAllocator& allocate)
@@ -161,7 +152,7 @@ bool ConvertPcm(const uint8_t* source, uint64_t sourceBytes, const WaveFormat& f
     };
 
     for (int64_t i = 0; i < outFrames; ++i)
-        StoreOutput(slotAt(i, 0), targetBits, output[i]);
+        StorePcmOutput(slotAt(i, 0), targetBits, output[i]);
 
     if (sourceStereo && !monoReduction) {
         for (int64_t i = 0; i < frames; ++i)
@@ -173,7 +164,7 @@ bool ConvertPcm(const uint8_t* source, uint64_t sourceBytes, const WaveFormat& f
     // A mono source fills both slots of a stereo target from channel 0.
     if (targetStereo) {
         for (int64_t i = 0; i < outFrames; ++i)
-            StoreOutput(slotAt(i, 1), targetBits, output[i]);
+            StorePcmOutput(slotAt(i, 1), targetBits, output[i]);
     }
     return true;
 }

@@ -59,6 +59,13 @@ bool CWaveDoc::CreateStore(uint32_t size)
     return m_store != nullptr;
 }
 
+void CWaveDoc::AdoptStore(const WaveFormat& format, std::unique_ptr<CMappedTempFile> store)
+{
+    FreeStore();
+    SetFormat(format);
+    m_store = std::move(store);
+}
+
 void CWaveDoc::FreeStore()
 {
     if (m_store)

@@ -27,6 +27,15 @@ class QString;
 class CWaveDoc : public ISampleSource
 {
 public:
+    // How ConvertFormat spreads its work. Long clips are cut into segments
+    // of output frames, converted on all threads and each channel on its
+    // own; the defaults suit the machine and the clip's length.
+    struct ConvertSplit
+    {
+        unsigned threads = 0;       // 0: one per core
+        uint32_t segmentFrames = 0; // output frames per segment; 0: from the clip's length
+    };
+
     explicit CWaveDoc(PlayerFactory playerFactory = DefaultPlayerFactory());
     ~CWaveDoc() override;
 
@@ -97,6 +106,10 @@ public:
     int GetIndex() const { return m_index; }
     void SetIndex(int index) { m_index = index; }
 
+    // Gives the clip format and a store already filled in that format (a
+    // decoder's output); the old store goes.
+    void AdoptStore(const WaveFormat& format, std::unique_ptr<CMappedTempFile> store);
+
     // Fills format and samples from a RIFF/WAVE file; A-law and mu-law are
     // expanded to 16-bit PCM. 1 read, 0 failed (the clip then has no store).
     // Only a file that does not start with "RIFF" is reported, through
@@ -118,7 +131,12 @@ public:
     // clip is unchanged. A stereo source going mono is mixed as
     // (L + R / 2) / 2. None for other bit depths, without samples, for a
     // format without alignment or rate, or when memory runs out.
+    // Streams from the store in blocks: memory stays a few hundred KB per
+    // thread whatever the clip's length. The split changes no sample by more
+    // than one step of the last bit and never the frame count.
     std::unique_ptr<CWaveDoc> ConvertFormat(const WaveFormat& target) const;
+    std::unique_ptr<CWaveDoc> ConvertFormat(const WaveFormat& target,
+                                            const ConvertSplit& split) const;
     // Adds count bytes of source (from sourceOffset) onto this clip (from
     // destOffset), saturating; the count is cut to what both clips hold.
     // 1 mixed, 0 refused (other channels, rate or bits, not 8 or 16 bits, no

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -25,6 +26,60 @@ int SampleAt(const uint8_t* frame, int bits, int channel)
         return value;
     }
     return frame[channel] - 128;
+}
+
+// Frames of a store read through a small window with pread. A fresh mapping
+// of the store would fault in every page it touches on every redraw.
+class FrameReader
+{
+public:
+    static constexpr uint64_t kWindow = 64 * 1024; // bytes read at a time
+    static constexpr uint64_t kPage = 4096;
+
+    FrameReader(const CMappedTempFile& store, uint64_t frameBytes, uint64_t strideBytes)
+        : m_store(store), m_frameBytes(frameBytes),
+          // Frames a page or more apart are read one by one: a window would
+          // copy mostly bytes nobody looks at.
+          m_sparse(strideBytes >= kPage), m_buffer(std::max(kWindow, frameBytes))
+    {
+    }
+
+    // The frame at offset, which the caller keeps inside the store; none when
+    // the read fails.
+    const uint8_t* At(uint64_t offset)
+    {
+        if (offset >= m_start && offset - m_start + m_frameBytes <= m_length)
+            return m_buffer.data() + (offset - m_start);
+        const uint64_t left = m_store.GetSize() - offset;
+        const uint64_t length =
+            m_sparse ? m_frameBytes : std::min<uint64_t>(m_buffer.size(), left);
+        if (!m_store.ReadAt(offset, m_buffer.data(), length)) {
+            m_length = 0;
+            return nullptr;
+        }
+        m_start = offset;
+        m_length = length;
+        return m_buffer.data();
+    }
+
+private:
+    const CMappedTempFile& m_store;
+    uint64_t m_frameBytes;
+    bool m_sparse;
+    std::vector<uint8_t> m_buffer;
+    uint64_t m_start = 0;
+    uint64_t m_length = 0; // bytes of the window that hold data
+};
+
+std::unique_ptr<CWavePeaks> FinishPeaks(std::unique_ptr<CWavePeaks> peaks, int reference, int bits)
+{
+    // Quiet clips are not blown up to full height.
+    if (bits == 16)
+        reference = std::max(reference, 512);
+    else if (bits == 8)
+        reference = std::max(reference, 32);
+    peaks->SetScaleReference(reference);
+    return peaks;
 }
 
 struct Area
@@ -71,31 +126,35 @@ std::unique_ptr<CWavePeaks> CWaveDoc::BuildPeaks(int firstColumn, int columnCoun
     const uint64_t sampleBytes = (bits == 8 || bits == 16) ? bits / 8 : 0;
     const bool readable = m_store && sampleBytes > 0 &&
                           frameBytes >= sampleBytes * (stereo ? 2 : 1) && size >= frameBytes;
-    CMappedView view;
-    if (readable)
-        view = m_store->MapView(0, size);
+    if (!readable)
+        return FinishPeaks(std::move(peaks), 0, bits);
+    FrameReader reader(*m_store, frameBytes, static_cast<uint64_t>(stepFrames) * frameBytes);
 
     int reference = 0;
-    for (int i = 0; view && i < peaks->GetColumnCount(); ++i) {
+    for (int i = 0; i < peaks->GetColumnCount(); ++i) {
         const int64_t ms = (int64_t{firstColumn} + i) * msPerPixel;
         if (ms < 0 || ms > UINT32_MAX)
             continue;
         uint64_t offset = MsToBytes(static_cast<uint32_t>(ms));
         int min0 = 0, max0 = 0, min1 = 0, max1 = 0;
         if (oneSample) {
-            if (offset + frameBytes <= size) {
-                max0 = SampleAt(view.data() + offset, bits, 0);
+            const uint8_t* frame = offset + frameBytes <= size ? reader.At(offset) : nullptr;
+            if (frame) {
+                max0 = SampleAt(frame, bits, 0);
                 if (stereo)
-                    max1 = SampleAt(view.data() + offset, bits, 1);
+                    max1 = SampleAt(frame, bits, 1);
             }
         } else {
             // Whole frames only: a store may end in part of a frame.
             for (int64_t k = 0; k < samples && offset + frameBytes <= size; ++k) {
-                const int s0 = SampleAt(view.data() + offset, bits, 0);
+                const uint8_t* frame = reader.At(offset);
+                if (!frame)
+                    break;
+                const int s0 = SampleAt(frame, bits, 0);
                 min0 = std::min(min0, s0);
                 max0 = std::max(max0, s0);
                 if (stereo) {
-                    const int s1 = SampleAt(view.data() + offset, bits, 1);
+                    const int s1 = SampleAt(frame, bits, 1);
                     min1 = std::min(min1, s1);
                     max1 = std::max(max1, s1);
                 }
@@ -106,13 +165,7 @@ std::unique_ptr<CWavePeaks> CWaveDoc::BuildPeaks(int firstColumn, int columnCoun
         peaks->SetPeak(1, i, static_cast<int16_t>(min1), static_cast<int16_t>(max1));
         reference = std::max({reference, max0, -min0, -min1, max1});
     }
-    // Quiet clips are not blown up to full height.
-    if (bits == 16)
-        reference = std::max(reference, 512);
-    else if (bits == 8)
-        reference = std::max(reference, 32);
-    peaks->SetScaleReference(reference);
-    return peaks;
+    return FinishPeaks(std::move(peaks), reference, bits);
 }
 
 void CWaveDoc::DrawWave(QPainter& painter, const QRect& row, int scrollPx, int msPerPixel,

@@ -10,11 +10,30 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
 constexpr char kNotWaveMessage[] = "this file is not wave file!";
-constexpr uint32_t kWriteBlock = 4096; // bytes mapped and written at a time
+// Bytes mapped and written at a time: large enough that mapping costs
+// nothing beside the write, small enough to keep the address space free.
+constexpr uint32_t kWriteBlock = 4 * 1024 * 1024;
+
+// Copies count bytes of the file from offset into the start of store. Whole
+// pages written into the store's file need no zero-filling first, as pages
+// faulted into a mapping of it do.
+bool CopyIntoStore(int fd, uint64_t offset, CMappedTempFile& store, uint32_t count)
+{
+    std::vector<uint8_t> buffer(std::min<uint32_t>(count, kWriteBlock));
+    for (uint32_t done = 0; done < count;) {
+        const uint32_t chunk = std::min<uint32_t>(kWriteBlock, count - done);
+        if (!ReadAllAt(fd, offset + done, buffer.data(), chunk) ||
+            !store.WriteAt(done, buffer.data(), chunk))
+            return false;
+        done += chunk;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -33,11 +52,8 @@ int CWaveDoc::ReadWaveFile(const QString& path, IMessageSink* messages)
         SetFormat(format);
         if (!CreateStore(size))
             return false;
-        if (size > 0) {
-            const CMappedView view = m_store->MapView(0, size);
-            if (!view || !ReadAllAt(fd, offset, view.data(), size))
-                return false;
-        }
+        if (size > 0 && !CopyIntoStore(fd, offset, *m_store, size))
+            return false;
         return NormaliseSampleFormat() != 0;
     };
     std::optional<WaveFormat> formatOnly;

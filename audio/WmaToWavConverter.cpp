@@ -1,5 +1,7 @@
 #include "audio/WmaToWavConverter.h"
+#include "audio/MappedTempFile.h"
 #include "audio/ROStream.h"
+#include "audio/WaveDoc.h"
 #include "audio/WaveHeader.h"
 
 #include <QFile>
@@ -19,6 +21,7 @@ extern "C" {
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <algorithm>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -128,9 +131,75 @@ void UsableLayout(const AVChannelLayout& from, AVChannelLayout* to)
         av_channel_layout_default(to, from.nb_channels);
 }
 
+// Where decoded s16 PCM goes: created when the first frame has decoded,
+// appended to, and committed only when the whole stream decoded.
+class PcmTarget
+{
+public:
+    virtual ~PcmTarget() = default;
+    virtual bool IsOpen() const = 0;
+    virtual HRESULT Create(const WaveFormat& format) = 0;
+    virtual HRESULT Append(const uint8_t* bytes, size_t count) = 0;
+    virtual uint64_t DataSize() const = 0;
+};
+
+// A sample store the clip adopts once the decoding succeeded; destroyed
+// without that, it goes with its file. It grows by doubling, so writing it
+// costs no more than writing a file, and is cut to its size at the end.
+class StoreTarget : public PcmTarget
+{
+public:
+    static constexpr uint32_t kFirstCapacity = 4 * 1024 * 1024; // bytes
+
+    bool IsOpen() const override { return m_store != nullptr; }
+
+    HRESULT Create(const WaveFormat& format) override
+    {
+        m_format = format;
+        m_store = CMappedTempFile::Create(kFirstCapacity);
+        return m_store ? S_OK : HResultFromErrno(ENOSPC);
+    }
+
+    HRESULT Append(const uint8_t* bytes, size_t count) override
+    {
+        // The same limit as a WAV file, so both hold the same audio.
+        if (count > kMaxDataSize - m_dataSize)
+            return HResultFromErrno(EFBIG);
+        const uint64_t end = m_dataSize + count;
+        if (end > m_store->GetSize()) {
+            const uint64_t grown = std::min<uint64_t>(
+                std::max<uint64_t>(end, uint64_t{m_store->GetSize()} * 2), UINT32_MAX);
+            if (!m_store->Resize(static_cast<uint32_t>(grown)))
+                return HResultFromErrno(ENOSPC);
+        }
+        if (!m_store->WriteAt(m_dataSize, bytes, count))
+            return HResultFromErrno(errno ? errno : EIO);
+        m_dataSize = end;
+        return S_OK;
+    }
+
+    uint64_t DataSize() const override { return m_dataSize; }
+
+    // Cuts the store to the decoded bytes and hands it to clip.
+    HRESULT Commit(CWaveDoc& clip)
+    {
+        if (!IsOpen())
+            return E_FAIL;
+        if (!m_store->Resize(static_cast<uint32_t>(m_dataSize)))
+            return HResultFromErrno(EIO);
+        clip.AdoptStore(m_format, std::move(m_store));
+        return S_OK;
+    }
+
+private:
+    std::unique_ptr<CMappedTempFile> m_store;
+    WaveFormat m_format;
+    uint64_t m_dataSize = 0; // bytes
+};
+
 // The WAV file under construction: a temporary file beside the target,
 // renamed onto it by Commit; destroyed without a commit, it is removed.
-class WavTarget
+class WavTarget : public PcmTarget
 {
 public:
     explicit WavTarget(const QString& path) : m_path(path), m_targetName(QFile::encodeName(path))
@@ -138,7 +207,7 @@ public:
     }
     WavTarget(const WavTarget&) = delete;
     WavTarget& operator=(const WavTarget&) = delete;
-    ~WavTarget()
+    ~WavTarget() override
     {
         if (m_fd >= 0)
             close(m_fd);
@@ -157,11 +226,11 @@ public:
     }
 
     // Whether Create made the file and Commit has not yet closed it.
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const override { return m_fd >= 0; }
 
     // Checks the path again, removes an old target and writes the header
     // with empty sizes.
-    HRESULT Create(const WaveFormat& format)
+    HRESULT Create(const WaveFormat& format) override
     {
         const HRESULT checked = CheckPath();
         if (checked != S_OK)
@@ -183,7 +252,7 @@ public:
         return Write(0, header, kWaveHeaderSize);
     }
 
-    HRESULT Append(const uint8_t* bytes, size_t count)
+    HRESULT Append(const uint8_t* bytes, size_t count) override
     {
         if (count > kMaxDataSize - m_dataSize)
             return HResultFromErrno(EFBIG);
@@ -192,7 +261,7 @@ public:
         return Write(offset, bytes, count);
     }
 
-    uint64_t DataSize() const { return m_dataSize; }
+    uint64_t DataSize() const override { return m_dataSize; }
 
     // Fills in the two sizes, closes the file and renames it onto the target.
     HRESULT Commit()
@@ -341,7 +410,7 @@ public:
     // the first frame has decoded. Ends with the file's end; fails on a read
     // error, on kMaxConsecutiveErrors refusals in a row, on a failed write
     // and when nothing at all decodes.
-    HRESULT Run(WavTarget& target)
+    HRESULT Run(PcmTarget& target)
     {
         // Every pass reads a packet from the file or ends the loop, so the
         // file's length bounds it.
@@ -386,7 +455,7 @@ public:
 
 private:
     // Takes every frame the decoder has ready.
-    HRESULT Drain(WavTarget& target)
+    HRESULT Drain(PcmTarget& target)
     {
         for (;;) {
             const int result = avcodec_receive_frame(m_codec, m_frame);
@@ -416,7 +485,7 @@ private:
 
     // The WAV file takes the rate and channel count of the first frame; a
     // later frame that differs is converted to them.
-    HRESULT CreateTarget(WavTarget& target)
+    HRESULT CreateTarget(PcmTarget& target)
     {
         const int channels = m_frame->ch_layout.nb_channels;
         const int rate = m_frame->sample_rate;
@@ -433,7 +502,7 @@ private:
         return target.Create(m_pcm);
     }
 
-    HRESULT WriteFrame(WavTarget& target)
+    HRESULT WriteFrame(PcmTarget& target)
     {
         if (m_frame->nb_samples <= 0)
             return S_OK;
@@ -473,7 +542,7 @@ private:
     }
 
     // Writes what the resampler still holds (its delay when it changes rate).
-    HRESULT FlushResampler(WavTarget& target)
+    HRESULT FlushResampler(PcmTarget& target)
     {
         if (!m_resampler)
             return S_OK;
@@ -483,7 +552,7 @@ private:
         return Convert(target, nullptr, 0, room);
     }
 
-    HRESULT Convert(WavTarget& target, const uint8_t** input, int inputFrames, int room)
+    HRESULT Convert(PcmTarget& target, const uint8_t** input, int inputFrames, int room)
     {
         const size_t frameBytes = m_pcm.blockAlign;
         if (m_samples.size() < static_cast<size_t>(room) * frameBytes) {
@@ -522,6 +591,27 @@ private:
 
 WmaToWavConverter::WmaToWavConverter() = default;
 
+namespace {
+
+// Opens path as the stream the decoder reads and gives the decoded stream's
+// index; the stream is kept by the caller for as long as the decoder runs.
+HRESULT OpenSource(std::unique_ptr<CROStream>& stream, const QString& path, Decoder& decoder,
+                   int& streamIndex)
+{
+    stream.reset(new (std::nothrow) CROStream);
+    if (!stream)
+        return E_OUTOFMEMORY;
+    const HRESULT opened = stream->Open(path);
+    if (opened != S_OK)
+        return opened;
+    const HRESULT result = decoder.Open(stream.get(), path);
+    if (result == S_OK)
+        streamIndex = decoder.StreamIndex();
+    return result;
+}
+
+} // namespace
+
 // The stream outlives the decoder: Convert's decoder is gone before this.
 WmaToWavConverter::~WmaToWavConverter() = default;
 
@@ -529,18 +619,10 @@ HRESULT WmaToWavConverter::Convert(const QString& sourcePath, const QString& wav
 {
     if (sourcePath.isEmpty() || wavPath.isEmpty())
         return E_INVALIDARG;
-    m_stream.reset(new (std::nothrow) CROStream);
-    if (!m_stream)
-        return E_OUTOFMEMORY;
-    const HRESULT opened = m_stream->Open(sourcePath);
-    if (opened != S_OK)
-        return opened;
-
     Decoder decoder;
-    HRESULT result = decoder.Open(m_stream.get(), sourcePath);
+    HRESULT result = OpenSource(m_stream, sourcePath, decoder, m_streamIndex);
     if (result != S_OK)
         return result;
-    m_streamIndex = decoder.StreamIndex();
 
     // A target that could never be written is refused before decoding.
     WavTarget target(wavPath);
@@ -549,6 +631,23 @@ HRESULT WmaToWavConverter::Convert(const QString& sourcePath, const QString& wav
         result = decoder.Run(target);
     if (result == S_OK)
         result = target.Commit();
+    if (result == S_OK)
+        m_pcmFormat = decoder.PcmFormat();
+    return result;
+}
+
+HRESULT WmaToWavConverter::ConvertToClip(const QString& sourcePath, CWaveDoc& clip)
+{
+    if (sourcePath.isEmpty())
+        return E_INVALIDARG;
+    Decoder decoder;
+    HRESULT result = OpenSource(m_stream, sourcePath, decoder, m_streamIndex);
+    if (result != S_OK)
+        return result;
+    StoreTarget target;
+    result = decoder.Run(target);
+    if (result == S_OK)
+        result = target.Commit(clip);
     if (result == S_OK)
         m_pcmFormat = decoder.PcmFormat();
     return result;

@@ -12,6 +12,7 @@
 #include <vector>
 
 class CROStream;
+class CWaveDoc;
 
 // Decodes the first audio stream of an MP3, WAV, WMA or other ASF file into a
 // 16-bit PCM WAV file with the source's rate and channel count, more than two
@@ -50,6 +51,11 @@ public:
     // Isolated corrupt frames are skipped; a stream that simply ends early
     // gives the audio up to there.
     HRESULT Convert(const QString& sourcePath, const QString& wavPath);
+    // The same decoding straight into a new sample store, which clip adopts
+    // (with the PCM format) only when the whole stream decoded; on failure
+    // clip is left as it was. The samples are the bytes Convert's data chunk
+    // holds.
+    HRESULT ConvertToClip(const QString& sourcePath, CWaveDoc& clip);
 
     // The container's tags as FFmpeg reads them (ID3v2.2 to 2.4 and ID3v1 of
     // an MP3, an ASF file's descriptions), keys lower-case, texts UTF-8.

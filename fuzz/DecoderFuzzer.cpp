@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -19,12 +20,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString target = FuzzInput::Folder() + QStringLiteral("/decoded.wav");
     WmaToWavConverter converter;
     const HRESULT result = converter.Convert(source, target);
+    // Decoding straight into a clip must give what the WAV file holds.
+    CWaveDoc direct(NullPlayers());
+    const HRESULT directResult = WmaToWavConverter().ConvertToClip(source, direct);
+    if ((directResult == S_OK) != (result == S_OK)) {
+        std::fprintf(stderr, "broken: decoding into a clip and into a file disagree\n");
+        std::abort();
+    }
     if (result == S_OK) {
         CWaveDoc clip(NullPlayers());
         if (clip.ReadWaveFile(target, nullptr) != 1) {
             std::fprintf(stderr, "broken: a converted file does not read as a clip\n");
             std::abort();
         }
+        const uint32_t size = clip.GetDataSize();
+        if (direct.GetDataSize() != size || !(direct.GetFormat() == clip.GetFormat()) ||
+            (size > 0 && std::memcmp(direct.GetStore()->MapView(0, size).data(),
+                                     clip.GetStore()->MapView(0, size).data(), size) != 0)) {
+            std::fprintf(stderr, "broken: the clip's samples are not the file's\n");
+            std::abort();
+        }
+    } else if (direct.GetStore()) {
+        std::fprintf(stderr, "broken: a failed decoding left samples in the clip\n");
+        std::abort();
     } else if (QFile::exists(target)) {
         std::fprintf(stderr, "broken: a failed conversion left a file\n");
         std::abort();

@@ -1,9 +1,11 @@
 #include "audio/AudioFileLoader.h"
 #include "audio/AudioSaver.h"
 #include "audio/MP3Info.h"
+#include "audio/WmaToWavConverter.h"
 #include "tests/audio/EncodedFixtures.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -130,6 +132,46 @@ TEST(OpenRefusedWav, SamplesAreWhatFfmpegDecodes)
         EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(view.data()), expected.size()),
                   expected)
             << source.toStdString();
+    }
+}
+
+QByteArray StoreBytes(const CWaveDoc& clip)
+{
+    if (clip.GetDataSize() == 0)
+        return {};
+    const CMappedView view = clip.GetStore()->MapView(0, clip.GetDataSize());
+    return QByteArray(reinterpret_cast<const char*>(view.data()), int(view.size()));
+}
+
+// Decoding goes straight into the clip's store; the samples must be the
+// ones the decoded WAV file held (the data chunk of the file the FFmpeg
+// decoder writes, oggdec's output for Ogg).
+TEST(OpenDecoded, StoreHoldsTheSamplesOfTheDecodedWav)
+{
+    const QString mp3 = MakeMp3("long.mp3", 44100, 3.0, {"-b", "128"});
+    const QString wma = Wma();
+    const QString ogg = Ogg();
+    for (const QString& source : {mp3, wma, ogg}) {
+        ASSERT_FALSE(source.isEmpty());
+        SCOPED_TRACE(source.toStdString());
+        const QString wav = PathOf("reference.wav");
+        QFile::remove(wav);
+        if (source.endsWith(".ogg")) {
+            ASSERT_TRUE(RunTool("oggdec", {"-Q", source, "-o", wav}));
+        } else {
+            WmaToWavConverter converter;
+            ASSERT_EQ(converter.Convert(source, wav), S_OK);
+        }
+        CWaveDoc reference;
+        ASSERT_TRUE(reference.ReadWaveFile(wav, nullptr));
+        AudioFileLoader::Result result = AudioFileLoader::Load(source, WorkFolder(), 0, nullptr);
+        ASSERT_TRUE(result.clip);
+        EXPECT_EQ(result.clip->GetFormat(), reference.GetFormat());
+        const QByteArray expected = StoreBytes(reference);
+        const QByteArray got = StoreBytes(*result.clip);
+        ASSERT_GT(expected.size(), 0);
+        EXPECT_EQ(QCryptographicHash::hash(got, QCryptographicHash::Md5).toHex(),
+                  QCryptographicHash::hash(expected, QCryptographicHash::Md5).toHex());
     }
 }
 
