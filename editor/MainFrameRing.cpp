@@ -64,6 +64,10 @@ QString TemporaryBeside(const QString& target)
     file.setAutoRemove(false);
     if (!file.open())
         return QString();
+    // The ring is the user's file like any other: readable by others as a
+    // file saved by the user's tools is, not private to the program.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                        QFileDevice::ReadGroup | QFileDevice::ReadOther);
     return file.fileName();
 }
 

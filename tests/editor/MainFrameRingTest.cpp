@@ -319,6 +319,8 @@ TEST_F(FrameRing, UploadKeptInTheLibraryReplacesTheOldRing)
     EXPECT_NEAR(ProbeRing(path).duration, 10.0, 0.1);
     EXPECT_EQ(List()->count(), 1);
     EXPECT_EQ(ReadAll(SavedPart("upload")), ReadAll(path));
+    EXPECT_TRUE(QFileInfo(path).permissions().testFlag(QFileDevice::ReadOther))
+        << "a library ring is as readable as the user's other files";
     // Only the ring is left in the library folder.
     EXPECT_EQ(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
