@@ -169,8 +169,8 @@ struct FrameRing : testing::Test
         sink.messages.removeAll(QString::fromUtf8(ServiceText::kValCodeSent));
         login.findChild<QLineEdit*>("codeEdit")->setText(service.CodeFor(mobile));
         login.OnOK();
-        QTest::qWaitFor([&] { return !login.IsBusy(); }, 10000);
-        return login.result() == QDialog::Accepted;
+        return QTest::qWaitFor([&] { return !login.IsBusy(); }, 10000) &&
+               login.result() == QDialog::Accepted;
     }
     QString RingPath(const QString& name) const
     {
