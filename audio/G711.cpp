@@ -1,6 +1,7 @@
 #include "audio/G711.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -52,4 +53,29 @@ int16_t AlawToLinear(uint8_t code)
 int16_t MulawToLinear(uint8_t code)
 {
     return kMulawTable[code];
+}
+
+bool ExpandedG711Format(const WaveFormat& coded, WaveFormat& expanded)
+{
+    if (coded.formatTag != kWaveFormatAlaw && coded.formatTag != kWaveFormatMulaw)
+        return false;
+    const uint64_t blockAlign = uint64_t{coded.channels} * 2;
+    const uint64_t byteRate = blockAlign * coded.samplesPerSec;
+    if (blockAlign == 0 || blockAlign > UINT16_MAX || byteRate > UINT32_MAX)
+        return false;
+    expanded = coded;
+    expanded.formatTag = kWaveFormatPcm;
+    expanded.bitsPerSample = 16;
+    expanded.blockAlign = static_cast<uint16_t>(blockAlign);
+    expanded.avgBytesPerSec = static_cast<uint32_t>(byteRate);
+    return true;
+}
+
+void ExpandG711(uint16_t tag, const uint8_t* codes, uint64_t count, uint8_t* samples)
+{
+    int16_t (*expand)(uint8_t) = tag == kWaveFormatAlaw ? AlawToLinear : MulawToLinear;
+    for (uint64_t i = 0; i < count; ++i) {
+        const int16_t value = expand(codes[i]);
+        std::memcpy(samples + 2 * i, &value, 2);
+    }
 }

@@ -81,17 +81,11 @@ int CWaveDoc::NormaliseSampleFormat()
     if (tag != kWaveFormatAlaw && tag != kWaveFormatMulaw)
         return 0;
 
-    WaveFormat expanded = m_format;
-    expanded.formatTag = kWaveFormatPcm;
-    expanded.bitsPerSample = 16;
-    const uint64_t blockAlign = uint64_t{m_format.channels} * 2;
-    const uint64_t byteRate = blockAlign * m_format.samplesPerSec;
+    WaveFormat expanded;
     const uint64_t size = uint64_t{GetDataSize()} * 2;
     // The 16-bit format and store must still fit their fields.
-    if (blockAlign == 0 || blockAlign > UINT16_MAX || byteRate > UINT32_MAX || size > UINT32_MAX)
+    if (!ExpandedG711Format(m_format, expanded) || size > UINT32_MAX)
         return 0;
-    expanded.blockAlign = static_cast<uint16_t>(blockAlign);
-    expanded.avgBytesPerSec = static_cast<uint32_t>(byteRate);
 
     std::unique_ptr<CMappedTempFile> store;
     if (m_store) {
@@ -103,11 +97,7 @@ int CWaveDoc::NormaliseSampleFormat()
             const CMappedView samples = store->MapView(0, size);
             if (!codes || !samples)
                 return 0;
-            int16_t (*expand)(uint8_t) = tag == kWaveFormatAlaw ? AlawToLinear : MulawToLinear;
-            for (uint64_t i = 0; i < codes.size(); ++i) {
-                const int16_t value = expand(codes.data()[i]);
-                std::memcpy(samples.data() + 2 * i, &value, 2);
-            }
+            ExpandG711(tag, codes.data(), codes.size(), samples.data());
         }
     }
     SetFormat(expanded);

@@ -143,25 +143,14 @@ int WaveData::ExpandG711()
         return 1;
     if (tag != kWaveFormatAlaw && tag != kWaveFormatMulaw)
         return 0;
-    WaveFormat expanded = m_format;
-    expanded.formatTag = kWaveFormatPcm;
-    expanded.bitsPerSample = 16;
-    const uint64_t blockAlign = uint64_t{m_format.channels} * 2;
-    const uint64_t byteRate = blockAlign * m_format.samplesPerSec;
-    // The 16-bit format must still fit its fields.
-    if (blockAlign == 0 || blockAlign > UINT16_MAX || byteRate > UINT32_MAX)
+    WaveFormat expanded;
+    if (!ExpandedG711Format(m_format, expanded))
         return 0;
-    expanded.blockAlign = static_cast<uint16_t>(blockAlign);
-    expanded.avgBytesPerSec = static_cast<uint32_t>(byteRate);
     if (m_buffer) {
         std::unique_ptr<WaveBuffer> samples = NewBuffer(uint64_t{m_buffer->size} * 2);
         if (!samples)
             return 0;
-        int16_t (*expand)(uint8_t) = tag == kWaveFormatAlaw ? AlawToLinear : MulawToLinear;
-        for (uint32_t i = 0; i < m_buffer->size; ++i) {
-            const int16_t value = expand(m_buffer->data[i]);
-            std::memcpy(samples->data.get() + 2 * uint64_t{i}, &value, 2);
-        }
+        ::ExpandG711(tag, m_buffer->data.get(), m_buffer->size, samples->data.get());
         m_buffer = std::move(samples);
     }
     SetFormat(expanded);
