@@ -120,34 +120,52 @@ AudioFileType IdentifyAudioFile(const QString& path, char (&info)[kAudioFileInfo
     if (CRingFilePacker::FindRingFileHeader(path, header) != 0)
         return kAudioRingContainer;
 
+    switch (ProbeAudioContent(path, !namedMp3, 16, title, artist)) {
+    case AudioContent::Ogg:
+        return kAudioOgg;
+    case AudioContent::Wave:
+        return kAudioWave;
+    case AudioContent::WindowsMedia:
+        return kAudioWindowsMedia;
+    case AudioContent::Mp3:
+        return kAudioMp3;
+    case AudioContent::CannotOpen:
+    case AudioContent::Unknown:
+        break;
+    }
+    return kAudioUnknown;
+}
+
+AudioContent ProbeAudioContent(const QString& path, bool scanMp3, size_t asfMinimum, char* title,
+                               char* artist)
+{
     CInputFile file;
     if (!file.Open(path))
-        return kAudioUnknown;
+        return AudioContent::CannotOpen;
     uint8_t head[128];
     const size_t got = file.ReadAt(0, head, sizeof head);
     if (got >= 4 && std::memcmp(head, "OggS", 4) == 0)
-        return kAudioOgg;
+        return AudioContent::Ogg;
     if (got >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
-        return kAudioWave;
-    if (got >= 16 && IsAsfHeader(head)) {
+        return AudioContent::Wave;
+    if (got >= std::max<size_t>(asfMinimum, 16) && IsAsfHeader(head)) {
         std::string asfTitle;
         std::string asfAuthor;
         if (ReadAsfDescription(file, asfTitle, asfAuthor)) {
             CopyAudioInfoField(title, asfTitle);
             CopyAudioInfoField(artist, asfAuthor);
         }
-        return kAudioWindowsMedia;
+        return AudioContent::WindowsMedia;
     }
-
-    if (!namedMp3) {
+    if (scanMp3) {
         CMP3Info mp3(path);
         if (mp3.HasFrames()) {
             if (mp3.HasId3v1()) {
                 CopyAudioInfoField(title, mp3.GetTitle());
                 CopyAudioInfoField(artist, mp3.GetArtist());
             }
-            return kAudioMp3;
+            return AudioContent::Mp3;
         }
     }
-    return kAudioUnknown;
+    return AudioContent::Unknown;
 }

@@ -46,3 +46,11 @@ bool IsAsfHeader(const uint8_t* head);
 // is none. Every object walk ends: small or overlong objects, short reads and
 // the file's end stop it.
 bool ReadAsfDescription(const CInputFile& file, std::string& title, std::string& author);
+
+// What a file's bytes say it holds, for the identification of both programs:
+// the Ogg, RIFF/WAVE and ASF signatures (ASF only from asfMinimum bytes on,
+// its title and author copied into the info fields), then, when scanMp3,
+// MP3 frames (with their ID3v1 title and artist).
+enum class AudioContent { CannotOpen, Ogg, Wave, WindowsMedia, Mp3, Unknown };
+AudioContent ProbeAudioContent(const QString& path, bool scanMp3, size_t asfMinimum, char* title,
+                               char* artist);

@@ -2,7 +2,6 @@
 
 #include "audio/DataFolders.h"
 #include "audio/Id3TagInfo.h"
-#include "audio/InputFile.h"
 #include "audio/MP3Info.h"
 
 #include <cstring>
@@ -28,33 +27,20 @@ SniffedAudioType SniffAudioFile(const QString& path, char (&info)[kAudioFileInfo
     if (extension == QLatin1String(".kox"))
         return kSniffRing;
 
-    CInputFile file;
-    if (!file.Open(path))
+    // The ASF walk needs a whole object header (24 bytes) before it trusts one.
+    switch (ProbeAudioContent(path, !namedMp3, 24, title, artist)) {
+    case AudioContent::CannotOpen:
         return kSniffCannotOpen;
-    uint8_t head[128];
-    const size_t got = file.ReadAt(0, head, sizeof head);
-    if (got >= 4 && std::memcmp(head, "OggS", 4) == 0)
+    case AudioContent::Ogg:
         return kSniffOgg;
-    if (got >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
+    case AudioContent::Wave:
         return kSniffWave;
-    if (got >= 24 && IsAsfHeader(head)) {
-        std::string asfTitle;
-        std::string asfAuthor;
-        if (ReadAsfDescription(file, asfTitle, asfAuthor)) {
-            CopyAudioInfoField(title, asfTitle);
-            CopyAudioInfoField(artist, asfAuthor);
-        }
+    case AudioContent::WindowsMedia:
         return kSniffWindowsMedia;
-    }
-    if (!namedMp3) {
-        CMP3Info mp3(path);
-        if (mp3.HasFrames()) {
-            if (mp3.HasId3v1()) {
-                CopyAudioInfoField(title, mp3.GetTitle());
-                CopyAudioInfoField(artist, mp3.GetArtist());
-            }
-            return kSniffMp3;
-        }
+    case AudioContent::Mp3:
+        return kSniffMp3;
+    case AudioContent::Unknown:
+        break;
     }
     return kSniffUnknown;
 }
