@@ -439,5 +439,27 @@ uint16_t Id3TagInfo::Update(uint16_t kinds)
 {
     if (!m_linked)
         return 0;
-    return static_cast<uint16_t>(m_tag->Update(static_cast<flags_t>(kinds)));
+    // id3lib's ID3v1 writer picks the comment by comparing descriptions as
+    // Latin-1 bytes, and for a Unicode description it reads that many bytes
+    // from an empty string. Such comments never are the ID3v1 comment, so
+    // they are set aside while the ID3v1 block is written, after the ID3v2
+    // tag was written with them.
+    std::vector<ID3_Frame*> unicodeDescribed;
+    if (kinds & ID3TT_ID3V1) {
+        for (ID3_Frame* frame : AllFrames(*m_tag, ID3FID_COMMENT)) {
+            const ID3_Field* description = frame->GetField(ID3FN_DESCRIPTION);
+            if (description != nullptr && description->GetRawText() == nullptr &&
+                description->Size() > 0)
+                unicodeDescribed.push_back(frame);
+        }
+    }
+    if (unicodeDescribed.empty())
+        return static_cast<uint16_t>(m_tag->Update(static_cast<flags_t>(kinds)));
+    flags_t written = m_tag->Update(static_cast<flags_t>(kinds & ~ID3TT_ID3V1));
+    for (ID3_Frame* frame : unicodeDescribed)
+        m_tag->RemoveFrame(frame);
+    written |= m_tag->Update(ID3TT_ID3V1);
+    for (ID3_Frame* frame : unicodeDescribed)
+        m_tag->AttachFrame(frame);
+    return static_cast<uint16_t>(written);
 }

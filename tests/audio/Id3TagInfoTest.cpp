@@ -379,6 +379,24 @@ TEST(Id3TagInfo, CommentsWithUnicodeDescriptionsReadAndReplace)
     const std::vector<QByteArray> left = Payloads(ListFrames(path), "COMM");
     ASSERT_EQ(left.size(), 2u) << "the described comment stays, the plain one is replaced";
     EXPECT_EQ(TextOf(left[1].mid(4)), "new");
+    // The ID3v1 block takes the comment without a description.
+    const QByteArray v1 = ReadAll(path).right(128);
+    ASSERT_TRUE(v1.startsWith("TAG"));
+    EXPECT_EQ(v1.mid(97, 3), "new");
+
+    // A short UTF-16 description and nothing else: the ID3v1 block is written
+    // with the new comment, the described one stays in the ID3v2 tag.
+    ASSERT_TRUE(WriteAll(path, Tag(Frame("COMM", QByteArray("\x01"
+                                                            "eng\xFF\xFE"
+                                                            "d\0\0\0",
+                                                            10))) +
+                                   audio));
+    Id3TagInfo shortDescription;
+    ASSERT_TRUE(shortDescription.Read(path));
+    shortDescription.SetComment("v1");
+    EXPECT_EQ(shortDescription.Update(), 3) << "both kinds written";
+    EXPECT_EQ(Payloads(ListFrames(path), "COMM").size(), 2u);
+    EXPECT_EQ(ReadAll(path).right(128).mid(97, 2), "v1");
 }
 
 // Text as the file holds it: UTF-16 in either byte order, version 2.4 UTF-8
