@@ -19,7 +19,7 @@ namespace {
 
 // The main dialog's controls on a window system: a list of 20 rows scrolled
 // down, the page tabs and two volume sliders, under each shipped theme. Set
-// ZUVO_SHOT_DIR to keep a picture of each.
+// ZUVO_SCREENSHOT_DIR to keep a picture of each.
 class SkinnedControlsX11 : public testing::TestWithParam<const char*>
 {
 };
@@ -90,7 +90,7 @@ TEST_P(SkinnedControlsX11, ShowsTheDialogControlsUnderTheTheme)
     }
     QCoreApplication::processEvents();
     const QImage shot = dialog.grab().toImage();
-    if (const QString folder = qEnvironmentVariable("ZUVO_SHOT_DIR"); !folder.isEmpty()) {
+    if (const QString folder = qEnvironmentVariable("ZUVO_SCREENSHOT_DIR"); !folder.isEmpty()) {
         QDir().mkpath(folder);
         EXPECT_TRUE(
             shot.save(folder + QStringLiteral("/skinned-controls-%1.png").arg(GetParam())));

@@ -48,7 +48,7 @@ TEST(BrevantaDrawX11, SongIsDrawnWithTheTheme)
     QTest::mouseRelease(&editor, Qt::LeftButton, {}, QPoint(300, 100));
     editor.repaint();
     const QImage shot = editor.grab().toImage();
-    const QString folder = qEnvironmentVariable("ZUVO_SHOT_DIR");
+    const QString folder = qEnvironmentVariable("ZUVO_SCREENSHOT_DIR");
     if (!folder.isEmpty())
         shot.save(QDir(folder).filePath("voice-editor-waveform.png"));
 
