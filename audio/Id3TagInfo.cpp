@@ -166,8 +166,12 @@ bool TagIsSound(const uint8_t* h, uint32_t size, Id3v2Walk& walk)
             const size_t lead = HasLanguage(frame, idLength) ? 4 : 1;
             if (encoding > maxEncoding || length < lead)
                 return false;
+            // Text that is all UTF-16 comes in whole units; id3lib never
+            // ends reading a list of strings (IPLS) that stops half a unit in.
             const bool utf16 = encoding == 1 || encoding == 2;
-            if (utf16 && exact && (frame[0] == 'T' || lead == 4) && (length - lead) % 2 != 0)
+            const bool allText =
+                frame[0] == 'T' || lead == 4 || IdIsOneOf(frame, idLength, {"IPLS", "IPL"});
+            if (utf16 && exact && allText && (length - lead) % 2 != 0)
                 return false;
             const int slot = SlotOf(frame, idLength);
             if (slot >= 0 && walk.encodings[slot] < 0)

@@ -253,6 +253,19 @@ TEST(Id3TagInfo, BrokenTagsAreReadWithoutHarm)
          false},
         {"UTF-16 text, odd size", Tag(Frame("TIT2", QByteArray("\x01\xFF\xFE\x41", 4))) + audio,
          false},
+        // id3lib loops for ever on a list of strings that ends half a unit in.
+        {"UTF-16 people list, odd size",
+         Tag(Frame("IPLS", QByteArray("\x01"
+                                      "ab\0",
+                                      4))) +
+             audio,
+         false},
+        {"UTF-16 people list",
+         Tag(Frame("IPLS", QByteArray("\x01\xFF\xFE"
+                                      "a\0\0\0",
+                                      7))) +
+             audio,
+         true},
         // What id3lib reads with undefined behaviour: a tag without frames,
         // a cut frame header, text encodings the version does not define.
         {"12-byte empty tag", Tag(QByteArray(2, '\0')) + audio, false},
