@@ -371,7 +371,8 @@ void CMainFrame::OnSaveFinished(bool saved)
 {
     const AfterSave then = m_afterSave;
     m_afterSave = AfterSave::Nothing;
-    if (!saved)
+    // Saving only the selected part leaves the project unsaved.
+    if (!saved || !m_history.IsClean())
         return;
     if (then == AfterSave::New) {
         ClearProject();

@@ -130,14 +130,16 @@ struct FrameSaving : testing::Test
         EXPECT_TRUE(IndexedClip(44100)->WriteWaveFile(path));
         return path;
     }
-    // The save dialog's answer: the whole mix as WAV to path.
-    void SaveTo(const QString& path)
+    // The save dialog's answer: the whole mix (or the selected part) as WAV to path.
+    void SaveTo(const QString& path, bool selectedPart = false)
     {
-        ctrl->SetSaveChooser([path](QWidget*, uint32_t, uint32_t, SaveOptions* options) {
-            options->saveType = SaveOptions::kWav;
-            options->outputPath = path;
-            return true;
-        });
+        ctrl->SetSaveChooser(
+            [path, selectedPart](QWidget*, uint32_t, uint32_t, SaveOptions* options) {
+                options->saveType = SaveOptions::kWav;
+                options->outputPath = path;
+                options->selectedPart = selectedPart;
+                return true;
+            });
     }
 
     StageGate gate;
@@ -265,6 +267,18 @@ TEST_F(FrameSaving, NewAsksBeforeThrowingChangesAway)
     EXPECT_EQ(ctrl->GetTrackCount(), 1);
     EXPECT_FALSE(sink.messages.isEmpty());
 
+    // Only the selected part saved: the project is not in a file, New waits.
+    ctrl->SetSelection(0, 500);
+    SaveTo(TestEnvironment::Home() + "/part.wav", true);
+    questions.answers = {Answer::Yes};
+    frame.Action(Command::New)->trigger();
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_TRUE(finished.last().at(0).toBool());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ctrl->GetTrackCount(), 1);
+    EXPECT_EQ(frame.History().GetUndoCount(), 1);
+    EXPECT_EQ(ReadWithPython(TestEnvironment::Home() + "/part.wav").frames, 22050);
+
     // Save, and it succeeds: New follows once the file is written.
     const QString out = TestEnvironment::Home() + "/mix";
     SaveTo(out);
@@ -282,7 +296,7 @@ TEST_F(FrameSaving, NewAsksBeforeThrowingChangesAway)
     questions.answers = {Answer::No};
     frame.Action(Command::New)->trigger();
     EXPECT_EQ(ctrl->GetTrackCount(), 0);
-    EXPECT_EQ(questions.asked.size(), 4);
+    EXPECT_EQ(questions.asked.size(), 5);
 }
 
 TEST_F(FrameSaving, ClosingAsksAndWaitsForTheSave)
