@@ -20,7 +20,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 constexpr uint32_t kBuffer = 17640; // 100 ms of the project format
