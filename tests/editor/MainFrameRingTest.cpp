@@ -610,7 +610,7 @@ TEST_F(FrameRing, FailedWritesLeaveTheOldRingAndUploadNothing)
         sink.messages.clear();
         steps.Refill(fault.fullAt);
         fault.run();
-        const bool filled = steps.full.has_value();
+        const bool filled = steps.full && steps.full->IsSet();
         const QStringList texts = steps.texts;
         const bool completed = steps.completed;
         steps.Refill();
