@@ -37,13 +37,16 @@ std::unique_ptr<CWaveDoc> ToRingFileFormat(std::unique_ptr<CWaveDoc> mix,
 int WriteVox(const QString& path, const CWaveDoc& clip)
 {
     const CMappedTempFile* store = clip.GetStore();
-    if (!store)
+    const int bits = clip.GetFormat().bitsPerSample;
+    // The writer takes 16-bit samples or else 8-bit ones; without one whole
+    // sample there is nothing to encode and no file is made.
+    const uint32_t sampleBytes = bits == 16 ? 2 : 1;
+    if (!store || store->GetSize() < sampleBytes)
         return 0;
     VoxWriter writer;
     writer.SetFileName(path);
     if (writer.Open() != S_OK)
         return 0;
-    const int bits = clip.GetFormat().bitsPerSample;
     const uint32_t size = store->GetSize();
     for (uint32_t offset = 0; offset < size;) {
         const uint32_t count = std::min(kVoxBlock, size - offset);

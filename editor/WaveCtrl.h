@@ -234,7 +234,8 @@ public:
     // progress window's guarded state) and read the tracks, which the caller
     // keeps unchanged by holding the timeline busy.
     uint32_t GetSelectionLength() const { return m_selEnd - m_selStart; } // ms
-    // Shows the progress window with ceiling 0 and no text.
+    // Shows the progress window (or the worker progress, when one is set)
+    // with ceiling 0 and no text; the setters below report to the same.
     void ShowProgress();
     void SetProgressText(const QString& text);
     void SetProgressLimit(int percent); // the ceiling the window climbs to

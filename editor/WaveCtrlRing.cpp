@@ -1,6 +1,7 @@
 // The ring services of the timeline: the progress window and the two ring
 // files. The work itself is the engine's (RingFiles); these stay thin so the
-// ring worker can call them while the GUI thread paints.
+// ring worker can call them while the GUI thread paints. Like the open and
+// save workers, the ring worker reports to the worker progress.
 #include "editor/WaveCtrl.h"
 
 #include "audio/RingFiles.h"
@@ -8,35 +9,36 @@
 
 void CWaveCtrl::ShowProgress()
 {
-    if (!m_progress)
+    IProgress* progress = WorkerProgress();
+    if (!progress)
         return;
-    m_progress->SetCeiling(0);
-    m_progress->SetText(QString());
-    m_progress->show();
+    progress->SetCeiling(0);
+    progress->SetText(QString());
+    progress->Show();
 }
 
 void CWaveCtrl::SetProgressText(const QString& text)
 {
-    if (m_progress)
-        m_progress->SetText(text);
+    if (IProgress* progress = WorkerProgress())
+        progress->SetText(text);
 }
 
 void CWaveCtrl::SetProgressLimit(int percent)
 {
-    if (m_progress)
-        m_progress->SetCeiling(percent);
+    if (IProgress* progress = WorkerProgress())
+        progress->SetCeiling(percent);
 }
 
 void CWaveCtrl::SetProgressPos(int percent)
 {
-    if (m_progress)
-        m_progress->SetPercent(percent);
+    if (IProgress* progress = WorkerProgress())
+        progress->SetPercent(percent);
 }
 
 void CWaveCtrl::CompleteProgress()
 {
-    if (m_progress)
-        m_progress->StageDone();
+    if (IProgress* progress = WorkerProgress())
+        progress->StageDone();
 }
 
 std::unique_ptr<CWaveDoc> CWaveCtrl::MixdownForUpload() const

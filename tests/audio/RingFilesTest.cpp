@@ -4,6 +4,7 @@
 #include "tests/audio/EncodedFixtures.h"
 #include "tests/audio/ToneFixtures.h"
 #include "tests/support/ClipFixtures.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -11,9 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <linux/capability.h>
-#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -144,54 +143,41 @@ TEST(RingFiles, ClipsThatCannotBeWrittenFailCleanly)
     const auto eightKilohertz = ToneFixtures::ToneClip(8000, 0.2);
     CWaveDoc empty;
     empty.SetFormat(MakePcmFormat(1, 44100, 16));
+    // A store that exists but holds no whole sample.
+    CWaveDoc emptyStore;
+    emptyStore.SetFormat(MakePcmFormat(1, 8000, 16));
+    ASSERT_TRUE(emptyStore.CreateStore(0));
+    CWaveDoc halfSample;
+    halfSample.SetFormat(MakePcmFormat(1, 8000, 16));
+    ASSERT_TRUE(halfSample.CreateStore(1));
     const struct
     {
         const char* name;
         const CWaveDoc& clip;
         const WaveFormatEx* format;
+        bool voxRefused;
     } cases[] = {
-        {"no format", *mono, nullptr},
-        {"no store", empty, &format},
-        {"stereo", *stereo, &format},
-        {"another rate", *eightKilohertz, &format},
+        {"no format", *mono, nullptr, false},
+        {"no store", empty, &format, true},
+        {"empty store", emptyStore, &format, true},
+        {"half a sample", halfSample, &format, true},
+        {"stereo", *stereo, &format, false},
+        {"another rate", *eightKilohertz, &format, false},
     };
     const QString path = PathOf("refused.kox");
+    const QString voxPath = PathOf("refused.vox");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(RingFiles::WriteRingFile(path, c.clip, c.format), E_FAIL);
         EXPECT_FALSE(QFile::exists(path));
+        if (c.voxRefused) {
+            EXPECT_EQ(RingFiles::WriteVox(voxPath, c.clip), 0);
+            EXPECT_FALSE(QFile::exists(voxPath));
+        }
     }
-    EXPECT_EQ(RingFiles::WriteVox(PathOf("refused.vox"), empty), 0);
-    EXPECT_FALSE(QFile::exists(PathOf("refused.vox")));
 }
 
 namespace {
-
-// Lowers the file size limit of the process, as a full disk would stop the
-// writes; writes past it fail with EFBIG instead of a signal.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        m_set = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool IsSet() const { return m_set; }
-
-private:
-    rlimit m_saved = {};
-    void (*m_oldHandler)(int) = SIG_DFL;
-    bool m_set = false;
-};
 
 // Takes away this thread's power to write where permissions forbid it (the
 // tests run as root), and gives it back.

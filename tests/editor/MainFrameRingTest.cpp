@@ -2,6 +2,7 @@
 // stand-in service: the dialogs are answered by an injected runner, the
 // uploaded parts are checked with ffprobe and sox, and the service's log
 // shows what reached it.
+#include "audio/IProgress.h"
 #include "editor/MainFrame.h"
 #include "editor/ResourceView.h"
 #include "editor/WaveCtrl.h"
@@ -17,6 +18,7 @@
 #include "tests/publish/RingServiceFixture.h"
 #include "tests/publish/ServiceTestSupport.h"
 #include "tests/support/ClipFixtures.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScriptedQuestions.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -39,6 +41,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -78,21 +82,32 @@ struct Probe
     QString format;
     QString codec;
     double duration = -1;
+    int rate = 0;
 };
+
+// How far a ring file's length may be from the selection's: the last codec
+// frame (2048 samples) is whole, and the container's length counts in ms.
+double OneCodecFrame(const Probe& ring)
+{
+    return ring.rate > 0 ? 2048.0 / ring.rate + 0.001 : 0;
+}
 
 Probe ProbeRing(const QString& path)
 {
     QByteArray out;
     Probe probe;
     if (!RunTool("ffprobe",
-                 {"-v", "error", "-show_entries", "format=format_name,duration:stream=codec_name",
-                  "-of", "json", path},
+                 {"-v", "error", "-show_entries",
+                  "format=format_name,duration:stream=codec_name,sample_rate", "-of", "json",
+                  path},
                  &out))
         return probe;
     const QJsonObject root = QJsonDocument::fromJson(out).object();
     probe.format = root["format"].toObject()["format_name"].toString();
     probe.duration = root["format"].toObject()["duration"].toString().toDouble();
-    probe.codec = root["streams"].toArray().at(0).toObject()["codec_name"].toString();
+    const QJsonObject stream = root["streams"].toArray().at(0).toObject();
+    probe.codec = stream["codec_name"].toString();
+    probe.rate = stream["sample_rate"].toString().toInt();
     return probe;
 }
 
@@ -109,6 +124,48 @@ QByteArray ReadAll(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// The ring worker's steps as it reports them. At the step named by fillAt the
+// disk fills up (the process's file size limit drops under every file the
+// job makes from then on) until Refill.
+struct RingSteps : IProgress
+{
+    void StageAnalyse() override {}
+    void StageConvert() override {}
+    void StageLoad() override {}
+    void StageSave() override {}
+    void StageMix() override {}
+    void Advance(int) override {}
+    void StageDone() override
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        completed = true;
+    }
+    void SetText(const QString& text) override
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (text.isEmpty())
+            return;
+        texts << text;
+        if (text == fillAt)
+            full.emplace(16 * 1024);
+    }
+    // Back to an empty disk and a fresh record; fills up at step next time.
+    void Refill(const QString& step = QString())
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        full.reset();
+        fillAt = step;
+        texts.clear();
+        completed = false;
+    }
+
+    std::mutex mutex;
+    QString fillAt;
+    std::optional<FileSizeLimit> full;
+    QStringList texts;
+    bool completed = false;
+};
 
 struct FrameRing : testing::Test
 {
@@ -288,7 +345,7 @@ TEST_F(FrameRing, UploadsTheSelectionWithoutKeepingIt)
     const Probe ring = ProbeRing(SavedPart("upload"));
     EXPECT_EQ(ring.format, "asf");
     EXPECT_EQ(ring.codec, "wmav2");
-    EXPECT_NEAR(ring.duration, 10.0, 0.1);
+    EXPECT_NEAR(ring.duration, 10.0, OneCodecFrame(ring)) << ring.rate;
     const QString vox = SavedPart("vox");
     EXPECT_NEAR(QFileInfo(vox).size(), 40000, 1);
     EXPECT_TRUE(RunTool("sox", {"-t", "vox", "-r", "8000", vox, "-n", "stat"}));
@@ -316,7 +373,8 @@ TEST_F(FrameRing, UploadKeptInTheLibraryReplacesTheOldRing)
     EXPECT_EQ(questions.asked,
               QStringList{QStringLiteral("『%1』已经存在，\r\n要替换它吗？").arg(ringName)});
     EXPECT_EQ(sink.messages, QStringList{kDone});
-    EXPECT_NEAR(ProbeRing(path).duration, 10.0, 0.1);
+    const Probe kept = ProbeRing(path);
+    EXPECT_NEAR(kept.duration, 10.0, OneCodecFrame(kept)) << kept.rate;
     EXPECT_EQ(List()->count(), 1);
     EXPECT_EQ(ReadAll(SavedPart("upload")), ReadAll(path));
     EXPECT_TRUE(QFileInfo(path).permissions().testFlag(QFileDevice::ReadOther))
@@ -339,7 +397,7 @@ TEST_F(FrameRing, SaveAsRingStaysOffTheService)
     EXPECT_TRUE(service.Log().isEmpty());
     const Probe ring = ProbeRing(RingPath(ringName));
     EXPECT_EQ(ring.codec, "wmav2");
-    EXPECT_NEAR(ring.duration, 10.0, 0.1);
+    EXPECT_NEAR(ring.duration, 10.0, OneCodecFrame(ring)) << ring.rate;
     ASSERT_EQ(List()->count(), 1);
     EXPECT_EQ(List()->RingName(0), ringName);
 }
@@ -486,7 +544,27 @@ TEST_F(FrameRing, FailedWritesLeaveTheOldRingAndUploadNothing)
         const char* what;
         std::function<void()> run;
         QString message;
+        QString fullAt; // the step at which the disk fills up; empty: it does not
     };
+    // The job reports its steps here, so the disk can fill up at one of them.
+    RingSteps steps;
+    ctrl->SetWorkerProgress(&steps);
+    const auto replacing = [&] {
+        questions.okAnswers = {true};
+        frame.OnRingUpload();
+        frame.WaitForRingJob();
+    };
+    // A name of its own: the list would get a row if the ring were kept.
+    const auto naming = [&] {
+        ringName = QStringLiteral("新 铃");
+        frame.OnRingUpload();
+        frame.WaitForRingJob();
+        EXPECT_FALSE(QFileInfo::exists(RingPath(ringName)));
+        ringName = QStringLiteral("我的 铃声");
+    };
+    const QString writingRing = QStringLiteral("生成试听文件...");
+    const QString converting = QStringLiteral("正在转换铃音格式...");
+    const QString writingVox = QStringLiteral("正在生成铃音文件...");
     // Working files under a plain file cannot be made.
     const QString blocked = TestEnvironment::Home() + "/plain-file/";
     QFile(TestEnvironment::Home() + "/plain-file").open(QIODevice::WriteOnly);
@@ -521,11 +599,28 @@ TEST_F(FrameRing, FailedWritesLeaveTheOldRingAndUploadNothing)
              qputenv("ZUVO_SERVICE_HOST", QByteArray::fromStdString(service.HostPort()));
          },
          QString::fromUtf8(ServiceText::kFeeSendFailed)},
+        {"ring file writer, disk full", replacing, CMainFrame::kRingWriteFailed, writingRing},
+        {"ring file writer, disk full, new name", naming, CMainFrame::kRingWriteFailed,
+         writingRing},
+        {"conversion, disk full", replacing, QStringLiteral("生成铃音格式文件时失败"), converting},
+        {"vox writer, disk full", replacing, CMainFrame::kVoxWriteFailed, writingVox},
+        {"vox writer, disk full, new name", naming, CMainFrame::kVoxWriteFailed, writingVox},
     };
     for (const Fault& fault : faults) {
         sink.messages.clear();
+        steps.Refill(fault.fullAt);
         fault.run();
+        const bool filled = steps.full && steps.full->IsSet();
+        const QStringList texts = steps.texts;
+        const bool completed = steps.completed;
+        steps.Refill();
         EXPECT_EQ(sink.messages, QStringList{fault.message}) << fault.what;
+        if (!fault.fullAt.isEmpty()) {
+            EXPECT_TRUE(filled) << fault.what;
+            // The job ended at the step the disk filled up at, its progress done.
+            EXPECT_EQ(texts.isEmpty() ? QString() : texts.last(), fault.fullAt) << fault.what;
+            EXPECT_TRUE(completed) << fault.what;
+        }
         EXPECT_TRUE(Uploads().isEmpty()) << fault.what;
         EXPECT_EQ(ReadAll(path), old) << fault.what;
         EXPECT_EQ(List()->count(), 1) << fault.what;
@@ -540,6 +635,7 @@ TEST_F(FrameRing, FailedWritesLeaveTheOldRingAndUploadNothing)
     ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
     EXPECT_EQ(sink.messages, QStringList{kDone});
     EXPECT_NE(ReadAll(path), old);
+    ctrl->SetWorkerProgress(nullptr);
 }
 
 TEST_F(FrameRing, RingManagementOpensTheLibraryPageLoggedIn)
