@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QImage>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 
@@ -65,8 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int last = paragraphs.empty() ? 0 : paragraphs.back().start;
     show.Start(first);
     for (int step = 0; step < 8 && !paragraphs.empty(); ++step) {
-        now += uint32_t(std::max<int64_t>(0, std::min<int64_t>(int64_t(last) - first, 1 << 24)) /
-                            8 + 1);
+        now += uint32_t(
+            std::max<int64_t>(0, std::min<int64_t>(int64_t(last) - first, 1 << 24)) / 8 + 1);
         show.OnTimer();
         const int progress = show.Progress();
         FuzzInput::Check(progress >= 0 &&
@@ -75,10 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     for (const int t : {INT_MIN, -1, 0, first, (first / 2 + last / 2), last, INT_MAX}) {
         show.StopAt(t);
-        FuzzInput::Check(show.GetCurrentLine() >= 0 &&
-                             (paragraphs.empty() ||
-                              size_t(show.GetCurrentLine()) < paragraphs.size()),
-                         "current line inside the lyrics");
+        FuzzInput::Check(
+            show.GetCurrentLine() >= 0 &&
+                (paragraphs.empty() || size_t(show.GetCurrentLine()) < paragraphs.size()),
+            "current line inside the lyrics");
     }
     show.render(&paper);
     FuzzInput::Remove(QStringLiteral("input.lrc"));
