@@ -50,8 +50,12 @@ bool CTimerShow::IsTimerOn() const
 int CTimerShow::LoadSkin(const QString& themePath)
 {
     if (!LoadThemeImage(m_digits, kSection, QStringLiteral("NumberImage"), themePath) ||
-        !m_digits.IsLoaded())
+        !m_digits.IsLoaded()) {
+        // An image that was dropped for an unreadable one leaves the plain look.
+        m_skinLoaded = m_skinLoaded && m_digits.IsLoaded();
+        update();
         return 0;
+    }
     const CProfileFile theme = CProfileFile::Load(themePath);
     m_transparent = theme.GetInt(kSection, QStringLiteral("Trans"), 0) != 0;
     m_transColor = ReadProfileColor(theme, kSection, QStringLiteral("TransColor"), 0xFF00FF);

@@ -66,8 +66,12 @@ bool CWaveShow::IsTimerOn() const
 int CWaveShow::LoadSkin(const QString& themePath)
 {
     if (!LoadThemeImage(m_pillar, kSection, QStringLiteral("PillarImage"), themePath) ||
-        !m_pillar.IsLoaded())
+        !m_pillar.IsLoaded()) {
+        // An image that was dropped for an unreadable one leaves the plain look.
+        m_skinLoaded = m_skinLoaded && m_pillar.IsLoaded();
+        update();
         return 0;
+    }
     m_placement.Load(themePath, kSection);
     m_skinLoaded = true;
     RefreshSkin();

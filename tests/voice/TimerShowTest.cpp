@@ -88,6 +88,13 @@ TEST(TimerShow, PlainTextWithoutAStrip)
         for (int x = 0; x < 60; ++x)
             dark += qGray(paper.pixel(x, y)) < 128;
     EXPECT_GT(dark, 10) << "the text is drawn";
+
+    // A strip that no longer loads leaves the plain text, not an empty clock.
+    QTemporaryDir folder;
+    ASSERT_EQ(clock.LoadSkin(WriteStripTheme(folder)), 1);
+    QFile::remove(folder.filePath("digits.png"));
+    EXPECT_EQ(clock.LoadSkin(folder.filePath("theme.ini")), 0);
+    EXPECT_FALSE(clock.IsSkinLoaded());
 }
 
 struct PaintCounter : QObject
