@@ -188,5 +188,18 @@ printf '\001 \r\n\tok\r\n' >"$r/spaces"
 mkdir -p "$out/fuzz_skin_controls"
 cp "$root/apps/kelvo/skin/neostyle/theme.ini" "$out/fuzz_skin_controls/neostyle.ini"
 
+# Lyrics: time tags one and several to a line, information tags, odd tags,
+# every line end, a byte-order mark, GBK and UTF-8 text.
+l="$out/fuzz_lrc"
+mkdir -p "$l"
+printf '[ti:Song]\r\n[ar:Singer]\r\n[offset:500]\r\n[00:01.00]first\r\n[00:03.50]second\r\n' \
+    >"$l/crlf.lrc"
+printf '[00:10.00][00:20.00]twice\n[00:05.00]\n[xy:abcde]odd\n[00:01.500]x\n[1:02.50]y\n' \
+    >"$l/tags.lrc"
+printf '[00:02.00]a\r[00:02.00]b\r[:1234567][00:04.00]c]d\r' >"$l/cr.lrc"
+printf '\xef\xbb\xbf[00:01.00]\xe4\xbd\xa0\xe5\xa5\xbd\n[99:59.99]end' >"$l/utf8-bom.lrc"
+printf '[00:01.00]你好，世界\n[00:02.00]歌词\n' | iconv -f UTF-8 -t GBK >"$l/gbk.lrc"
+printf '[00:01.00]\x81\x5dx\n[-1:00.00]neg\n[9999999:]big' >"$l/edges.lrc"
+
 touch "$out/.made"
 echo "seeds made in $out"
