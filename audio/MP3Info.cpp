@@ -49,16 +49,23 @@ private:
     size_t m_length = 0;
 };
 
-// The size of an ID3v2 tag at the file's start, 0 when there is none.
+// The bytes of the ID3v2 tags at the file's start, 0 when there is none.
 uint64_t LeadingId3v2Size(const CInputFile& file)
 {
+    // Taggers may put one tag right behind another: skip every one in a row.
+    constexpr int kMaxTags = 4096;
+    uint64_t pos = 0;
     uint8_t h[10];
-    if (!file.ReadExactly(0, h, sizeof h) || std::memcmp(h, "ID3", 3) != 0 || h[3] == 0xFF ||
-        h[4] == 0xFF || ((h[6] | h[7] | h[8] | h[9]) & 0x80) != 0)
-        return 0;
-    const uint64_t body = uint64_t{h[6]} << 21 | uint64_t{h[7]} << 14 | uint64_t{h[8]} << 7 | h[9];
-    const bool footer = h[3] >= 4 && (h[5] & 0x10) != 0;
-    return 10 + body + (footer ? 10 : 0);
+    for (int tags = 0; tags < kMaxTags && file.ReadExactly(pos, h, sizeof h); ++tags) {
+        if (std::memcmp(h, "ID3", 3) != 0 || h[3] == 0xFF || h[4] == 0xFF ||
+            ((h[6] | h[7] | h[8] | h[9]) & 0x80) != 0)
+            break;
+        const uint64_t body =
+            uint64_t{h[6]} << 21 | uint64_t{h[7]} << 14 | uint64_t{h[8]} << 7 | h[9];
+        const bool footer = h[3] >= 4 && (h[5] & 0x10) != 0;
+        pos += 10 + body + (footer ? 10 : 0);
+    }
+    return pos;
 }
 
 // A C text from a fixed field of the ID3v1 tag: up to the first NUL.

@@ -137,6 +137,19 @@ TEST(MP3Info, LeadingId3v2TagIsSkipped)
     ASSERT_TRUE(b.HasFrames());
     EXPECT_EQ(b.GetFrameCount(), a.GetFrameCount());
     EXPECT_EQ(b.GetBitrate(), 96);
+
+    // A second tag right behind the first, holding bytes that look like a
+    // frame header: both are skipped.
+    const QByteArray first =
+        QByteArray("ID3\x03\x00\x00\x00\x00\x00\x0A", 10) + QByteArray(10, '\0');
+    const QByteArray second =
+        QByteArray("ID3\x03\x00\x00\x00\x00\x00\x14", 10) + QByteArray(20, '\xFF');
+    const QString chained = PathOf("chained.mp3");
+    ASSERT_TRUE(WriteAll(chained, first + second + ReadAll(plain)));
+    const CMP3Info c(chained);
+    ASSERT_TRUE(c.HasFrames());
+    EXPECT_EQ(c.GetFrameCount(), a.GetFrameCount());
+    EXPECT_EQ(c.GetBitrate(), 96);
 }
 
 TEST(MP3Info, SearchReachesTenThousandBytes)
