@@ -1,5 +1,6 @@
 // The editor's geometry beside a small Python model of the same formulas,
 // written from the rules alone (single-precision steps through struct).
+#include "tests/support/ClipFixtures.h"
 #include "tests/support/FakeTicks.h"
 #include "voice/Brevanta.h"
 
@@ -76,16 +77,18 @@ TEST(BrevantaGeometry, MatchesAnIndependentModel)
     QJsonArray input;
     std::vector<QJsonObject> ours;
     FakeTicks ticks;
+    PlayerLog players;
     for (const Case& c : cases) {
-        CBrevanta editor(nullptr, nullptr, nullptr, nullptr, nullptr, ticks.Source());
+        CBrevanta editor(nullptr, nullptr, nullptr, nullptr, RecordingPlayers(players),
+                         ticks.Source());
         editor.resize(c.w, 200);
         editor.SetMusic(MusicOf(c.total));
         editor.GetVoice().SetBuffer(std::make_unique<WaveBuffer>(c.voice));
         editor.SetVoiceBlockX(c.m);
         editor.SetSelectionStart(c.s);
         editor.SetSelectionEnd(c.e);
-        editor.SetPlaying(true, c.elapsed - 250);
-        ticks.now += 250;
+        ASSERT_EQ(editor.PlayFromStart(), 1);
+        ticks.now += c.elapsed;
         QJsonArray ms;
         QJsonArray xs;
         for (int v : msList)
