@@ -137,6 +137,8 @@ public:
     // Bytes of one capture chunk (100 ms of the recording format).
     uint32_t GetRecordChunkBytes() const { return MsToBytes(100, m_recordFormat); }
     uint32_t GetRecordCapacity() const { return m_recordCapacity; }
+    // Bytes captured into the record block so far.
+    uint32_t GetRecordFill() const { return m_capture.GetFill(); }
 
     // --- ring export ---
     // content: RingContent. A new track in a PCM format the ring file takes,

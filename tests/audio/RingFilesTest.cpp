@@ -4,6 +4,7 @@
 #include "tests/audio/EncodedFixtures.h"
 #include "tests/audio/ToneFixtures.h"
 #include "tests/support/ClipFixtures.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -166,32 +167,6 @@ TEST(RingFiles, ClipsThatCannotBeWrittenFailCleanly)
 }
 
 namespace {
-
-// Lowers the file size limit of the process, as a full disk would stop the
-// writes; writes past it fail with EFBIG instead of a signal.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        m_set = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool IsSet() const { return m_set; }
-
-private:
-    rlimit m_saved = {};
-    void (*m_oldHandler)(int) = SIG_DFL;
-    bool m_set = false;
-};
 
 // Takes away this thread's power to write where permissions forbid it (the
 // tests run as root), and gives it back.

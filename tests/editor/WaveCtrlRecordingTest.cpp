@@ -10,6 +10,7 @@
 #include "tests/support/FakeTicks.h"
 #include "tests/support/FakeCapture.h"
 #include "tests/support/PythonWave.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QAction>
@@ -235,32 +236,6 @@ TEST_F(Recording, FailingDeviceOrFileGivesZeroAndNoTrack)
         EXPECT_TRUE(messages.messages.isEmpty()) << c.name;
     }
 }
-
-// Limits the size of files this process writes; a write past it fails with
-// EFBIG instead of killing the process.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        m_set = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool IsSet() const { return m_set; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_set = false;
-};
 
 TEST_F(Recording, WriteErrorStopsTheRecordingWithAMessage)
 {
