@@ -1,6 +1,7 @@
 // The ring of the selection: a 1 kHz tone for music and a noise burst for
 // the voice at a known place, cut, mixed, converted and written, with the
 // files checked by ffprobe, ffmpeg and sox.
+#include "audio/IProgress.h"
 #include "tests/audio/EncodedFixtures.h"
 #include "tests/support/FileSizeLimit.h"
 #include "voice/Brevanta.h"
@@ -17,7 +18,9 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <mutex>
 #include <random>
+#include <thread>
 #include <vector>
 
 using EncodedFixtures::PathOf;
@@ -67,6 +70,29 @@ std::pair<int, double> BestLag(const std::vector<int16_t>& a, const std::vector<
     return best;
 }
 
+// What the export told the progress window, from whichever thread.
+struct ProgressLog : IProgress
+{
+    void StageAnalyse() override {}
+    void StageConvert() override {}
+    void StageLoad() override {}
+    void StageSave() override {}
+    void StageMix() override {}
+    void Advance(int) override {}
+    void StageDone() override { Add("done"); }
+    void SetText(const QString& text) override { Add("text " + text); }
+    void SetPercent(int percent) override { Add(QString("at %1").arg(percent)); }
+    void SetCeiling(int ceiling) override { Add(QString("up to %1").arg(ceiling)); }
+    void Show() override { Add("shown"); }
+    void Add(const QString& entry)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        log << entry;
+    }
+    std::mutex mutex;
+    QStringList log;
+};
+
 class BrevantaRing : public testing::Test
 {
 protected:
@@ -100,7 +126,8 @@ protected:
         editor.SetSelectionEnd(601);   // 6000 ms
     }
 
-    CBrevanta editor{nullptr, nullptr, nullptr};
+    ProgressLog progress;
+    CBrevanta editor{&progress, nullptr, nullptr};
 };
 
 TEST_F(BrevantaRing, ContentsHoldMusicVoiceOrBothInPlace)
@@ -271,6 +298,29 @@ TEST_F(BrevantaRing, TheRingFilesAsOtherToolsReadThem)
     std::vector<int16_t> samples(pcm.size() / 2);
     std::memcpy(samples.data(), pcm.constData(), samples.size() * 2);
     EXPECT_NEAR(ToneAmplitude({samples.begin(), samples.begin() + 8000}, 8000), 8000, 1500);
+}
+
+TEST_F(BrevantaRing, TheWholeExportRunsOnAWorker)
+{
+    editor.ShowProgress();
+    int wma = 0;
+    int vox = 0;
+    std::thread worker([&] {
+        editor.SetProgressText("making");
+        editor.SetProgressTarget(60);
+        auto ring = editor.BuildRing(CBrevanta::kRingMix);
+        wma = editor.SaveWma(PathOf("worker.kox"), ring.get());
+        editor.SetProgressPos(60);
+        vox = editor.ConvertToRingFormat(ring.get()) == 1 &&
+              editor.SaveVox(PathOf("worker.vox"), ring.get()) == 1;
+        editor.FinishProgress();
+    });
+    worker.join();
+    EXPECT_EQ(wma, 1);
+    EXPECT_EQ(vox, 1);
+    EXPECT_TRUE(QFile::exists(PathOf("worker.kox")) && QFile::exists(PathOf("worker.vox")));
+    EXPECT_EQ(progress.log, (QStringList{"up to 0", "text ", "shown", "text making", "up to 60",
+                                         "at 60", "text ", "done"}));
 }
 
 TEST_F(BrevantaRing, FailedWritesReturnZeroAndLeaveNoFile)
