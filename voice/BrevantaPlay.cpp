@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 void CBrevanta::EnumWmaFormats()
 {
@@ -162,7 +163,12 @@ int CBrevanta::StartRecord()
     if (!m_music.HasData() || capacity < chunk)
         return 0;
 
-    auto block = std::make_unique<WaveBuffer>(capacity);
+    std::unique_ptr<WaveBuffer> block;
+    try {
+        block = std::make_unique<WaveBuffer>(capacity);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
     m_capture.Reset(block->data.get(), capacity, chunk);
     auto device = m_captureFactory ? m_captureFactory() : std::make_unique<AudioCapture>();
     CaptureFormat format;
@@ -204,9 +210,15 @@ void CBrevanta::StopRecord()
     }
     if (m_recordBlock) {
         const uint32_t fill = m_capture.GetFill();
-        auto voice = std::make_unique<WaveBuffer>(fill);
-        if (fill > 0)
+        std::unique_ptr<WaveBuffer> voice;
+        try {
+            voice = std::make_unique<WaveBuffer>(fill);
             std::memcpy(voice->data.get(), m_recordBlock->data.get(), fill);
+        } catch (const std::bad_alloc&) {
+            // No room for an exact copy: the block itself holds the voice.
+            voice = std::move(m_recordBlock);
+            voice->size = fill;
+        }
         m_voice.SetFormat(m_recordFormat);
         m_voice.SetBuffer(std::move(voice));
         m_recordBlock.reset();
