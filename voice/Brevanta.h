@@ -248,8 +248,8 @@ private:
     WaveFormat m_recordFormat = MakePcmFormat(2, 22050, 16);
     std::unique_ptr<WaveBuffer> m_recordBlock;
     CaptureFactory m_captureFactory;
+    CVoiceCapture m_capture;                         // fills the record block; outlives the device
     std::unique_ptr<ICaptureDevice> m_captureDevice; // open while recording
-    CVoiceCapture m_capture;                         // fills the record block
     uint32_t m_recordCapacity = 0;
     int m_voiceStart = 0;
     bool m_recording = false;
