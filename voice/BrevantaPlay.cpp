@@ -63,10 +63,13 @@ int CBrevanta::PlayMusic()
         Stop();
         m_music.SetReadPosition(position);
     }
-    m_playStartTick = m_ticks();
     m_playing = true;
     m_voiceStart = XToMs(m_voiceBlockX);
-    if (!m_musicPlayer || m_musicPlayer->Create(true) != 1 || m_musicPlayer->Play() != 1) {
+    // The clock starts once the output exists: the first Create opens the
+    // sound device, which takes a while, and the play time is what is heard.
+    const bool created = m_musicPlayer && m_musicPlayer->Create(true) == 1;
+    m_playStartTick = m_ticks();
+    if (!created || m_musicPlayer->Play() != 1) {
         m_playing = false;
         update();
         return 0;
