@@ -4,6 +4,8 @@
 #include "audio/WmaFormatList.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 
 namespace RingFiles {
 
@@ -34,36 +36,54 @@ std::unique_ptr<CWaveDoc> ToRingFileFormat(std::unique_ptr<CWaveDoc> mix,
     return mix->ConvertFormat(target);
 }
 
-int WriteVox(const QString& path, const CWaveDoc& clip)
+namespace {
+
+// Hands out [offset, offset + count) of the samples, valid until the next
+// call; null when that part cannot be had.
+using BlockSource = std::function<const uint8_t*(uint32_t offset, uint32_t count)>;
+
+// A clip's store, mapped one block at a time.
+BlockSource ClipBlocks(const CMappedTempFile& store)
 {
-    const CMappedTempFile* store = clip.GetStore();
-    const int bits = clip.GetFormat().bitsPerSample;
+    auto view = std::make_shared<CMappedView>();
+    return [&store, view](uint32_t offset, uint32_t count) -> const uint8_t* {
+        view->reset();
+        *view = store.MapView(offset, count);
+        return *view ? view->data() : nullptr;
+    };
+}
+
+BlockSource MemoryBlocks(const uint8_t* data)
+{
+    return [data](uint32_t offset, uint32_t) { return data + offset; };
+}
+
+int WriteVoxFrom(const QString& path, int bits, uint32_t size, const BlockSource& blocks)
+{
     // The writer takes 16-bit samples or else 8-bit ones; without one whole
     // sample there is nothing to encode and no file is made.
     const uint32_t sampleBytes = bits == 16 ? 2 : 1;
-    if (!store || store->GetSize() < sampleBytes)
+    if (size < sampleBytes)
         return 0;
     VoxWriter writer;
     writer.SetFileName(path);
     if (writer.Open() != S_OK)
         return 0;
-    const uint32_t size = store->GetSize();
     for (uint32_t offset = 0; offset < size;) {
         const uint32_t count = std::min(kVoxBlock, size - offset);
-        const CMappedView block = store->MapView(offset, count);
-        if (!block || writer.Write(bits, block.data(), count) != S_OK)
+        const uint8_t* block = blocks(offset, count);
+        if (!block || writer.Write(bits, block, count) != S_OK)
             return 0; // the writer drops the unfinished file
         offset += count;
     }
     return writer.Close() == S_OK ? 1 : 0;
 }
 
-HRESULT WriteRingFile(const QString& path, const CWaveDoc& clip, const WaveFormatEx* format,
-                      CWmaWriter::SampleObserver observer)
+HRESULT WriteRingFileFrom(const QString& path, const WaveFormat& pcm, uint32_t size,
+                          const BlockSource& blocks, const WaveFormatEx* format,
+                          CWmaWriter::SampleObserver observer)
 {
-    const CMappedTempFile* store = clip.GetStore();
-    const WaveFormat& pcm = clip.GetFormat();
-    if (!format || !store || store->GetSize() == 0 || pcm.formatTag != kWaveFormatPcm ||
+    if (!format || size == 0 || pcm.formatTag != kWaveFormatPcm ||
         pcm.samplesPerSec != format->samplesPerSec || pcm.channels != format->channels ||
         pcm.bitsPerSample != format->bitsPerSample || pcm.avgBytesPerSec == 0)
         return E_FAIL;
@@ -75,19 +95,55 @@ HRESULT WriteRingFile(const QString& path, const CWaveDoc& clip, const WaveForma
     writer.SetFileName(path);
     if (HRESULT begun = writer.BeginWriting(); begun != S_OK)
         return begun;
-    const uint32_t size = store->GetSize();
     const uint32_t chunk = pcm.avgBytesPerSec; // one second
     int64_t time = 0;
     for (uint32_t offset = 0; offset < size; time += kTicksPerSecond) {
         const uint32_t count = std::min(chunk, size - offset);
-        const CMappedView block = store->MapView(offset, count);
+        const uint8_t* block = blocks(offset, count);
         if (!block)
             return E_OUTOFMEMORY;
-        if (HRESULT written = writer.WriteSample(block.data(), time, count); written != S_OK)
+        if (HRESULT written = writer.WriteSample(block, time, count); written != S_OK)
             return written;
         offset += count;
     }
     return writer.EndWriting();
+}
+
+} // namespace
+
+int WriteVox(const QString& path, const CWaveDoc& clip)
+{
+    const CMappedTempFile* store = clip.GetStore();
+    if (!store)
+        return 0;
+    return WriteVoxFrom(path, clip.GetFormat().bitsPerSample, store->GetSize(),
+                        ClipBlocks(*store));
+}
+
+int WriteVox(const QString& path, int bitsPerSample, const uint8_t* data, uint32_t size)
+{
+    if (!data)
+        return 0;
+    return WriteVoxFrom(path, bitsPerSample, size, MemoryBlocks(data));
+}
+
+HRESULT WriteRingFile(const QString& path, const CWaveDoc& clip, const WaveFormatEx* format,
+                      CWmaWriter::SampleObserver observer)
+{
+    const CMappedTempFile* store = clip.GetStore();
+    if (!store)
+        return E_FAIL;
+    return WriteRingFileFrom(path, clip.GetFormat(), store->GetSize(), ClipBlocks(*store), format,
+                             std::move(observer));
+}
+
+HRESULT WriteRingFile(const QString& path, const WaveFormat& pcm, const uint8_t* data,
+                      uint32_t size, const WaveFormatEx* format,
+                      CWmaWriter::SampleObserver observer)
+{
+    if (!data)
+        return E_FAIL;
+    return WriteRingFileFrom(path, pcm, size, MemoryBlocks(data), format, std::move(observer));
 }
 
 } // namespace RingFiles

@@ -26,6 +26,8 @@ std::unique_ptr<CWaveDoc> ToRingFileFormat(std::unique_ptr<CWaveDoc> mix,
 // 1 when every byte reached the file and it is complete at path; 0 when the
 // clip has no samples or anything failed (nothing is left at path then).
 int WriteVox(const QString& path, const CWaveDoc& clip);
+// The same for samples in memory, size bytes of bitsPerSample each.
+int WriteVox(const QString& path, int bitsPerSample, const uint8_t* data, uint32_t size);
 
 // Writes the clip as a ring file in the given Windows Media format, in
 // chunks of one second of PCM timed 0, 10 000 000, ... (100-ns units), the
@@ -34,6 +36,10 @@ int WriteVox(const QString& path, const CWaveDoc& clip);
 // otherwise the writer's first failure. Nothing is left at path on failure.
 // observer (may be empty) is told of every chunk written.
 HRESULT WriteRingFile(const QString& path, const CWaveDoc& clip, const WaveFormatEx* format,
+                      CWmaWriter::SampleObserver observer = {});
+// The same for size bytes of samples in memory in the PCM format pcm.
+HRESULT WriteRingFile(const QString& path, const WaveFormat& pcm, const uint8_t* data,
+                      uint32_t size, const WaveFormatEx* format,
                       CWmaWriter::SampleObserver observer = {});
 
 } // namespace RingFiles

@@ -1,6 +1,7 @@
 #include "audio/WaveDoc.h"
 
 #include "audio/PcmConvert.h"
+#include "audio/PcmMix.h"
 
 #include <libresample.h>
 
@@ -16,18 +17,6 @@
 #include <vector>
 
 namespace {
-
-int16_t LoadS16(const uint8_t* bytes)
-{
-    int16_t value;
-    std::memcpy(&value, bytes, 2);
-    return value;
-}
-
-void StoreS16(uint8_t* bytes, int16_t value)
-{
-    std::memcpy(bytes, &value, 2);
-}
 
 // Where the samples of one pass come from and go to. A pass is one run of
 // libresample over one channel: channel 0 (the mono mix under mono
@@ -433,16 +422,6 @@ int CWaveDoc::MixFrom(const CWaveDoc& source, uint32_t destOffset, uint32_t sour
     if (!dest || !from)
         return 0;
     m_peaks.reset();
-    if (bits == 16) {
-        for (uint32_t i = 0; i < samples; ++i) {
-            const int sum = LoadS16(dest.data() + 2 * i) + LoadS16(from.data() + 2 * i);
-            StoreS16(dest.data() + 2 * i, static_cast<int16_t>(std::clamp(sum, -32768, 32767)));
-        }
-    } else {
-        for (uint32_t i = 0; i < samples; ++i) {
-            const int sum = (dest.data()[i] - 128) + (from.data()[i] - 128);
-            dest.data()[i] = static_cast<uint8_t>(std::clamp(sum, -128, 127) + 128);
-        }
-    }
+    MixPcm(dest.data(), from.data(), samples * (bits / 8), bits);
     return 1;
 }

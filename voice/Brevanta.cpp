@@ -44,7 +44,8 @@ CBrevanta::CBrevanta(IProgress* progress, IMessageSink* messages, std::atomic<bo
         m_blinkPhase ^= 1;
         update(QRect(m_editCursor, 26, 1, std::max(height() - 28, 0)));
     });
-    m_blinkTimer.start();
+    m_playTimer.setInterval(10);
+    connect(&m_playTimer, &QTimer::timeout, this, &CBrevanta::OnPlayTimer);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     ClearMusic();
@@ -58,6 +59,8 @@ CBrevanta::~CBrevanta()
         if (m_busy)
             m_busy->store(false);
     }
+    // The owner hears nothing of a window going away.
+    blockSignals(true);
     Stop();
 }
 
@@ -104,9 +107,7 @@ int CBrevanta::GetPlayX() const
     const int64_t total = Total();
     if (total == 0)
         return 2;
-    const int64_t elapsed =
-        int64_t{static_cast<uint32_t>(m_ticks() - m_playStartTick)} + m_playStartOffset;
-    return static_cast<int>(elapsed * (width() - 2) / total + 1);
+    return static_cast<int>(Elapsed() * (width() - 2) / total + 1);
 }
 
 int CBrevanta::GetVoiceBlockWidth() const
@@ -118,7 +119,7 @@ int CBrevanta::GetVoiceBlockWidth() const
     if (m_recording) {
         if (!m_recordBlock)
             return 0;
-        bytes = m_recordFill;
+        bytes = m_capture.GetFill();
     } else {
         if (!m_voice.HasData())
             return 0;
@@ -178,9 +179,7 @@ uint32_t CBrevanta::GetPlayPosition() const
 {
     if (!m_music.HasData())
         return 0;
-    const int64_t position =
-        int64_t{static_cast<uint32_t>(m_ticks() - m_playStartTick)} + m_playStartOffset;
-    return static_cast<uint32_t>(std::max<int64_t>(position, 0));
+    return static_cast<uint32_t>(std::max<int64_t>(Elapsed(), 0));
 }
 
 void CBrevanta::SetSelectionEnd(int x)
@@ -206,25 +205,6 @@ void CBrevanta::MoveCursorToStart()
     m_editCursor = 1;
     emit PLAY_POSITION();
     update();
-}
-
-void CBrevanta::SetPlaying(bool playing, int startOffsetMs)
-{
-    m_playing = playing;
-    m_playStartTick = m_ticks();
-    m_playStartOffset = startOffsetMs;
-    update();
-}
-
-void CBrevanta::Stop()
-{
-    if (m_musicPlayer)
-        m_musicPlayer->Stop();
-    if (m_voicePlayer)
-        m_voicePlayer->Stop();
-    m_playing = false;
-    m_loopPlaying = false;
-    m_voicePlaying = false;
 }
 
 void CBrevanta::SelectionChanged()

@@ -2,11 +2,13 @@
 
 #include "audio/PlayerFactory.h"
 #include "audio/WaveFormat.h"
+#include "audio/WmaFormatList.h"
 #include "platform/ColorRef.h"
 #include "platform/TickClock.h"
 #include "skin/SkinCtrl.h"
 #include "skin/SkinPlacement.h"
 #include "voice/SniffAudioFile.h"
+#include "voice/VoiceCapture.h"
 #include "voice/WaveData.h"
 
 #include <QCursor>
@@ -16,10 +18,12 @@
 #include <QWidget>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 
 class IAudioPlayer;
+class ICaptureDevice;
 class IMessageSink;
 class IProgress;
 class QPainter;
@@ -28,7 +32,9 @@ class QPainter;
 // width, a selection, the edit and play cursors, and a strip at the bottom
 // where the recorded voice is a block that can be dragged along the music.
 // Everything is kept in client pixels and converted to ms and bytes of the
-// music on demand. GUI thread, except the open worker (OpenFileAsync).
+// music on demand. GUI thread, except the open worker (OpenFileAsync) and
+// the ring export (BuildRing, ConvertToRingFormat, SaveWma, SaveVox and the
+// progress setters), which a worker may call while the tracks stay as they are.
 class CBrevanta : public QWidget, public CSkinCtrl
 {
     Q_OBJECT
@@ -43,6 +49,11 @@ public:
         kVoiceBlock = 5,
         kNewSelection = 6,
     };
+
+    using CaptureFactory = std::function<std::unique_ptr<ICaptureDevice>()>;
+
+    // The content of a ring.
+    enum RingContent { kRingMusic = 0, kRingVoice = 1, kRingMix = 2 };
 
     // progress and messages stay owned by the caller and outlive the window;
     // busy is the flag Kelvo's long jobs share (one at a time).
@@ -89,10 +100,70 @@ public:
     const WaveFormat& GetRecordFormat() const { return m_recordFormat; }
     const QFont& GetTextFont() const { return m_font; }
     bool IsPlaying() const { return m_playing; }
-    // Playback state as the player side sets it (playback lives elsewhere).
-    void SetPlaying(bool playing, int startOffsetMs = 0);
+    bool IsVoicePlaying() const { return m_voicePlaying; }
+    bool IsLoopPlaying() const { return m_loopPlaying; }
+    bool IsRecording() const { return m_recording; }
     void SetVoiceBlockX(int x) { m_voiceBlockX = x; }
+
+    // --- playback and recording ---
+    // The sound input recordings are taken from; the sound card by default.
+    void SetCaptureFactory(CaptureFactory factory) { m_captureFactory = std::move(factory); }
+    // Starts the timers and builds the list of ring file formats. Once, after
+    // the owner has set the window up.
+    void EnumWmaFormats();
+    // Loops over the selection in loop mode (unless recording), else plays
+    // from the edit cursor to the end. 1, or 0 without music.
+    int Play();
+    int PlayFromStart();
+    // Stops and leaves the edit cursor at the paused time; 0 when not playing.
+    int Pause();
+    // Ends a recording and the playback.
     void Stop();
+    // Records the voice from the edit cursor while the music plays, for at
+    // most the rest of the music. 0 when less than one chunk of room is left,
+    // the sound input refuses or nothing can play; the old voice then stays.
+    int StartRecord();
+    // The captured whole chunks become the voice.
+    void StopRecord();
+    void DeleteRecording();
+    // Hundredths of a decibel, as the players take them.
+    void SetMusicVolume(int volume);
+    void SetVoiceVolume(int volume);
+    void MuteMusic(bool muted);
+    void MuteVoice(bool muted);
+    // The play timer's step (about every 10 ms): ends or restarts the played
+    // range, lets the voice join and ends a recording whose block is full.
+    void OnPlayTimer();
+    // Bytes of one capture chunk (100 ms of the recording format).
+    uint32_t GetRecordChunkBytes() const { return MsToBytes(100, m_recordFormat); }
+    uint32_t GetRecordCapacity() const { return m_recordCapacity; }
+    // Bytes captured into the record block so far.
+    uint32_t GetRecordFill() const { return m_capture.GetFill(); }
+
+    // --- ring export ---
+    // content: RingContent. A new track in a PCM format the ring file takes,
+    // or null (no such content in the selection, no formats, a failure).
+    std::unique_ptr<WaveData> BuildRing(int content) const;
+    // Converts the track in place to 8000 Hz mono 16-bit; 1 when done or
+    // nothing was to do, 0 when it failed (the track is unchanged).
+    int ConvertToRingFormat(WaveData* track) const;
+    // Write the track as a VOX or a ring file: 1 when the file is complete at
+    // path, 0 on any failure (nothing is left at path then).
+    int SaveVox(const QString& path, const WaveData* track) const;
+    int SaveWma(const QString& path, const WaveData* track) const;
+    const WaveFormatEx* FindWmaFormat(const WaveFormat& format) const;
+    const WaveFormatEx* GetHighestWmaFormat() const;
+    static bool IsSameFormat(const WaveFormat& a, const WaveFormat& b);
+    // Adds source onto destination from the byte offset on, saturating, as
+    // far as both reach. 0 for sample sizes other than 8 and 16 bits.
+    static int MixInto(WaveBuffer& destination, const WaveBuffer& source, const WaveFormat& format,
+                       uint32_t offset);
+    // The progress window: shown on the GUI thread, set from any thread.
+    void ShowProgress();
+    void SetProgressText(const QString& text);
+    void SetProgressPos(int percent);
+    void SetProgressTarget(int percent);
+    void FinishProgress();
 
     // --- skin, music ---
     // Reads the "WaveEdit" section of the theme; 1.
@@ -131,6 +202,15 @@ protected:
 private:
     struct OpenResult;
 
+    // ms of music since the playback started, from the tick source.
+    int64_t Elapsed() const;
+    int PlayMusic();
+    int StartVoice();
+    void OnPlayEnd();
+    // Copies [from, to) of a track, held to its samples; null when empty.
+    static std::unique_ptr<WaveBuffer> CopyRange(const WaveData& track, uint32_t from,
+                                                 uint32_t to);
+
     // Total ms for the geometry: 0 without music or in a window of 2 px or less.
     int64_t Total() const;
     int ClampX(int x) const;
@@ -166,7 +246,10 @@ private:
     WaveFormat m_ringFormat = MakePcmFormat(1, 8000, 16);
     WaveFormat m_recordFormat = MakePcmFormat(2, 22050, 16);
     std::unique_ptr<WaveBuffer> m_recordBlock;
-    uint32_t m_recordFill = 0; // bytes of the record block captured so far
+    CaptureFactory m_captureFactory;
+    CVoiceCapture m_capture;                         // fills the record block; outlives the device
+    std::unique_ptr<ICaptureDevice> m_captureDevice; // open while recording
+    uint32_t m_recordCapacity = 0;
     int m_voiceStart = 0;
     bool m_recording = false;
     bool m_voicePlaying = false;
@@ -200,6 +283,8 @@ private:
     CSkinPlacement m_placement;
     bool m_skinLoaded = false;
 
+    CWmaFormatList m_wmaFormats;
     QTimer m_blinkTimer;
+    QTimer m_playTimer;
     std::thread m_worker;
 };

@@ -43,6 +43,8 @@ public:
 
     uint32_t GetPlayedPosition() const { return m_playedPosition.load(); }
     int Rewind();
+    // Where the next Read starts; Read never goes past the samples' end.
+    void SetReadPosition(uint32_t bytes) { m_readPosition.store(bytes); }
     uint32_t GetSize() const { return m_buffer ? m_buffer->size : 0; }
     const uint8_t* GetData() const { return m_buffer ? m_buffer->data.get() : nullptr; }
     const WaveFormat& GetFormat() const { return m_format; }

@@ -11,6 +11,7 @@
 #include "tests/support/FakeTicks.h"
 #include "tests/support/FakeCapture.h"
 #include "tests/support/PythonWave.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QAction>

@@ -74,6 +74,7 @@ TEST(BrevantaDraw, NoMusicAndNarrowWindowsPaint)
 TEST(BrevantaDraw, EditCursorBlinks)
 {
     CBrevanta editor(nullptr, nullptr, nullptr, nullptr, nullptr);
+    editor.EnumWmaFormats(); // starts the timers
     const int phase = editor.GetBlinkPhase();
     EXPECT_TRUE(QTest::qWaitFor([&] { return editor.GetBlinkPhase() != phase; }, 1500));
 }

@@ -1,5 +1,6 @@
 // The editor's geometry beside a small Python model of the same formulas,
 // written from the rules alone (single-precision steps through struct).
+#include "tests/support/ClipFixtures.h"
 #include "tests/support/FakeTicks.h"
 #include "voice/Brevanta.h"
 
@@ -63,29 +64,36 @@ TEST(BrevantaGeometry, MatchesAnIndependentModel)
         int m, s, e;
     };
     const Case cases[] = {
-        {600, 360000, 12345, 882000, 40, 2, 41}, {600, 360000, 0, 88200, 100, 50, 120},
-        {813, 1002, 999, 44100, 10, 300, 500},   {813, 59999, 59999, 2646000, 5, 1, 811},
+        {600, 360000, 12345, 882000, 40, 2, 41},
+        {600, 360000, 0, 88200, 100, 50, 120},
+        {813, 1002, 999, 44100, 10, 300, 500},
+        {813, 59999, 59999, 2646000, 5, 1, 811},
         {3, 360000, 100, 88200, 1, 2, 41}, // one pixel of waveform
         {2, 360000, 100, 88200, 1, 2, 41}, // no room: no data
-        {1, 1000, 100, 88200, 1, 2, 41},         {600, 0, 500, 88200, 1, 2, 41}, // music of 0 ms
+        {1, 1000, 100, 88200, 1, 2, 41},
+        {600, 0, 500, 88200, 1, 2, 41}, // music of 0 ms
         {1920, 7, 3, 17640, 300, 299, 1000},
+        {1920, 3600000, 3599000, 88200 * 600, 300, 299, 1900}, // an hour: products past 2^31
     };
-    const std::vector<int> msList = {0, 1, 499, 1002, 50000, 51000, 59999, 123457, 360000};
+    const std::vector<int> msList = {0,     1,     499,    1002,   50000,
+                                     51000, 59999, 123457, 360000, 3599999};
     const std::vector<int> xList = {-5, 0, 1, 2, 3, 4, 41, 299, 598, 599, 812, 1919};
 
     QJsonArray input;
     std::vector<QJsonObject> ours;
     FakeTicks ticks;
+    PlayerLog players;
     for (const Case& c : cases) {
-        CBrevanta editor(nullptr, nullptr, nullptr, nullptr, nullptr, ticks.Source());
+        CBrevanta editor(nullptr, nullptr, nullptr, nullptr, RecordingPlayers(players),
+                         ticks.Source());
         editor.resize(c.w, 200);
         editor.SetMusic(MusicOf(c.total));
         editor.GetVoice().SetBuffer(std::make_unique<WaveBuffer>(c.voice));
         editor.SetVoiceBlockX(c.m);
         editor.SetSelectionStart(c.s);
         editor.SetSelectionEnd(c.e);
-        editor.SetPlaying(true, c.elapsed - 250);
-        ticks.now += 250;
+        ASSERT_EQ(editor.PlayFromStart(), 1);
+        ticks.now += c.elapsed;
         QJsonArray ms;
         QJsonArray xs;
         for (int v : msList)

@@ -1,4 +1,5 @@
 // The selection and voice-block mouse rules, driven through Qt's events.
+#include "tests/support/ClipFixtures.h"
 #include "voice/Brevanta.h"
 
 #include <QSignalSpy>
@@ -25,7 +26,8 @@ protected:
     }
     void Release(int x, int y) { QTest::mouseRelease(&editor, Qt::LeftButton, {}, QPoint(x, y)); }
 
-    CBrevanta editor{nullptr, nullptr, nullptr, nullptr, nullptr};
+    PlayerLog players;
+    CBrevanta editor{nullptr, nullptr, nullptr, nullptr, RecordingPlayers(players)};
 };
 
 TEST_F(BrevantaMouse, NewSelectionAndClick)
@@ -149,7 +151,7 @@ TEST_F(BrevantaMouse, VoiceBlockDragsOnlyWhileStopped)
     Release(-100, y);
     EXPECT_EQ(editor.GetEditCursor(), 1); // untouched by a block drag
 
-    editor.SetPlaying(true);
+    ASSERT_EQ(editor.PlayFromStart(), 1);
     Press(160, y);
     Move(200, y);
     EXPECT_EQ(editor.GetVoiceBlockX(), 150);
