@@ -189,6 +189,13 @@ TEST(SkinWinTest, TitleButtonsActOncePerClickOnThemOnly)
     const QRect normal = dialog->geometry();
     const QPoint close(300 - 20 + 7, 8), max(300 - 40 + 7, 8), caption(120, 7);
 
+    // Hovering shows the button's hover cell; leaving the frame clears it.
+    QTest::mouseMove(dialog.get(), close);
+    EXPECT_EQ(skin->HoverHit(), H::HTCLOSE);
+    EXPECT_EQ(qGreen(skin->CaptionImage().pixel(close)) / 60, 2);
+    QTest::mouseMove(dialog.get(), QPoint(150, 100));
+    EXPECT_EQ(skin->HoverHit(), 0);
+
     QTest::mouseClick(dialog.get(), Qt::LeftButton, {}, close);
     EXPECT_EQ(dialog->closes, 1);
     // Press on the button, release elsewhere: nothing. Press elsewhere,
