@@ -114,6 +114,39 @@ TEST(SkinWinTest, ApplySkinTakesTheFrameAndWrapsTheChildrenOnce)
     EXPECT_TRUE(alive.isNull());
 }
 
+TEST(SkinWinTest, OurThemesFrameADialog)
+{
+    struct Theme
+    {
+        const char* name;
+        int captionHeight;
+    };
+    for (const Theme& t : {Theme{"neostyle", 30}, Theme{"dlgstyle", 28}}) {
+        auto dialog =
+            MakeDialog(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint, true);
+        ApplySkin(QStringLiteral(KELVO_SKIN_DIR "/%1/theme.ini").arg(t.name), dialog.get());
+        CSkinWin* skin = CSkinWin::Of(dialog.get());
+        ASSERT_TRUE(skin && skin->Frame().IsLoaded()) << t.name;
+        EXPECT_TRUE(skin->IsHooked());
+        EXPECT_EQ(dialog->contentsMargins(), QMargins(5, t.captionHeight, 5, 5)) << t.name;
+        EXPECT_TRUE(skin->Frame().UsesTran());
+        // The caption text stops before the first title button; the buttons
+        // sit side by side inside the caption.
+        const SkinFrame& frame = skin->Frame();
+        const int w = dialog->width();
+        const QRect min = frame.ButtonRect(H::kMinimise, w, false);
+        const QRect max = frame.ButtonRect(H::kMaximise, w, false);
+        const QRect close = frame.ButtonRect(H::kClose, w, false);
+        EXPECT_LE(frame.TextRect(w).right(), min.left()) << t.name;
+        EXPECT_LE(min.right(), max.left());
+        EXPECT_LE(max.right(), close.left());
+        EXPECT_LT(close.right(), w - frame.RightWidth());
+        EXPECT_EQ(frame.ButtonRect(H::kMaximise, w, true), max);
+        EXPECT_LE(close.bottom(), frame.TopHeight());
+        EXPECT_EQ(skin->HitTest(close.center()), H::HTCLOSE);
+    }
+}
+
 TEST(SkinWinTest, AFailedLoadKeepsTheStandardFrameAndPassesEventsOn)
 {
     FrameTheme theme;
