@@ -203,7 +203,8 @@ void CSkinWin::ApplyFrame()
     if (m_frame.IsLoaded()) {
         if (!m_framed) {
             m_translucent = m_frame.UsesTran() && PlatformComposites();
-            dialog->setAttribute(Qt::WA_TranslucentBackground, m_translucent);
+            if (m_translucent)
+                dialog->setAttribute(Qt::WA_TranslucentBackground, true);
             dialog->setAttribute(Qt::WA_Hover, true);
             Restyle(dialog, (m_standardFlags | Qt::FramelessWindowHint) &
                                 ~(Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -215,7 +216,8 @@ void CSkinWin::ApplyFrame()
             dialog->setMinimumSize(m_standardMinimum.expandedTo(m_frame.MinimumSize()));
     } else {
         if (m_framed) {
-            dialog->setAttribute(Qt::WA_TranslucentBackground, false);
+            if (m_translucent)
+                dialog->setAttribute(Qt::WA_TranslucentBackground, false);
             Restyle(dialog, m_standardFlags);
             m_framed = false;
             m_translucent = false;
