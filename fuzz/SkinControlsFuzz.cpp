@@ -1,7 +1,11 @@
 // Feeds arbitrary bytes to the skinned slider, tab control and list as their
 // theme: each reads its section, then is painted and clicked, pressed,
 // dragged and released at points across it. The same bytes are the image that
-// any theme value names, so hostile images and hostile sizes meet.
+// any theme value names, so hostile images and hostile sizes meet. The bytes
+// also skin a dialog's frame, whose strips and title buttons are fixed images
+// under the names our themes use, so the frame's sizes and pieces come from
+// the input; the frame is painted and pressed, dragged and double-clicked at
+// its edges, caption and buttons.
 #include "FuzzInput.h"
 
 #include "skin/DlgCtrlId.h"
@@ -10,9 +14,13 @@
 #include "skin/SkinListVerticleScrollbar.h"
 #include "skin/SkinSliderCtrl.h"
 #include "skin/SkinTabCtrl.h"
+#include "skin/SkinWin.h"
 #include "skin/TabCtrl.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QImage>
+#include <QPushButton>
 #include <QMouseEvent>
 #include <QSlider>
 #include <QTreeWidget>
@@ -62,11 +70,66 @@ void Poke(QWidget* widget)
     (void)widget->grab();
 }
 
+// The frame's images, written once: strips of two halves, three-cell buttons.
+void WriteFrameImages()
+{
+    static bool written = false;
+    if (written)
+        return;
+    written = true;
+    const auto save = [](int w, int h, QRgb colour, const char* name) {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(colour);
+        image.setPixel(0, 0, qRgb(255, 0, 255));
+        image.save(FuzzInput::Folder() + u'/' + QLatin1String(name), "PNG");
+    };
+    save(48, 60, qRgb(10, 20, 30), "top.png");
+    save(10, 54, qRgb(40, 50, 60), "left.png");
+    save(10, 54, qRgb(40, 50, 60), "right.png");
+    save(48, 10, qRgb(70, 80, 90), "bottom.png");
+    save(84, 22, qRgb(1, 2, 3), "close.png");
+    save(84, 22, qRgb(4, 5, 6), "maximise.png");
+    save(84, 22, qRgb(7, 8, 9), "restore.png");
+    save(84, 22, qRgb(3, 2, 1), "minimise.png");
+    save(16, 16, qRgb(200, 200, 200), "dialog.png");
+}
+
+void SkinTheFrame(const QString& theme)
+{
+    QDialog dialog;
+    dialog.setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowMaximizeButtonHint);
+    dialog.setWindowTitle(QStringLiteral("fuzz 标题 text"));
+    dialog.resize(320, 200);
+    (new QPushButton(QStringLiteral("ok"), &dialog))->setGeometry(10, 10, 60, 24);
+    if (ApplySkin(theme, &dialog) != 1)
+        FuzzInput::Check(false, "ApplySkin answers 1");
+    dialog.show();
+    QCoreApplication::processEvents();
+    (void)dialog.grab();
+    const int w = dialog.width(), h = dialog.height();
+    for (const QPoint at : {QPoint(1, 1), QPoint(w / 2, 2), QPoint(w / 2, 8), QPoint(w - 2, h / 2),
+                            QPoint(w - 30, 10), QPoint(w - 60, 10), QPoint(w - 90, 10),
+                            QPoint(w - 1, h - 1), QPoint(2, h / 2)}) {
+        Mouse(&dialog, QEvent::MouseMove, at);
+        Mouse(&dialog, QEvent::MouseButtonPress, at);
+        Mouse(&dialog, QEvent::MouseMove, at + QPoint(5, 3));
+        Mouse(&dialog, QEvent::MouseButtonRelease, at + QPoint(5, 3));
+    }
+    Mouse(&dialog, QEvent::MouseButtonDblClick, QPoint(w / 2, 8));
+    dialog.setWindowTitle(QStringLiteral("a much longer title that will not fit in the band"));
+    ApplySkin(theme, &dialog);
+    dialog.resize(40, 30);
+    QCoreApplication::processEvents();
+    (void)dialog.grab();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     MakeApp();
+    WriteFrameImages();
     const QString theme = FuzzInput::Write(data, size, QStringLiteral("theme.ini"));
     FuzzInput::Write(data, size, QStringLiteral("image.bin"));
 
@@ -108,5 +171,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         listSkin->LoadSkin(theme);
         Poke(listSkin->VerticalBar());
     }
+    SkinTheFrame(theme);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "skin/SkinBmpButton.h"
 
 #include "skin/DlgCtrlId.h"
+#include "skin/SkinPlacement.h"
 
 #include <QPainter>
 #include <QPushButton>
@@ -28,7 +29,9 @@ void CSkinBmpButton::RefreshSkin()
     if (!button)
         return;
     if (m_skin.IsLoaded()) {
-        button->setGeometry(m_skin.posLeft, m_skin.posTop, m_skin.width, m_skin.height);
+        const QPoint origin = SkinClientOrigin(button);
+        button->setGeometry(origin.x() + m_skin.posLeft, origin.y() + m_skin.posTop, m_skin.width,
+                            m_skin.height);
         if (m_skin.hand)
             button->setCursor(Qt::PointingHandCursor);
         else

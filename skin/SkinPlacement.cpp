@@ -2,7 +2,24 @@
 
 #include "skin/ProfileFile.h"
 
+#include <QVariant>
 #include <QWidget>
+
+namespace {
+constexpr char kOriginProperty[] = "zuvoClientOrigin";
+}
+
+QPoint SkinClientOrigin(const QWidget* widget)
+{
+    const QWidget* parent = widget ? widget->parentWidget() : nullptr;
+    return parent ? parent->property(kOriginProperty).toPoint() : QPoint();
+}
+
+void SetSkinClientOrigin(QWidget* dialog, const QPoint& origin)
+{
+    if (dialog)
+        dialog->setProperty(kOriginProperty, origin);
+}
 
 void CSkinPlacement::Load(const QString& themePath, const QString& section)
 {
@@ -23,6 +40,8 @@ void CSkinPlacement::Apply(QWidget* widget)
     }
     if (m_posX < 0 || m_posY < 0)
         return;
-    widget->setGeometry(m_posX, m_posY, m_width >= 0 ? m_width : m_home.width(),
+    const QPoint origin = SkinClientOrigin(widget);
+    widget->setGeometry(origin.x() + m_posX, origin.y() + m_posY,
+                        m_width >= 0 ? m_width : m_home.width(),
                         m_height >= 0 ? m_height : m_home.height());
 }

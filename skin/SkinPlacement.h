@@ -1,9 +1,17 @@
 #pragma once
 
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
 class QWidget;
+
+// Where the client area of widget's parent begins in the parent's own
+// coordinates: inside the frame of a skinned dialog, (0, 0) anywhere else.
+// Theme positions count from there. GUI thread.
+QPoint SkinClientOrigin(const QWidget* widget);
+// Records the client origin of a dialog whose frame is drawn in its margins.
+void SetSkinClientOrigin(QWidget* dialog, const QPoint& origin);
 
 // The placement a theme section may give a control: "PosX", "PosY" (in the
 // parent's client area), "Width" and "Height", each -1 (or absent) for "keep
@@ -15,8 +23,8 @@ public:
     void Load(const QString& themePath, const QString& section);
 
     // The first call remembers the widget's geometry. Then, when PosX and PosY
-    // are both >= 0, moves it there, sized Width x Height where those are >= 0
-    // and as remembered otherwise; without both it stays where it is.
+    // are both >= 0, moves it there (in the parent's client area), sized Width x Height where
+    // those are >= 0 and as remembered otherwise; without both it stays where it is.
     void Apply(QWidget* widget);
 
     int PosX() const { return m_posX; }

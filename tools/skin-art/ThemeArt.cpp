@@ -15,6 +15,9 @@ namespace {
 
 constexpr int kSide = 5;   // left, right and bottom frame widths
 constexpr int kStrip = 48; // length of the tiled frame strips
+// The top strip ends in a piece as wide as the title buttons' row (the themes'
+// "TopBotHeight"), where the caption text stops.
+constexpr int kTopStrip = 144;
 
 // --- frame ---------------------------------------------------------------
 
@@ -22,16 +25,16 @@ constexpr int kStrip = 48; // length of the tiled frame strips
 // carries a 2-px accent line.
 QImage Top(int t)
 {
-    QImage image = NewImage(kStrip, 2 * t, C::kSurface);
+    QImage image = NewImage(kTopStrip, 2 * t, C::kSurface);
     for (int half = 0; half < 2; ++half) {
         const int y0 = half * t;
         if (half == 0) {
-            HLine(image, 0, kStrip - 1, y0, C::kAccent);
-            HLine(image, 0, kStrip - 1, y0 + 1, C::kAccent);
+            HLine(image, 0, kTopStrip - 1, y0, C::kAccent);
+            HLine(image, 0, kTopStrip - 1, y0 + 1, C::kAccent);
         } else {
-            HLine(image, 0, kStrip - 1, y0, C::kOutline);
+            HLine(image, 0, kTopStrip - 1, y0, C::kOutline);
         }
-        HLine(image, 0, kStrip - 1, y0 + t - 1, C::kLineSoft);
+        HLine(image, 0, kTopStrip - 1, y0 + t - 1, C::kLineSoft);
     }
     return image;
 }
