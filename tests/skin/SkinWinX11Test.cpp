@@ -24,7 +24,7 @@ struct Ids
 
 // A dialog skinned with each shipped theme, on a real X server: active and
 // inactive, normal and maximised, as the screen shows it (the caption's cut
-// corners included). Set ZUVO_SHOT_DIR to keep the pictures.
+// corners included). Set ZUVO_SCREENSHOT_DIR to keep the pictures.
 class SkinWinX11 : public testing::TestWithParam<Ids>
 {
 };
@@ -36,7 +36,7 @@ QImage Shot(QWidget& dialog, const char* name)
     const QRect g = dialog.frameGeometry();
     const QImage shot =
         dialog.screen()->grabWindow(0, g.x(), g.y(), g.width(), g.height()).toImage();
-    if (const QString folder = qEnvironmentVariable("ZUVO_SHOT_DIR"); !folder.isEmpty()) {
+    if (const QString folder = qEnvironmentVariable("ZUVO_SCREENSHOT_DIR"); !folder.isEmpty()) {
         QDir().mkpath(folder);
         EXPECT_TRUE(shot.save(folder + "/skin-frame-" + name + ".png"));
     }

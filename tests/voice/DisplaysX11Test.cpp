@@ -1,6 +1,6 @@
 // The four displays of Kelvo's main dialog on a real X server in the neostyle
 // theme, following a song that plays through the sound driver with its
-// lyrics. ZUVO_SHOT_DIR keeps a picture.
+// lyrics. ZUVO_SCREENSHOT_DIR keeps a picture.
 #include "audio/IAudioPlayer.h"
 #include "audio/PlayerFactory.h"
 #include "tests/audio/EncodedFixtures.h"
@@ -83,7 +83,7 @@ TEST(DisplaysX11, FollowASongInTheNeostyleTheme)
     spectrum.Stop();
     clock.Stop();
     spectrum.SetTrack(nullptr);
-    if (const QString folder = qEnvironmentVariable("ZUVO_SHOT_DIR"); !folder.isEmpty())
+    if (const QString folder = qEnvironmentVariable("ZUVO_SCREENSHOT_DIR"); !folder.isEmpty())
         shot.save(QDir(folder).filePath("kelvo-displays.png"));
 
     EXPECT_GT(music.GetPlayedPosition(), 0u);
