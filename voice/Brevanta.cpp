@@ -62,6 +62,9 @@ CBrevanta::~CBrevanta()
     // The owner hears nothing of a window going away.
     blockSignals(true);
     Stop();
+    // The players' threads read the tracks declared after them: they go first.
+    m_musicPlayer.reset();
+    m_voicePlayer.reset();
 }
 
 int64_t CBrevanta::Total() const

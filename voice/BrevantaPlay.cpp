@@ -150,8 +150,8 @@ void CBrevanta::OnPlayEnd()
             m_musicPlayer->Play();
         emit LOOP_RESTARTED();
     } else {
-        emit PLAY_STOPPED();
         Stop();
+        emit PLAY_STOPPED();
     }
     update();
 }
@@ -205,7 +205,6 @@ void CBrevanta::StopRecord()
     if (!m_recording)
         return;
     m_recording = false;
-    emit RECORD_STOPPED();
     // Once the device is closed nothing writes into the block any more.
     if (m_captureDevice) {
         m_captureDevice->Close();
@@ -228,6 +227,8 @@ void CBrevanta::StopRecord()
     }
     m_capture.Reset(nullptr, 0, GetRecordChunkBytes());
     update();
+    // Told once the voice is in place, so the owner may read it or record anew.
+    emit RECORD_STOPPED();
 }
 
 void CBrevanta::DeleteRecording()

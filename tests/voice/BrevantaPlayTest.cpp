@@ -158,6 +158,9 @@ TEST_F(BrevantaPlay, ALoopRestartsWithoutANewOutputAndPlaysToTheEndOtherwise)
 {
     QSignalSpy restarted(&editor, &CBrevanta::LOOP_RESTARTED);
     QSignalSpy stopped(&editor, &CBrevanta::PLAY_STOPPED);
+    bool playingAtNotice = true;
+    QObject::connect(&editor, &CBrevanta::PLAY_STOPPED,
+                     [&] { playingAtNotice = editor.IsPlaying(); });
     SetVoice(88200, 151); // 1500 ms
     editor.SetLoopMode(true);
     editor.SetSelectionStart(101); // 1000 ms
@@ -189,6 +192,7 @@ TEST_F(BrevantaPlay, ALoopRestartsWithoutANewOutputAndPlaysToTheEndOtherwise)
     Advance(1);
     EXPECT_FALSE(editor.IsPlaying());
     EXPECT_EQ(stopped.count(), 1);
+    EXPECT_FALSE(playingAtNotice) << "stopped before the notice";
     EXPECT_EQ(restarted.count(), 1);
 }
 
@@ -208,6 +212,13 @@ TEST_F(BrevantaPlay, VolumesAndMutesGoToTheirPlayers)
 TEST_F(BrevantaPlay, RecordingKeepsAGaplessPrefixInWholeChunks)
 {
     QSignalSpy stopped(&editor, &CBrevanta::RECORD_STOPPED);
+    // What the owner finds when it hears of the stop.
+    uint32_t voiceAtNotice = 0;
+    bool recordingAtNotice = true;
+    QObject::connect(&editor, &CBrevanta::RECORD_STOPPED, [&] {
+        voiceAtNotice = editor.GetVoice().GetSize();
+        recordingAtNotice = editor.IsRecording();
+    });
     PlaceCursor(201); // 2000 ms: 8 s of room
     ASSERT_EQ(editor.StartRecord(), 1);
     EXPECT_TRUE(editor.IsRecording());
@@ -227,6 +238,8 @@ TEST_F(BrevantaPlay, RecordingKeepsAGaplessPrefixInWholeChunks)
     EXPECT_FALSE(editor.IsVoicePlaying()) << "no voice plays while one is recorded";
     editor.Stop();
     EXPECT_EQ(stopped.count(), 1);
+    EXPECT_EQ(voiceAtNotice, 3 * kChunk) << "the voice is in place before the notice";
+    EXPECT_FALSE(recordingAtNotice);
     EXPECT_EQ(input.closes, 1);
     ASSERT_EQ(editor.GetVoice().GetSize(), 3 * kChunk);
     EXPECT_EQ(std::memcmp(editor.GetVoice().GetData(), ramp.constData(), 3 * kChunk), 0);
