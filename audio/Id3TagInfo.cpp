@@ -147,6 +147,9 @@ bool TagIsSound(const uint8_t* h, uint32_t size, Id3v2Walk& walk)
             if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
                 return false;
         }
+        // id3lib's field list of the 2.2 compressed-data frame has no end.
+        if (IdIs(frame, idLength, "CDM"))
+            return false;
         uint32_t length = BigEndian(frame + idLength, major == 2 ? 3 : 4);
         if (major == 4 && !SyncSafe(frame + 4, length))
             return false;
