@@ -44,7 +44,11 @@ QString SkinFrame::ElideWords(const QString& text, const QFontMetrics& metrics, 
     }
     if (best > 0)
         return text.left(best).trimmed() + dots;
-    return metrics.elidedText(text, Qt::ElideRight, width);
+    // No word fits: cut inside the first one, with the same dots.
+    for (int at = text.size() - 1; at > 0; --at)
+        if (metrics.horizontalAdvance(text.left(at) + dots) <= width)
+            return text.left(at) + dots;
+    return QString();
 }
 
 void SkinFrame::Clear()
@@ -85,7 +89,7 @@ bool SkinFrame::Load(const QString& themePath)
     m_bottomStart = key("BottomTopHeight");
     m_bottomEnd = PieceEnd(m_bottom.GetWidth(), key("BottomBotHeight"), m_bottomStart);
 
-    // A title button image larger than this is no title button.
+    // More title buttons than this is no theme of ours: the rest are ignored.
     constexpr int kMaxButtons = 64;
     const int count =
         std::min(theme.GetInt(kPersonality, QStringLiteral("ButtonCount"), 0), kMaxButtons);

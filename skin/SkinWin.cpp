@@ -481,8 +481,6 @@ void CSkinWin::FollowState()
     const int state = states & Qt::WindowMinimized                            ? kMinimised
                       : states & (Qt::WindowMaximized | Qt::WindowFullScreen) ? kMaximised
                                                                               : kNormal;
-    if (state == kMinimised && m_state != kMinimised)
-        m_stateBeforeMinimise = m_state;
     m_state = state;
 }
 
@@ -538,14 +536,19 @@ bool CSkinWin::OnPress(QMouseEvent* event)
     RepaintFrame();
     if (IsEdge(hit) || (hit == H::HTCAPTION && m_state != kMaximised))
         StartMoveOrResize(hit, event->globalPosition().toPoint());
-    else if (hit == H::HTSYSMENU)
+    else if (hit == H::HTSYSMENU) {
         ShowSystemMenu(event->globalPosition().toPoint());
+        // The menu took the release.
+        m_pressed = 0;
+    }
     return true;
 }
 
 bool CSkinWin::OnMove(QMouseEvent* event)
 {
     QWidget* dialog = Dialog();
+    if (m_dragHit != 0 && !(event->buttons() & Qt::LeftButton))
+        m_dragHit = 0; // the release went elsewhere
     if (m_dragHit != 0) {
         const QPoint delta = event->globalPosition().toPoint() - m_dragStart;
         if (m_dragHit == H::HTCAPTION) {

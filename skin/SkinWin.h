@@ -129,7 +129,6 @@ private:
     QSize m_standardMinimum;
     QPointer<QMenu> m_menu;
     int m_state = kNormal;
-    int m_stateBeforeMinimise = kNormal;
     int m_hover = 0;
     int m_pressed = 0;
     int m_last = 0;

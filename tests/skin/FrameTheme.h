@@ -16,12 +16,12 @@
 // red 250, green 60 x cell and blue 1 close, 2 maximise, 3 restore,
 // 4 minimise.
 //
-//   top 30 x 20 (T 10, pieces 5 | 20 | 5), bottom 30 x 10 (B 5, 4 | 22 | 4),
+//   top 30 x 20 (T 10, pieces 5 | 20 | 5), bottom 30 x 8 (B 4, 4 | 22 | 4),
 //   left 8 x 40 (L 4, 12 | 22 | 6), right 6 x 40 (R 3, 12 | 22 | 6),
-//   buttons 14 x 12 cells at XCoord 20 (close), 40 (maximise, restore), 60.
+//   buttons 14 x 12 cells at XCoord 20 (close), 40 (maximise), 45 (restore), 60.
 struct FrameTheme
 {
-    static constexpr int T = 10, L = 4, R = 3, B = 5;
+    static constexpr int T = 10, L = 4, R = 3, B = 4;
     enum Piece { kStart = 50, kMiddle = 100, kEnd = 150 };
     enum Half { kActive = 10, kInactive = 200 };
 
@@ -83,7 +83,7 @@ struct FrameTheme
                            "[Button2]\nButtonImage=minimise.png\nAction=2\nXCoord=60\nYCoord=2\n");
         if (buttons == 4)
             ini += QStringLiteral(
-                "[Button3]\nButtonImage=restore.png\nAction=1\nXCoord=40\nYCoord=2\n");
+                "[Button3]\nButtonImage=restore.png\nAction=1\nXCoord=45\nYCoord=2\n");
         ini += QStringLiteral("[Colours]\nTitleText=0 0 0\nInactiveTitleText=90 90 90\n");
         const QString path = dir + "/theme.ini";
         QFile file(path);

@@ -64,7 +64,10 @@ TEST(SkinFrameTest, EveryLoadDropsTheOldImagesFirst)
     QFile::remove(QFileInfo(bare).path() + "/dialog.png");
     ASSERT_TRUE(frame.Load(bare));
     EXPECT_FALSE(frame.DialogImage().IsLoaded());
-    EXPECT_EQ(F::Along(frame.Caption(QSize(200, 100), look).pixel(max.topLeft())), 2);
+    // No restore image any more: the maximise image at its own place.
+    const QRect plainMax = frame.ButtonRect(H::kMaximise, 200, true);
+    EXPECT_NE(plainMax, max);
+    EXPECT_EQ(F::Along(frame.Caption(QSize(200, 100), look).pixel(plainMax.topLeft())), 2);
 
     QFile::remove(QFileInfo(bare).path() + "/left.png");
     EXPECT_FALSE(frame.Load(bare));
@@ -175,6 +178,9 @@ TEST(SkinFrameTest, HitTestTable)
         {{141, 6}, {C, C, H::HTMINBUTTON, H::HTMINBUTTON, H::HTMINBUTTON}},
         {{141, 3}, {N, H::HTTOP, H::HTMINBUTTON, H::HTMINBUTTON, H::HTMINBUTTON}},
         {{161, 6}, {C, C, H::HTMAXBUTTON, H::HTMAXBUTTON, H::HTMAXBUTTON}},
+        // The maximise place, and while maximised the restore place.
+        {{170, 6}, {C, C, H::HTMAXBUTTON, C, H::HTMAXBUTTON}},
+        {{156, 6}, {C, C, C, H::HTMAXBUTTON, C}},
         {{5, 6}, {H::HTSYSMENU, H::HTSYSMENU, H::HTSYSMENU, H::HTSYSMENU, H::HTSYSMENU}},
         {{1, 1}, {N, H::HTTOPLEFT, H::HTTOPLEFT, N, N}},
         {{0, 149}, {N, H::HTBOTTOMLEFT, H::HTBOTTOMLEFT, N, N}},
@@ -182,7 +188,9 @@ TEST(SkinFrameTest, HitTestTable)
         {{2, 70}, {N, H::HTLEFT, H::HTLEFT, N, N}},
         {{197, 70}, {N, H::HTRIGHT, H::HTRIGHT, N, N}},
         {{100, 147}, {N, H::HTBOTTOM, H::HTBOTTOM, N, N}},
-        {{100, 4}, {N, H::HTTOP, H::HTTOP, N, N}},
+        // The top edge is as high as the bottom strip; the caption starts at 5.
+        {{100, 3}, {N, H::HTTOP, H::HTTOP, N, N}},
+        {{100, 4}, {N, N, N, N, N}},
         {{100, 5}, {C, C, C, C, C}},
         {{100, 9}, {C, C, C, C, C}},
         {{100, 10}, {N, N, N, N, N}},

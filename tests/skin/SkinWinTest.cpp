@@ -187,6 +187,7 @@ TEST(SkinWinTest, TheDialogKeepsItsOwnHandlersForTheClientArea)
 {
     FrameTheme theme;
     auto dialog = MakeDialog({}, true);
+    dialog->setWindowTitle(QStringLiteral("录音"));
     ApplySkin(theme.Write("a"), dialog.get());
     dialog->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
@@ -204,9 +205,11 @@ TEST(SkinWinTest, TheDialogKeepsItsOwnHandlersForTheClientArea)
     EXPECT_EQ(shot.pixel(150, 100), qRgb(1, 2, 3));
     EXPECT_EQ(F::Piece(shot.pixel(0, 100)), F::kMiddle);
 
-    // A title change shows at once.
+    // A title change shows at once: painted before any event is processed.
     const QImage before = CSkinWin::Of(dialog.get())->CaptionImage();
+    dialog->paints = 0;
     dialog->setWindowTitle(QStringLiteral("录音 新的标题"));
+    EXPECT_GE(dialog->paints, 1);
     EXPECT_NE(CSkinWin::Of(dialog.get())->CaptionImage(), before);
 }
 
