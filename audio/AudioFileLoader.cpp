@@ -52,7 +52,7 @@ bool Open(int type, const QString& path, const QString& decoded, CWaveDoc& clip,
     if (type == kAudioWave)
         return ReadWave(path, clip);
     if (type == kAudioOgg)
-        return DecodeOgg(path, decoded, messages) && clip.ReadWaveFile(decoded, nullptr);
+        return DecodeOgg(path, decoded, messages) && clip.TakeWaveFile(decoded);
     return DecodeToClip(path, clip);
 }
 

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -100,7 +101,7 @@ QString CMappedTempFile::StoreFolder()
 
 namespace {
 
-bool Reserve(int fd, uint32_t size)
+bool Reserve(int fd, uint64_t size)
 {
     if (size == 0)
         return true;
@@ -111,6 +112,11 @@ bool Reserve(int fd, uint32_t size)
     return rc == 0;
 }
 
+QString NextStorePath(const QString& folder)
+{
+    return folder + QStringLiteral("/~KELVO%1.tmp").arg(g_storeCounter.fetch_add(1));
+}
+
 } // namespace
 
 std::unique_ptr<CMappedTempFile> CMappedTempFile::Create(uint32_t size)
@@ -118,8 +124,7 @@ std::unique_ptr<CMappedTempFile> CMappedTempFile::Create(uint32_t size)
     const QString folder = StoreFolder();
     if (folder.isEmpty())
         return nullptr;
-    const int number = g_storeCounter.fetch_add(1);
-    const QString path = folder + QStringLiteral("/~KELVO%1.tmp").arg(number);
+    const QString path = NextStorePath(folder);
     const QByteArray native = QFile::encodeName(path);
 
     const int fd =
@@ -134,8 +139,35 @@ std::unique_ptr<CMappedTempFile> CMappedTempFile::Create(uint32_t size)
     return std::unique_ptr<CMappedTempFile>(new CMappedTempFile(fd, path, size));
 }
 
-CMappedTempFile::CMappedTempFile(int fd, QString path, uint32_t size)
-    : m_fd(fd), m_path(std::move(path)), m_size(size),
+std::unique_ptr<CMappedTempFile> CMappedTempFile::Adopt(const QString& path, uint64_t offset,
+                                                        uint32_t size)
+{
+    const QString folder = StoreFolder();
+    if (folder.isEmpty())
+        return nullptr;
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = open(native.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info
+    {
+    };
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<uint64_t>(info.st_size) < offset + size) {
+        close(fd);
+        return nullptr;
+    }
+    // A rename never crosses file systems: then the caller copies instead.
+    const QString storePath = NextStorePath(folder);
+    if (rename(native.constData(), QFile::encodeName(storePath).constData()) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<CMappedTempFile>(new CMappedTempFile(fd, storePath, size, offset));
+}
+
+CMappedTempFile::CMappedTempFile(int fd, QString path, uint32_t size, uint64_t base)
+    : m_fd(fd), m_path(std::move(path)), m_size(size), m_base(base),
       m_granularity(static_cast<uint32_t>(sysconf(_SC_PAGESIZE)))
 {
 }
@@ -150,8 +182,9 @@ CMappedView CMappedTempFile::MapView(uint64_t offset, uint64_t length) const
 {
     if (length == 0 || offset > m_size || length > m_size - offset)
         return {};
-    const uint64_t aligned = offset - offset % m_granularity;
-    const size_t lead = static_cast<size_t>(offset - aligned);
+    const uint64_t at = m_base + offset;
+    const uint64_t aligned = at - at % m_granularity;
+    const size_t lead = static_cast<size_t>(at - aligned);
     const size_t mapLength = static_cast<size_t>(length) + lead;
     void* base = mmap(nullptr, mapLength, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd,
                       static_cast<off_t>(aligned));
@@ -164,25 +197,25 @@ bool CMappedTempFile::ReadAt(uint64_t offset, void* buffer, uint64_t length) con
 {
     if (offset > m_size || length > m_size - offset)
         return false;
-    return length == 0 || ReadAllAt(m_fd, offset, buffer, length);
+    return length == 0 || ReadAllAt(m_fd, m_base + offset, buffer, length);
 }
 
 bool CMappedTempFile::WriteAt(uint64_t offset, const void* data, uint64_t length)
 {
     if (offset > m_size || length > m_size - offset)
         return false;
-    return length == 0 || WriteAllAt(m_fd, offset, data, static_cast<size_t>(length));
+    return length == 0 || WriteAllAt(m_fd, m_base + offset, data, static_cast<size_t>(length));
 }
 
 bool CMappedTempFile::Resize(uint32_t size)
 {
     if (size > m_size) {
-        if (!Reserve(m_fd, size))
+        if (!Reserve(m_fd, m_base + size))
             return false;
     } else if (size < m_size) {
         int rc;
         do {
-            rc = ftruncate(m_fd, static_cast<off_t>(size));
+            rc = ftruncate(m_fd, static_cast<off_t>(m_base + size));
         } while (rc != 0 && errno == EINTR);
         if (rc != 0)
             return false;

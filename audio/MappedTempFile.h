@@ -42,6 +42,13 @@ class CMappedTempFile
 public:
     // Returns none when the file cannot be created or its space reserved.
     static std::unique_ptr<CMappedTempFile> Create(uint32_t size);
+    // Makes bytes [offset, offset + size) of the regular file at path a store
+    // without copying them: the file is moved into the store folder (it is
+    // gone from path then) and deleted with the store. None, with the file
+    // left where it was, when it is no regular file, is shorter than that or
+    // lies on another file system.
+    static std::unique_ptr<CMappedTempFile> Adopt(const QString& path, uint64_t offset,
+                                                  uint32_t size);
     ~CMappedTempFile(); // deletes the file
 
     CMappedTempFile(const CMappedTempFile&) = delete;
@@ -69,10 +76,11 @@ public:
     static QString StoreFolder();
 
 private:
-    CMappedTempFile(int fd, QString path, uint32_t size);
+    CMappedTempFile(int fd, QString path, uint32_t size, uint64_t base = 0);
 
     int m_fd = -1;
     QString m_path;
     uint32_t m_size = 0;
+    uint64_t m_base = 0; // where byte 0 of the store lies in its file (a header before it)
     uint32_t m_granularity = 0;
 };

@@ -117,6 +117,11 @@ public:
     // Files other than regular files and inconsistent format records are
     // refused without reading.
     int ReadWaveFile(const QString& path, IMessageSink* messages);
+    // ReadWaveFile for a file the caller made and no longer needs (a
+    // decoder's output): PCM samples are taken where they lie, the file
+    // becoming the clip's store (it is gone from path then); otherwise, or on
+    // another file system, they are copied as ReadWaveFile does.
+    int TakeWaveFile(const QString& path);
     // Writes format and samples as a 44-byte-header WAV file. The file is
     // written under a temporary name and renamed over path when complete, so
     // a failed write leaves an old file as it was. 1 written, 0 failed

@@ -73,6 +73,31 @@ int CWaveDoc::ReadWaveFile(const QString& path, IMessageSink* messages)
     return 1;
 }
 
+int CWaveDoc::TakeWaveFile(const QString& path)
+{
+    // Where the samples lie; the last data chunk wins, as in ReadWaveFile.
+    struct Data
+    {
+        WaveFormat format;
+        uint64_t offset = 0;
+        uint32_t size = 0;
+    };
+    std::optional<Data> data;
+    const auto noteData = [&data](const WaveFormat& format, int, uint64_t offset, uint32_t size) {
+        data = Data{format, offset, size};
+        return true;
+    };
+    std::optional<WaveFormat> formatOnly;
+    if (WalkWaveFile(path, noteData, &formatOnly) == WaveWalkStatus::kOk && data && !formatOnly &&
+        data->format.formatTag == kWaveFormatPcm && data->size > 0) {
+        if (auto store = CMappedTempFile::Adopt(path, data->offset, data->size)) {
+            AdoptStore(data->format, std::move(store));
+            return 1;
+        }
+    }
+    return ReadWaveFile(path, nullptr);
+}
+
 int CWaveDoc::NormaliseSampleFormat()
 {
     const uint16_t tag = m_format.formatTag;

@@ -3,14 +3,19 @@
 // and saving, with the saved file read back.
 #include "audio/AudioSaver.h"
 #include "audio/AudioTrack.h"
+#include "audio/MappedTempFile.h"
 #include "audio/Mixdown.h"
 #include "audio/WaveDoc.h"
 #include "fuzz/FuzzInput.h"
 #include "fuzz/NullPlayer.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 #include <vector>
 
 using FuzzInput::Check;
@@ -73,6 +78,31 @@ void SaveAndReadBack(const CWaveDoc& mix, int saveType)
     FuzzInput::Remove(QStringLiteral("saved.wav"));
 }
 
+// The same bytes taken as a decoder's output (beside the store folder, so the
+// file can become the store) give the clip the same format and samples.
+void TakeAsDecoderOutput(const uint8_t* data, size_t size, const CWaveDoc& read)
+{
+    const QString path = QFileInfo(CMappedTempFile::StoreFolder()).path() +
+                         QStringLiteral("/zuvo-fuzz-taken-%1.wav").arg(getpid());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size)) !=
+            static_cast<qint64>(size))
+        abort();
+    file.close();
+    CWaveDoc taken(NullPlayers());
+    Check(taken.TakeWaveFile(path) == 1, "a file that reads can be taken");
+    QFile::remove(path);
+    Check(taken.GetFormat() == read.GetFormat(), "a taken file has the format read");
+    const uint32_t bytes = read.GetDataSize();
+    Check(taken.GetDataSize() == bytes, "a taken file has the samples read");
+    std::vector<uint8_t> a(bytes), b(bytes);
+    Check(read.GetStore()->ReadAt(0, a.data(), bytes) &&
+              taken.GetStore()->ReadAt(0, b.data(), bytes),
+          "both stores read");
+    Check(a == b, "a taken file holds the bytes read");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -88,6 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A-law and mu-law double in size when expanded.
     Check(clip->GetDataSize() <= 2 * uint64_t{size}, "a clip holds no more than the file");
 
+    TakeAsDecoderOutput(data, size, *clip);
     DrawPeaks(*clip);
     // Setting up a resampler is most of the time an input takes, so the last
     // byte picks which of the steps that convert again run.

@@ -1,3 +1,4 @@
+#include "audio/MappedTempFile.h"
 #include "audio/WaveDoc.h"
 #include "platform/IMessageSink.h"
 #include "tests/support/TestEnvironment.h"
@@ -338,6 +339,59 @@ TEST(WaveFile, ChunkWalk)
     EXPECT_EQ(clip.ReadWaveFile(path, &sink), 0);
     EXPECT_FALSE(clip.HasData()) << "the store read before the failure is gone";
     EXPECT_TRUE(sink.messages.isEmpty());
+}
+
+// A decoder's output taken as the clip's store: PCM where it lies, the rest
+// copied. The file sits beside the store folder, so the move can happen.
+TEST(WaveFile, TakenFilesBecomeTheStoreOrAreCopied)
+{
+    const QByteArray samples("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
+    const QByteArray alaw = FmtRecord(6, 1, 8000, 8000, 1, 8);
+    struct Case
+    {
+        const char* name;
+        QByteArray file;
+        bool moved;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        {"PCM", Riff(Chunk("fmt ", Pcm16Mono8k()) + Chunk("data", samples)), true, samples},
+        {"PCM, chunks after the data",
+         Riff(Chunk("fmt ", Pcm16Mono8k()) + Chunk("data", samples) + Chunk("LIST", "abcd")), true,
+         samples},
+        {"data cut short", Riff(Chunk("fmt ", Pcm16Mono8k()) + Chunk("data", samples, 1000)), true,
+         samples},
+        {"A-law is expanded", Riff(Chunk("fmt ", alaw) + Chunk("data", QByteArray(2, '\xD5'))),
+         false, QByteArray("\x08\x00\x08\x00", 4)},
+        {"a format without data", Riff(Chunk("fmt ", Pcm16Mono8k())), false, QByteArray()},
+    };
+    const QString folder = QFileInfo(CMappedTempFile::StoreFolder()).path();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = folder + "/zuvo-taken-test.wav";
+        ASSERT_TRUE(WriteFile(path, c.file));
+        QString storePath;
+        {
+            CWaveDoc clip;
+            ASSERT_EQ(clip.TakeWaveFile(path), 1);
+            EXPECT_EQ(StoreBytes(clip), c.expected);
+            EXPECT_EQ(clip.GetFormat().formatTag, 1);
+            EXPECT_EQ(QFile::exists(path), !c.moved);
+            if (clip.GetStore()) {
+                storePath = clip.GetStore()->GetPath();
+                EXPECT_TRUE(storePath.startsWith(CMappedTempFile::StoreFolder()));
+                // Reading and writing address the samples, not the header.
+                char byte = 0;
+                ASSERT_TRUE(clip.GetStore()->ReadAt(1, &byte, 1));
+                EXPECT_EQ(byte, c.expected.at(1));
+                ASSERT_TRUE(clip.GetStore()->WriteAt(0, "\x7F", 1));
+                EXPECT_EQ(StoreBytes(clip).at(0), '\x7F');
+            }
+        }
+        if (!storePath.isEmpty())
+            EXPECT_FALSE(QFile::exists(storePath)) << "deleted with the clip";
+        QFile::remove(path);
+    }
 }
 
 TEST(WaveFile, ALaterFormatNeverRelabelsSamplesReadBefore)
