@@ -2,6 +2,7 @@
 #include "editor/MessageBoxSink.h"
 #include "platform/AudioOutput.h"
 #include "platform/Fonts.h"
+#include "platform/QuitOnSignals.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -14,6 +15,9 @@ int main(int argc, char** argv)
     // program reports, instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
+    // A logout or kill leaves through the normal exit, which removes the
+    // sample stores and the working folder.
+    QuitOnSignals quitOnSignals;
     InstallFontSubstitutions();
     QApplication::setApplicationName(QStringLiteral("Brevanta"));
     QApplication::setApplicationDisplayName(QStringLiteral("Varenth彩铃Zuvo高级版"));

@@ -19,6 +19,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/types.h>
+
 namespace {
 
 class RecordingSink : public IMessageSink
@@ -136,26 +139,53 @@ TEST(BrevantaApp, SecondProgramRaisesTheFirstAndExitsZero)
     third.waitForFinished(10000);
 }
 
-// The real program with its sound device open, as a session logout or kill
-// ends it.
+// Names in folder that start with prefix.
+QStringList Entries(const QString& folder, const QString& prefix)
+{
+    return QDir(folder).entryList({prefix + "*"}, QDir::AllEntries | QDir::NoDotAndDotDot);
+}
+
+// The real program with its sound device open and a clip in its store, as a
+// session logout or kill ends it: at once, through the normal exit, which
+// removes the sample stores and the working folder.
 TEST(BrevantaApp, TermEndsTheProgramWithItsSoundDeviceOpen)
 {
-    QProcess program;
-    program.start(BREVANTA_EXE, {});
-    ASSERT_TRUE(program.waitForStarted());
-    // The sound library's mixing thread runs once the device is open.
-    ASSERT_TRUE(TestEnvironment::WaitFor(
-        [&] { return HasThread(program.processId(), "SDLAudio"); }, 20000));
-    QElapsedTimer timer;
-    timer.start();
-    program.terminate();
-    const bool ended = program.waitForFinished(5000);
-    if (!ended) {
-        program.kill();
-        program.waitForFinished();
+    const QString song = TestEnvironment::Home() + "/song.wav";
+    ASSERT_TRUE(IndexedClip(44100)->WriteWaveFile(song));
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const QString temp = TestEnvironment::Home() + QString("/tmp%1").arg(signal);
+        ASSERT_TRUE(QDir().mkpath(temp));
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", temp);
+        program.setProcessEnvironment(environment);
+        program.start(BREVANTA_EXE, {song});
+        ASSERT_TRUE(program.waitForStarted());
+        // The sound library's mixing thread runs once the device is open; the
+        // clip is in a store once the open's working folder is gone again.
+        ASSERT_TRUE(TestEnvironment::WaitFor(
+            [&] {
+                const QStringList stores = Entries(temp, "zuvo-");
+                return HasThread(program.processId(), "SDLAudio") && stores.size() == 1 &&
+                       !Entries(temp + '/' + stores[0], "~KELVO").isEmpty();
+            },
+            20000));
+        ASSERT_EQ(Entries(DataFolder(), "~work-").size(), 1);
+        QElapsedTimer timer;
+        timer.start();
+        kill(static_cast<pid_t>(program.processId()), signal);
+        const bool ended = program.waitForFinished(5000);
+        if (!ended) {
+            program.kill();
+            program.waitForFinished();
+        }
+        ASSERT_TRUE(ended) << "the signal was ignored";
+        EXPECT_LT(timer.elapsed(), 1000);
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "ended through its exit";
+        EXPECT_EQ(Entries(temp, "zuvo-"), QStringList()) << "sample stores removed";
+        EXPECT_EQ(Entries(DataFolder(), "~work-"), QStringList()) << "working folder removed";
     }
-    ASSERT_TRUE(ended) << "SIGTERM was ignored";
-    EXPECT_LT(timer.elapsed(), 1000);
 }
 
 } // namespace
