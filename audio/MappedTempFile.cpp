@@ -149,9 +149,7 @@ std::unique_ptr<CMappedTempFile> CMappedTempFile::Adopt(const QString& path, uin
     const int fd = open(native.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
         static_cast<uint64_t>(info.st_size) < offset + size) {
         close(fd);
@@ -159,8 +157,18 @@ std::unique_ptr<CMappedTempFile> CMappedTempFile::Adopt(const QString& path, uin
     }
     // A rename never crosses file systems: then the caller copies instead.
     const QString storePath = NextStorePath(folder);
-    if (rename(native.constData(), QFile::encodeName(storePath).constData()) != 0) {
+    const QByteArray storeNative = QFile::encodeName(storePath);
+    if (rename(native.constData(), storeNative.constData()) != 0) {
         close(fd);
+        return nullptr;
+    }
+    // What lies behind the samples goes, so a store that grows later reads
+    // zeros there as a new one does.
+    struct stat moved = {};
+    if (stat(storeNative.constData(), &moved) != 0 || moved.st_dev != info.st_dev ||
+        moved.st_ino != info.st_ino || ftruncate(fd, static_cast<off_t>(offset + size)) != 0) {
+        close(fd);
+        rename(storeNative.constData(), native.constData());
         return nullptr;
     }
     return std::unique_ptr<CMappedTempFile>(new CMappedTempFile(fd, storePath, size, offset));

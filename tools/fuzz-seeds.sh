@@ -136,6 +136,22 @@ put("asf-description-only.asf", hdr)
 put("asf-lengths-past-object.asf", asf_header + struct.pack("<QIBB", 64, 1, 1, 2) + desc_guid +
     struct.pack("<Q", 34) + struct.pack("<HHHHH", 0xFFFF, 0xFFFF, 0, 0, 0))
 put("ogg-magic-only.ogg", b"OggS" + b"\0" * 60)
+
+# Tags that once reached faults inside id3lib; ahead of real frames, and each
+# ending in an odd byte so the tag target also edits and writes them.
+def id3(major, body):
+    size = len(body)
+    return (b"ID3" + bytes([major, 0, 0]) +
+            bytes([(size >> 21) & 127, (size >> 14) & 127, (size >> 7) & 127, size & 127]) + body)
+
+def frame(fid, data):
+    return fid + struct.pack(">I", len(data)) + b"\0\0" + data
+
+frames = open(f"{w}/cbr-8k.mp3", "rb").read()[:2000] + b"\x01"
+put("id3-comment-utf16-description.mp3",
+    id3(3, frame(b"COMM", b"\x01eng\xff\xfed\0\0\0")) + frames)
+put("id3-people-list-odd-utf16.mp3", id3(3, frame(b"IPLS", b"\x01ab\0")) + frames)
+put("id3-v22-compressed-data-frame.mp3", id3(2, b"CDM\0\0\x06" + b"\0\0T\0\0\0") + frames)
 PY
 
 copy() { # copy TARGET FILES...

@@ -386,6 +386,12 @@ TEST(WaveFile, TakenFilesBecomeTheStoreOrAreCopied)
                 EXPECT_EQ(byte, c.expected.at(1));
                 ASSERT_TRUE(clip.GetStore()->WriteAt(0, "\x7F", 1));
                 EXPECT_EQ(StoreBytes(clip).at(0), '\x7F');
+                // Grown, it reads zeros past the samples, never what followed them.
+                const uint32_t size = clip.GetStore()->GetSize();
+                ASSERT_TRUE(clip.GetStore()->Resize(size + 8));
+                QByteArray grown(8, '\x55');
+                ASSERT_TRUE(clip.GetStore()->ReadAt(size, grown.data(), 8));
+                EXPECT_EQ(grown, QByteArray(8, '\0'));
             }
         }
         if (!storePath.isEmpty())

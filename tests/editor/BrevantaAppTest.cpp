@@ -183,6 +183,7 @@ TEST(BrevantaApp, TermEndsTheProgramWithItsSoundDeviceOpen)
         ASSERT_TRUE(ended) << "the signal was ignored";
         EXPECT_LT(timer.elapsed(), 1000);
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "ended through its exit";
+        EXPECT_EQ(program.exitCode(), 128 + signal) << "the status of a process the signal ended";
         EXPECT_EQ(Entries(temp, "zuvo-"), QStringList()) << "sample stores removed";
         EXPECT_EQ(Entries(DataFolder(), "~work-"), QStringList()) << "working folder removed";
     }
