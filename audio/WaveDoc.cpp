@@ -172,7 +172,5 @@ bool CWaveDoc::Overlaps(int64_t fromMs, int64_t toMs) const
 
 bool CWaveDoc::IsSameFormat(const WaveFormat& format) const
 {
-    return m_format.channels == format.channels &&
-           m_format.samplesPerSec == format.samplesPerSec &&
-           m_format.bitsPerSample == format.bitsPerSample;
+    return m_format.HasSameShape(format);
 }

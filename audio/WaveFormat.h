@@ -19,6 +19,12 @@ struct WaveFormat
                blockAlign == other.blockAlign && bitsPerSample == other.bitsPerSample;
     }
     bool operator!=(const WaveFormat& other) const { return !(*this == other); }
+    // Same channels, rate and bits: samples of one read as samples of the other.
+    bool HasSameShape(const WaveFormat& other) const
+    {
+        return channels == other.channels && samplesPerSec == other.samplesPerSec &&
+               bitsPerSample == other.bitsPerSample;
+    }
 };
 
 // The extended record handed to the sound output; extraSize is kept as the

@@ -153,7 +153,6 @@ public:
     int SaveWma(const QString& path, const WaveData* track) const;
     const WaveFormatEx* FindWmaFormat(const WaveFormat& format) const;
     const WaveFormatEx* GetHighestWmaFormat() const;
-    static bool IsSameFormat(const WaveFormat& a, const WaveFormat& b);
     // Adds source onto destination from the byte offset on, saturating, as
     // far as both reach. 0 for sample sizes other than 8 and 16 bits.
     static int MixInto(WaveBuffer& destination, const WaveBuffer& source, const WaveFormat& format,

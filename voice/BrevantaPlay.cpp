@@ -84,10 +84,10 @@ int CBrevanta::StartVoice()
         return 0;
     const uint32_t offset = MsToBytes(Elapsed() - m_voiceStart, m_recordFormat);
     m_voice.SetReadPosition(std::min(m_voice.GetSize(), offset));
-    m_voicePlayer->Create(true);
-    m_voicePlayer->Play();
+    // Tried once per play: an output that cannot start is not asked again
+    // every tick.
     m_voicePlaying = true;
-    return 1;
+    return m_voicePlayer->Create(true) == 1 && m_voicePlayer->Play() == 1 ? 1 : 0;
 }
 
 int CBrevanta::Pause()

@@ -56,7 +56,7 @@ std::unique_ptr<WaveData> CBrevanta::BuildRing(int content) const
         GetVoiceRange(&offset, &length);
         if (length > 0) {
             std::unique_ptr<WaveBuffer> voice = CopyRange(m_voice, offset, offset + length);
-            if (voice && !IsSameFormat(m_recordFormat, musicFormat))
+            if (voice && !m_recordFormat.HasSameShape(musicFormat))
                 voice = ConvertBuffer(*voice, m_recordFormat, musicFormat);
             if (!voice)
                 return nullptr;
@@ -110,7 +110,7 @@ int CBrevanta::ConvertToRingFormat(WaveData* track) const
 {
     if (!track)
         return 0;
-    if (IsSameFormat(track->GetFormat(), m_ringFormat))
+    if (track->IsSameFormat(m_ringFormat))
         return 1;
     if (!track->HasData())
         return 0;
@@ -129,7 +129,7 @@ int CBrevanta::ConvertToRingFormat(WaveData* track) const
 
 int CBrevanta::SaveVox(const QString& path, const WaveData* track) const
 {
-    if (!track || !IsSameFormat(track->GetFormat(), m_ringFormat) || !track->HasData())
+    if (!track || !track->IsSameFormat(m_ringFormat) || !track->HasData())
         return 0;
     return RingFiles::WriteVox(path, track->GetFormat().bitsPerSample, track->GetData(),
                                track->GetSize());
@@ -154,12 +154,6 @@ const WaveFormatEx* CBrevanta::FindWmaFormat(const WaveFormat& format) const
 const WaveFormatEx* CBrevanta::GetHighestWmaFormat() const
 {
     return m_wmaFormats.Highest();
-}
-
-bool CBrevanta::IsSameFormat(const WaveFormat& a, const WaveFormat& b)
-{
-    return a.channels == b.channels && a.samplesPerSec == b.samplesPerSec &&
-           a.bitsPerSample == b.bitsPerSample;
 }
 
 void CBrevanta::ShowProgress()

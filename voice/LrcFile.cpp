@@ -19,21 +19,33 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// The leading integer as the C library's atoi reads it; not a number: 0.
-// Small fields only (a time tag's 8 bytes), so no overflow.
-int64_t LeadingInt(std::string_view s, size_t* used = nullptr)
+// Skips leading blanks and one sign as the C library's number readers do;
+// true for a minus.
+bool SkipBlanksAndSign(std::string_view s, size_t& i)
 {
-    size_t i = 0;
     while (i < s.size() && IsBlank(s[i]))
         ++i;
-    bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        negative = s[i++] == '-';
+        return s[i++] == '-';
+    return false;
+}
+
+// The digits from i on as a number. Small fields only (a time tag's 8 bytes),
+// so no overflow.
+int64_t Digits(std::string_view s, size_t& i)
+{
     int64_t value = 0;
     while (i < s.size() && s[i] >= '0' && s[i] <= '9')
         value = value * 10 + (s[i++] - '0');
-    if (used)
-        *used = i;
+    return value;
+}
+
+// The leading integer as the C library's atoi reads it; not a number: 0.
+int64_t LeadingInt(std::string_view s)
+{
+    size_t i = 0;
+    const bool negative = SkipBlanksAndSign(s, i);
+    const int64_t value = Digits(s, i);
     return negative ? -value : value;
 }
 
@@ -42,14 +54,8 @@ int64_t LeadingInt(std::string_view s, size_t* used = nullptr)
 int64_t LeadingSecondsMs(std::string_view s)
 {
     size_t i = 0;
-    while (i < s.size() && IsBlank(s[i]))
-        ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        negative = s[i++] == '-';
-    size_t used = 0;
-    int64_t ms = LeadingInt(s.substr(i), &used) * 1000;
-    i += used;
+    const bool negative = SkipBlanksAndSign(s, i);
+    int64_t ms = Digits(s, i) * 1000;
     if (i < s.size() && s[i] == '.') {
         ++i;
         for (int scale = 100; scale > 0 && i < s.size() && s[i] >= '0' && s[i] <= '9'; scale /= 10)

@@ -98,9 +98,7 @@ uint32_t WaveData::MsToBytes(uint32_t ms) const
 
 bool WaveData::IsSameFormat(const WaveFormat& format) const
 {
-    return m_format.channels == format.channels &&
-           m_format.samplesPerSec == format.samplesPerSec &&
-           m_format.bitsPerSample == format.bitsPerSample;
+    return m_format.HasSameShape(format);
 }
 
 void WaveData::MakeSilence()

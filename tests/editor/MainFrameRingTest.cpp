@@ -19,6 +19,7 @@
 #include "tests/publish/ServiceTestSupport.h"
 #include "tests/support/ClipFixtures.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/QuietProgress.h"
 #include "tests/support/ScriptedQuestions.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -128,14 +129,8 @@ QByteArray ReadAll(const QString& path)
 // The ring worker's steps as it reports them. At the step named by fillAt the
 // disk fills up (the process's file size limit drops under every file the
 // job makes from then on) until Refill.
-struct RingSteps : IProgress
+struct RingSteps : QuietProgress
 {
-    void StageAnalyse() override {}
-    void StageConvert() override {}
-    void StageLoad() override {}
-    void StageSave() override {}
-    void StageMix() override {}
-    void Advance(int) override {}
     void StageDone() override
     {
         std::lock_guard<std::mutex> lock(mutex);

@@ -4,6 +4,7 @@
 #include "audio/IProgress.h"
 #include "tests/audio/EncodedFixtures.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/QuietProgress.h"
 #include "voice/Brevanta.h"
 
 #include <QDir>
@@ -71,14 +72,8 @@ std::pair<int, double> BestLag(const std::vector<int16_t>& a, const std::vector<
 }
 
 // What the export told the progress window, from whichever thread.
-struct ProgressLog : IProgress
+struct ProgressLog : QuietProgress
 {
-    void StageAnalyse() override {}
-    void StageConvert() override {}
-    void StageLoad() override {}
-    void StageSave() override {}
-    void StageMix() override {}
-    void Advance(int) override {}
     void StageDone() override { Add("done"); }
     void SetText(const QString& text) override { Add("text " + text); }
     void SetPercent(int percent) override { Add(QString("at %1").arg(percent)); }
