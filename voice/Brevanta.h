@@ -7,6 +7,7 @@
 #include "platform/TickClock.h"
 #include "skin/SkinCtrl.h"
 #include "skin/SkinPlacement.h"
+#include "voice/RingSnapshot.h"
 #include "voice/SniffAudioFile.h"
 #include "voice/VoiceCapture.h"
 #include "voice/WaveData.h"
@@ -33,8 +34,7 @@ class QPainter;
 // where the recorded voice is a block that can be dragged along the music.
 // Everything is kept in client pixels and converted to ms and bytes of the
 // music on demand. GUI thread, except the open worker (OpenFileAsync) and
-// the ring export (BuildRing, ConvertToRingFormat, SaveWma, SaveVox and the
-// progress setters), which a worker may call while the tracks stay as they are.
+// the ring export, whose threading is told at its functions below.
 class CBrevanta : public QWidget, public CSkinCtrl
 {
     Q_OBJECT
@@ -122,10 +122,12 @@ public:
     // Records the voice from the edit cursor while the music plays, for at
     // most the rest of the music. 0 when less than one chunk of room is left,
     // the sound input refuses or nothing can play; the old voice then stays.
+    // Refused (0) while a ring job runs.
     int StartRecord();
     // The captured whole chunks become the voice.
     void StopRecord();
-    void DeleteRecording();
+    // false (the voice stays) while a ring job runs.
+    bool DeleteRecording();
     // Hundredths of a decibel, as the players take them.
     void SetMusicVolume(int volume);
     void SetVoiceVolume(int volume);
@@ -141,8 +143,34 @@ public:
     uint32_t GetRecordFill() const { return m_capture.GetFill(); }
 
     // --- ring export ---
-    // content: RingContent. A new track in a PCM format the ring file takes,
-    // or null (no such content in the selection, no formats, a failure).
+    // A ring job runs from the accepted ring command on the GUI thread to the
+    // end of its worker:
+    //   GUI thread: BeginRingJob, then TakeRingSnapshot, then start the worker
+    //     with the snapshot it now owns;
+    //   worker: BuildRing(snapshot), ConvertToRingFormat, SaveWma, SaveVox
+    //     and the progress setters, then EndRingJob as its last call on the
+    //     editor (or the GUI thread ends it once told the worker is done).
+    // The worker reads nothing of the editor that can change: the snapshot
+    // holds the selection's bytes, and the ring format, the ring file format
+    // list (built once by EnumWmaFormats) and the progress sink are fixed
+    // before any job. While a job runs, the commands that would change the
+    // tracks refuse: StartRecord, DeleteRecording, ClearMusic, SetMusic and
+    // OpenFileAsync. The owner joins the worker before the editor goes.
+
+    // GUI thread. Claims the long-job flag shared with the open; false (and
+    // nothing claimed) while an open or another ring job runs.
+    bool BeginRingJob();
+    // Any thread: the job's end frees the flag again.
+    void EndRingJob();
+    bool IsRingJobRunning() const { return m_ringJob.load(); }
+    // GUI thread: what a ring of this content (RingContent) needs, copied
+    // from the tracks and the selection as they are now.
+    RingSnapshot TakeRingSnapshot(int content) const;
+    // Any thread; reads nothing but the snapshot, whose bytes it takes over.
+    // A new track in a PCM format the ring file takes, or null (no such
+    // content in the selection, no formats, a failure).
+    static std::unique_ptr<WaveData> BuildRing(RingSnapshot snapshot);
+    // GUI thread: the ring of the editor as it is now.
     std::unique_ptr<WaveData> BuildRing(int content) const;
     // Converts the track in place to 8000 Hz mono 16-bit; 1 when done or
     // nothing was to do, 0 when it failed (the track is unchanged).
@@ -174,10 +202,13 @@ public:
     // Waits for a running open to finish and its result to be taken.
     void WaitForOpen();
     bool IsOpening() const { return m_worker.joinable(); }
-    // Takes music read elsewhere (stops its playback first); null is ignored.
-    void SetMusic(std::unique_ptr<WaveData> music);
-    // The music becomes six minutes of silence.
-    void ClearMusic();
+    // Takes music read elsewhere, after ending the playback and a recording
+    // (no player reads the old samples; the recording room was the old
+    // music's). false for null and while a ring job runs: the music stays.
+    bool SetMusic(std::unique_ptr<WaveData> music);
+    // The music becomes six minutes of silence, playback and a recording
+    // ended first; false (the music stays) while a ring job runs.
+    bool ClearMusic();
 
     // Draws the music samples into the area; false without data.
     static bool DrawWave(QPainter& painter, const QRect& area, const WaveData& track, int xOffset,
@@ -242,8 +273,8 @@ private:
     int m_playStartOffset = 0;
     uint32_t m_musicLength = 0;
     int m_playEnd = 0;
-    WaveFormat m_ringFormat = MakePcmFormat(1, 8000, 16);
-    WaveFormat m_recordFormat = MakePcmFormat(2, 22050, 16);
+    const WaveFormat m_ringFormat = MakePcmFormat(1, 8000, 16);
+    const WaveFormat m_recordFormat = MakePcmFormat(2, 22050, 16);
     std::unique_ptr<WaveBuffer> m_recordBlock;
     CaptureFactory m_captureFactory;
     CVoiceCapture m_capture;                         // fills the record block; outlives the device
@@ -259,6 +290,7 @@ private:
     IProgress* m_progress;
     IMessageSink* m_messages;
     std::atomic<bool>* m_busy;
+    std::atomic<bool> m_ringJob{false}; // between BeginRingJob and EndRingJob
     bool m_selectionMarked = false;
     int m_dragMode = kNewSelection;
     int m_tickSpacing = 10;

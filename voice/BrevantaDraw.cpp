@@ -2,6 +2,7 @@
 #include "skin/SkinHelpers.h"
 #include "voice/Brevanta.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -13,7 +14,7 @@ namespace {
 
 const QString kSection = QStringLiteral("WaveEdit");
 constexpr ColorRef kWavePen = 0x000080;
-constexpr ColorRef kVoiceBlock = 0x0000FF;
+constexpr ColorRef kVoiceBlockColor = 0x0000FF; // the voice and the recording
 constexpr int kRulerHeight = 26;
 
 QColor C(ColorRef colour)
@@ -110,13 +111,16 @@ void CBrevanta::DrawRuler(QPainter& p) const
     for (int x = m_tickSpacing; x < w - 1; x += m_tickSpacing)
         Line(p, m_rulerLineColor, x, 22, x, 19);
     p.setPen(C(m_textColor));
-    const int fontHeight = m_font.pixelSize();
-    const int fontWidth = 6;
     const uint32_t length = GetMusicLength();
     const QString end = QString::asprintf("%02u:%02u", length / 60000, length / 1000 % 60);
     p.drawText(3, 17, QStringLiteral("00:00"));
-    p.drawText(w - 5 * fontWidth - 3, 17, end);
-    (void)fontHeight;
+    // Five characters of the font as it draws them (digits are the widest),
+    // or the whole text when a song of 100 minutes or more makes it longer:
+    // the length always ends left of the border.
+    const QFontMetrics metrics(m_font);
+    const int textWidth =
+        std::max(5 * metrics.horizontalAdvance(QLatin1Char('0')), metrics.horizontalAdvance(end));
+    p.drawText(w - textWidth - 3, 17, end);
 }
 
 void CBrevanta::DrawRecorderStrip(QPainter& p) const
@@ -129,7 +133,7 @@ void CBrevanta::DrawRecorderStrip(QPainter& p) const
         const int v = GetVoiceBlockWidth();
         if (v > 0)
             p.fillRect(QRect(QPoint(m_voiceBlockX, h - 16), QPoint(m_voiceBlockX + v - 1, h - 7)),
-                       C(kVoiceBlock));
+                       C(kVoiceBlockColor));
     }
 }
 
@@ -165,7 +169,7 @@ void CBrevanta::DrawPlayCursor(QPainter& p) const
     const int h = height();
     Line(p, 0x000000, x, h - 3, x, 26);
     if (m_recording && x > m_voiceBlockX)
-        p.fillRect(QRect(QPoint(m_voiceBlockX, h - 16), QPoint(x, h - 7)), C(kVoiceBlock));
+        p.fillRect(QRect(QPoint(m_voiceBlockX, h - 16), QPoint(x, h - 7)), C(kVoiceBlockColor));
 }
 
 void CBrevanta::DrawEditCursor(QPainter& p) const
@@ -236,10 +240,15 @@ bool CBrevanta::DrawWave(QPainter& painter, const QRect& area, const WaveData& t
     return true;
 }
 
-void CBrevanta::ClearMusic()
+bool CBrevanta::ClearMusic()
 {
+    if (m_ringJob.load())
+        return false;
+    // The player's thread may be reading the samples about to be freed.
+    Stop();
     m_music.MakeSilence();
     m_musicLength = m_music.GetLengthMs();
     update();
     emit MUSIC_LOADED();
+    return true;
 }

@@ -38,6 +38,8 @@ void CBrevanta::OpenFileAsync(const QString& path)
 {
     // The flag is claimed here, before the worker exists, so two quick
     // requests can never both start.
+    if (m_ringJob.load())
+        return;
     bool idle = false;
     if (m_busy && !m_busy->compare_exchange_strong(idle, true))
         return;
@@ -137,17 +139,19 @@ void CBrevanta::TakeOpenResult(const std::shared_ptr<OpenResult>& result)
         m_messages->ShowMessage(result->message);
 }
 
-void CBrevanta::SetMusic(std::unique_ptr<WaveData> music)
+bool CBrevanta::SetMusic(std::unique_ptr<WaveData> music)
 {
-    if (!music)
-        return;
-    if (m_musicPlayer)
-        m_musicPlayer->Stop();
+    if (!music || m_ringJob.load())
+        return false;
+    // Once stopped no player reads the old samples, and no recording keeps
+    // the room the old music gave it.
+    Stop();
     m_music.SetFormat(music->GetFormat());
     m_music.SetBuffer(music->TakeBuffer());
     m_musicLength = m_music.GetLengthMs();
     update();
     emit MUSIC_LOADED();
+    return true;
 }
 
 void CBrevanta::WaitForOpen()

@@ -16,8 +16,9 @@ void CBrevanta::EnumWmaFormats()
     if (!m_playTimer.isActive())
         m_playTimer.start();
     // The timeline's ring files and these come from the one table the
-    // encoder offers.
-    m_wmaFormats.Build(CWmaWriter::OfferedFormats());
+    // encoder offers. Built once: ring workers read it without a lock.
+    if (m_wmaFormats.IsEmpty())
+        m_wmaFormats.Build(CWmaWriter::OfferedFormats());
 }
 
 int64_t CBrevanta::Elapsed() const
@@ -158,6 +159,8 @@ void CBrevanta::OnPlayEnd()
 
 int CBrevanta::StartRecord()
 {
+    if (m_ringJob.load())
+        return 0;
     Stop();
     const uint32_t chunk = GetRecordChunkBytes();
     const int64_t restMs = int64_t{m_musicLength} - XToMs(m_editCursor);
@@ -231,11 +234,14 @@ void CBrevanta::StopRecord()
     emit RECORD_STOPPED();
 }
 
-void CBrevanta::DeleteRecording()
+bool CBrevanta::DeleteRecording()
 {
+    if (m_ringJob.load())
+        return false;
     Stop();
     m_voice.Free();
     update();
+    return true;
 }
 
 void CBrevanta::SetMusicVolume(int volume)

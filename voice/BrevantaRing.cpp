@@ -1,6 +1,7 @@
 // The ring audio of the selection: music, voice or both mixed, in a PCM
-// format the ring file takes, and its two files. Any thread: nothing here
-// touches a widget, progress goes through the injected interface.
+// format the ring file takes, and its two files. The snapshot and the job's
+// claim belong to the GUI thread; the rest runs on any thread, touching no
+// widget (progress goes through the injected interface).
 #include "audio/IProgress.h"
 #include "audio/PcmMix.h"
 #include "audio/RingFiles.h"
@@ -20,51 +21,96 @@ std::unique_ptr<WaveBuffer> CBrevanta::CopyRange(const WaveData& track, uint32_t
     return copy;
 }
 
+bool CBrevanta::BeginRingJob()
+{
+    if (m_ringJob.load() || m_worker.joinable())
+        return false;
+    bool idle = false;
+    if (m_busy && !m_busy->compare_exchange_strong(idle, true))
+        return false;
+    m_ringJob.store(true);
+    return true;
+}
+
+void CBrevanta::EndRingJob()
+{
+    // Only a job's end frees the shared flag: an open holds it otherwise.
+    if (m_ringJob.exchange(false) && m_busy)
+        m_busy->store(false);
+}
+
+RingSnapshot CBrevanta::TakeRingSnapshot(int content) const
+{
+    RingSnapshot snapshot;
+    snapshot.content = content;
+    snapshot.selectionStartMs = XToMs(m_selStart);
+    snapshot.selectionEndMs = XToMs(m_selEnd);
+    snapshot.musicFormat = m_music.GetFormat();
+    snapshot.musicIsSilence = m_music.IsSilentDefault();
+    snapshot.voiceFormat = m_recordFormat;
+    const bool wantsMusic = content == kRingMusic || content == kRingMix;
+    const bool wantsVoice = content == kRingVoice || content == kRingMix;
+    if (!wantsMusic && !wantsVoice)
+        return snapshot;
+    if (wantsMusic && !(content == kRingMusic && snapshot.musicIsSilence))
+        snapshot.music =
+            CopyRange(m_music, MsToBytes(snapshot.selectionStartMs, snapshot.musicFormat),
+                      MsToBytes(snapshot.selectionEndMs, snapshot.musicFormat));
+    if (wantsVoice && m_voice.HasData()) {
+        uint32_t offset = 0;
+        uint32_t length = 0;
+        GetVoiceRange(&offset, &length);
+        if (length > 0)
+            snapshot.voice = CopyRange(m_voice, offset, offset + length);
+        if (m_selStart < m_voiceBlockX)
+            snapshot.voiceOffset = XToBytes(m_voiceBlockX - m_selStart);
+    }
+    const WaveFormatEx* entry =
+        FindWmaFormat(content == kRingVoice ? snapshot.voiceFormat : snapshot.musicFormat);
+    if (!entry)
+        entry = GetHighestWmaFormat();
+    if (entry)
+        snapshot.ringFileFormat = *entry;
+    return snapshot;
+}
+
 std::unique_ptr<WaveData> CBrevanta::BuildRing(int content) const
 {
-    const WaveFormat& musicFormat = m_music.GetFormat();
-    const uint32_t musicFrom = MsToBytes(XToMs(m_selStart), musicFormat);
-    const uint32_t musicTo = MsToBytes(XToMs(m_selEnd), musicFormat);
+    return BuildRing(TakeRingSnapshot(content));
+}
+
+std::unique_ptr<WaveData> CBrevanta::BuildRing(RingSnapshot snapshot)
+{
+    const WaveFormat& musicFormat = snapshot.musicFormat;
     std::unique_ptr<WaveBuffer> buffer;
     WaveFormat source;
-    switch (content) {
+    switch (snapshot.content) {
     case kRingMusic:
-        if (m_music.IsSilentDefault())
+        if (snapshot.musicIsSilence || !snapshot.music)
             return nullptr;
-        buffer = CopyRange(m_music, musicFrom, musicTo);
+        buffer = std::move(snapshot.music);
         source = musicFormat;
         break;
-    case kRingVoice: {
-        if (!m_voice.HasData())
+    case kRingVoice:
+        if (!snapshot.voice)
             return nullptr;
-        uint32_t offset = 0;
-        uint32_t length = 0;
-        GetVoiceRange(&offset, &length);
-        if (length == 0)
-            return nullptr;
-        buffer = CopyRange(m_voice, offset, offset + length);
-        source = m_recordFormat;
+        buffer = std::move(snapshot.voice);
+        source = snapshot.voiceFormat;
         break;
-    }
     case kRingMix: {
-        buffer = CopyRange(m_music, musicFrom, musicTo);
-        if (!buffer)
+        if (!snapshot.music)
             return nullptr;
+        buffer = std::move(snapshot.music);
         source = musicFormat;
-        uint32_t offset = 0;
-        uint32_t length = 0;
-        GetVoiceRange(&offset, &length);
-        if (length > 0) {
-            std::unique_ptr<WaveBuffer> voice = CopyRange(m_voice, offset, offset + length);
-            if (voice && !m_recordFormat.HasSameShape(musicFormat))
-                voice = ConvertBuffer(*voice, m_recordFormat, musicFormat);
+        if (snapshot.voice) {
+            std::unique_ptr<WaveBuffer> voice = std::move(snapshot.voice);
+            if (!snapshot.voiceFormat.HasSameShape(musicFormat))
+                voice = ConvertBuffer(*voice, snapshot.voiceFormat, musicFormat);
             if (!voice)
                 return nullptr;
-            const uint32_t mixOffset =
-                m_selStart < m_voiceBlockX ? XToBytes(m_voiceBlockX - m_selStart) : 0;
-            if (MixInto(*buffer, *voice, musicFormat, mixOffset) != 1)
+            if (MixInto(*buffer, *voice, musicFormat, snapshot.voiceOffset) != 1)
                 return nullptr;
-        } else if (m_music.IsSilentDefault()) {
+        } else if (snapshot.musicIsSilence) {
             return nullptr;
         }
         break;
@@ -72,16 +118,12 @@ std::unique_ptr<WaveData> CBrevanta::BuildRing(int content) const
     default:
         return nullptr;
     }
-    if (!buffer)
-        return nullptr;
 
-    const WaveFormatEx* entry = FindWmaFormat(source);
-    if (!entry)
-        entry = GetHighestWmaFormat();
-    if (!entry)
+    if (!snapshot.ringFileFormat)
         return nullptr;
+    const WaveFormatEx& entry = *snapshot.ringFileFormat;
     const WaveFormat target =
-        MakePcmFormat(entry->channels, entry->samplesPerSec, entry->bitsPerSample);
+        MakePcmFormat(entry.channels, entry.samplesPerSec, entry.bitsPerSample);
     if (source != target) {
         buffer = ConvertBuffer(*buffer, source, target);
         if (!buffer)

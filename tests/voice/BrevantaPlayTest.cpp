@@ -291,4 +291,91 @@ TEST_F(BrevantaPlay, ShortOrRefusedRecordings)
     EXPECT_FALSE(editor.GetVoice().HasData());
 }
 
+// A player that notes how many bytes its track held when it was stopped.
+class StopWatchingPlayer : public RecordingPlayer
+{
+public:
+    StopWatchingPlayer(PlayerLog& log, uint32_t& sizeAtStop)
+        : RecordingPlayer(log), m_sizeAtStop(sizeAtStop)
+    {
+    }
+    void SetClip(ISampleSource* source) override
+    {
+        m_track = source;
+        RecordingPlayer::SetClip(source);
+    }
+    int Stop() override
+    {
+        if (IsPlaying())
+            m_sizeAtStop = m_track->GetDataSize();
+        return RecordingPlayer::Stop();
+    }
+
+private:
+    uint32_t& m_sizeAtStop;
+    ISampleSource* m_track = nullptr;
+};
+
+TEST_F(BrevantaPlay, NewOrClearedMusicEndsPlaybackAndRecordingFirst)
+{
+    // The music player is stopped while its track still holds the old
+    // samples; afterwards nothing plays or records, and a new recording gets
+    // the room of the new music.
+    uint32_t sizeAtStop = 0;
+    PlayerLog log;
+    CBrevanta watched(
+        nullptr, nullptr, nullptr, nullptr,
+        [&] { return std::make_unique<StopWatchingPlayer>(log, sizeAtStop); }, ticks.Source());
+    watched.resize(1002, 200);
+    watched.SetCaptureFactory(FakeCaptures(input));
+    const auto Music = [](uint32_t seconds) {
+        auto music = std::make_unique<WaveData>();
+        music->SetFormat(MakePcmFormat(1, 8000, 8));
+        music->SetBuffer(std::make_unique<WaveBuffer>(seconds * 8000));
+        return music;
+    };
+    const struct
+    {
+        const char* name;
+        bool record;
+        bool clear; // else a 10-s song replaces the music
+    } cases[] = {
+        {"clear while playing", false, true},
+        {"clear while recording", true, true},
+        {"replace while playing", false, false},
+        {"replace while recording", true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(watched.SetMusic(Music(60)));
+        QSignalSpy recordStopped(&watched, &CBrevanta::RECORD_STOPPED);
+        if (c.record) {
+            ASSERT_EQ(watched.StartRecord(), 1);
+            EXPECT_EQ(watched.GetRecordCapacity(), 60u * 88200);
+            ASSERT_TRUE(Deliver(input, RampFrames(0, kChunk / 2)));
+        } else {
+            ASSERT_EQ(watched.PlayFromStart(), 1);
+        }
+        sizeAtStop = 0;
+        if (c.clear)
+            ASSERT_TRUE(watched.ClearMusic());
+        else
+            ASSERT_TRUE(watched.SetMusic(Music(10)));
+        EXPECT_EQ(sizeAtStop, 60u * 8000) << "stopped before the samples went";
+        EXPECT_FALSE(watched.IsPlaying());
+        EXPECT_FALSE(watched.IsRecording());
+        EXPECT_FALSE(watched.IsVoicePlaying());
+        EXPECT_EQ(recordStopped.count(), c.record ? 1 : 0);
+        if (c.record) {
+            EXPECT_EQ(watched.GetVoice().GetSize(), 2 * kChunk) << "the recording is kept";
+            EXPECT_EQ(input.sink, nullptr) << "the input is closed";
+        }
+        if (!c.clear) {
+            ASSERT_EQ(watched.StartRecord(), 1);
+            EXPECT_EQ(watched.GetRecordCapacity(), 10u * 88200) << "the new song's room";
+            watched.Stop();
+        }
+    }
+}
+
 } // namespace

@@ -3,10 +3,13 @@
 // files checked by ffprobe, ffmpeg and sox.
 #include "audio/IProgress.h"
 #include "tests/audio/EncodedFixtures.h"
+#include "tests/support/ClipFixtures.h"
+#include "tests/support/FakeCapture.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/QuietProgress.h"
 #include "voice/Brevanta.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -16,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -24,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+using EncodedFixtures::MakeWav;
 using EncodedFixtures::PathOf;
 using EncodedFixtures::RunTool;
 
@@ -122,7 +127,9 @@ protected:
     }
 
     ProgressLog progress;
-    CBrevanta editor{&progress, nullptr, nullptr};
+    PlayerLog players;
+    std::atomic<bool> busy{false};
+    CBrevanta editor{&progress, nullptr, &busy, nullptr, RecordingPlayers(players)};
 };
 
 TEST_F(BrevantaRing, ContentsHoldMusicVoiceOrBothInPlace)
@@ -354,6 +361,182 @@ TEST_F(BrevantaRing, FailedWritesReturnZeroAndLeaveNoFile)
     odd.SetBuffer(std::make_unique<WaveBuffer>(24690));
     EXPECT_EQ(editor.SaveWma(PathOf("odd.kox"), &odd), 0);
     EXPECT_FALSE(QFile::exists(PathOf("odd.kox")));
+}
+
+// Ring jobs as Kelvo runs them: the command claims the job and takes the
+// snapshot on the GUI thread; the worker builds and writes the ring while
+// the GUI thread goes on changing the editor.
+class BrevantaRingJob : public BrevantaRing
+{
+protected:
+    struct Written
+    {
+        QByteArray pcm; // the ring before its conversion to the ring format
+        int wma = 0;
+        int vox = 0;
+        int rounds = 0; // changes the GUI thread made while the worker ran
+    };
+
+    // Runs one job of content; meanwhile(round) runs on this thread, over
+    // and over, until the worker has written both files. The worker starts
+    // building only once the editor has changed twice, and ends the job
+    // only after the last change, so every change falls inside the job.
+    Written RunJob(int content, const std::function<void(int)>& meanwhile)
+    {
+        Written written;
+        if (!editor.BeginRingJob())
+            return written;
+        RingSnapshot snapshot = editor.TakeRingSnapshot(content);
+        std::atomic<int> changes{0};
+        std::atomic<bool> done{false};
+        std::atomic<bool> release{false};
+        std::thread worker([&, snapshot = std::move(snapshot)]() mutable {
+            while (changes.load() < 2)
+                std::this_thread::yield();
+            std::unique_ptr<WaveData> ring = CBrevanta::BuildRing(std::move(snapshot));
+            if (ring) {
+                written.pcm =
+                    QByteArray(reinterpret_cast<const char*>(ring->GetData()), ring->GetSize());
+                written.wma = editor.SaveWma(PathOf("job.kox"), ring.get());
+                written.vox = editor.ConvertToRingFormat(ring.get()) == 1 &&
+                              editor.SaveVox(PathOf("job.vox"), ring.get()) == 1;
+            }
+            done = true;
+            while (!release.load())
+                std::this_thread::yield();
+            editor.EndRingJob();
+        });
+        do {
+            meanwhile(written.rounds++);
+            QCoreApplication::processEvents();
+            ++changes;
+        } while (!done.load() || changes.load() < 2);
+        release = true;
+        worker.join();
+        return written;
+    }
+
+    // The seconds ffprobe finds in the ring file and sox in the VOX file.
+    static std::pair<double, double> Lengths()
+    {
+        QByteArray pcm;
+        if (!RunTool("sox",
+                     {"-t", "vox", "-r", "8000", "-c", "1", PathOf("job.vox"), "-t", "raw", "-e",
+                      "signed-integer", "-b", "16", "-"},
+                     &pcm))
+            return {-1, -1};
+        return {Probe(PathOf("job.kox")).duration, pcm.size() / 2 / 8000.0};
+    }
+
+    FakeCaptureState input;
+};
+
+TEST_F(BrevantaRingJob, TheRingIsWhatTheSelectionHeldAtTheCommand)
+{
+    editor.SetCaptureFactory(FakeCaptures(input));
+    const QString other = MakeWav("other.wav", 8000, 1, 1.0);
+    ASSERT_FALSE(other.isEmpty());
+    const struct
+    {
+        int content;
+        double seconds;
+    } cases[] = {
+        {CBrevanta::kRingMusic, 4}, {CBrevanta::kRingVoice, 0.5}, {CBrevanta::kRingMix, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
+        editor.resize(1002, 200);
+        editor.SetSelectionStart(201); // 2000 .. 6000 ms
+        editor.SetSelectionEnd(601);
+        editor.SetVoiceBlockX(301);
+        const std::unique_ptr<WaveData> atCommand = editor.BuildRing(c.content);
+        ASSERT_TRUE(atCommand);
+        const uint32_t musicBytes = editor.GetMusic().GetSize();
+        const Written written = RunJob(c.content, [&](int round) {
+            // Drags between a 4-s and a 6-s selection, the voice moved, the
+            // window resized: none of it reaches the ring.
+            const bool wide = round % 2 == 0;
+            editor.SetSelectionStart(wide ? 101 : 201);
+            editor.SetSelectionEnd(wide ? 701 : 601);
+            editor.SetVoiceBlockX(wide ? 150 : 301);
+            editor.resize(wide ? 602 : 1002, 200);
+            // What would change the tracks is refused while the job runs.
+            EXPECT_TRUE(editor.IsRingJobRunning());
+            EXPECT_FALSE(editor.BeginRingJob());
+            EXPECT_EQ(editor.StartRecord(), 0);
+            EXPECT_FALSE(editor.IsRecording());
+            EXPECT_FALSE(editor.DeleteRecording());
+            EXPECT_FALSE(editor.ClearMusic());
+            auto music = std::make_unique<WaveData>();
+            music->SetFormat(MakePcmFormat(1, 8000, 8));
+            music->SetBuffer(std::make_unique<WaveBuffer>(8000));
+            EXPECT_FALSE(editor.SetMusic(std::move(music)));
+            editor.OpenFileAsync(other);
+            EXPECT_FALSE(editor.IsOpening());
+        });
+        EXPECT_GT(written.rounds, 2);
+        EXPECT_FALSE(editor.IsRingJobRunning());
+        EXPECT_FALSE(busy.load()) << "the job's end frees the shared flag";
+        EXPECT_EQ(editor.GetMusic().GetSize(), musicBytes) << "the music stayed";
+        EXPECT_TRUE(editor.GetVoice().HasData()) << "and the voice";
+        ASSERT_EQ(written.wma, 1);
+        ASSERT_EQ(written.vox, 1);
+        ASSERT_EQ(written.pcm.size(), static_cast<qsizetype>(atCommand->GetSize()));
+        EXPECT_EQ(std::memcmp(written.pcm.constData(), atCommand->GetData(), written.pcm.size()),
+                  0);
+        const auto [ring, vox] = Lengths();
+        EXPECT_NEAR(ring, c.seconds, 0.1);
+        EXPECT_NEAR(vox, c.seconds, 0.01);
+    }
+
+    // The job over, the commands work again.
+    EXPECT_TRUE(editor.DeleteRecording());
+    EXPECT_EQ(editor.StartRecord(), 1);
+    editor.Stop();
+    EXPECT_TRUE(editor.ClearMusic());
+}
+
+TEST_F(BrevantaRingJob, ARecordingEndingDuringTheJobLeavesTheRingAsCommanded)
+{
+    // A recording runs at the command: the voice track is empty until it
+    // stops. It stops during the job and the voice it leaves overlaps the
+    // selection, but the ring is the music alone, as at the command.
+    editor.SetCaptureFactory(FakeCaptures(input));
+    ASSERT_EQ(editor.StartRecord(), 1); // from the cursor at 0 ms
+    const std::unique_ptr<WaveData> atCommand = editor.BuildRing(CBrevanta::kRingMix);
+    ASSERT_TRUE(atCommand);
+    const Written written = RunJob(CBrevanta::kRingMix, [&](int round) {
+        if (round == 0) {
+            ASSERT_TRUE(Deliver(input, RampFrames(0, 3 * 22050))); // 3 s: to 3000 ms
+            editor.Stop();
+        }
+    });
+    ASSERT_EQ(editor.GetVoice().GetSize(), 3u * 88200) << "the voice changed during the job";
+    ASSERT_EQ(written.pcm.size(), static_cast<qsizetype>(atCommand->GetSize()));
+    EXPECT_EQ(std::memcmp(written.pcm.constData(), atCommand->GetData(), written.pcm.size()), 0);
+    const auto ring = editor.BuildRing(CBrevanta::kRingMix);
+    ASSERT_TRUE(ring);
+    EXPECT_NE(std::memcmp(ring->GetData(), atCommand->GetData(), 64000), 0)
+        << "a ring asked for now holds the new voice";
+}
+
+TEST_F(BrevantaRingJob, AJobWaitsForAnOpenAndAnOpenForTheJob)
+{
+    const QString wav = MakeWav("song.wav", 8000, 1, 0.5);
+    busy = true; // an open holds the flag
+    EXPECT_FALSE(editor.BeginRingJob());
+    EXPECT_FALSE(editor.IsRingJobRunning());
+    editor.EndRingJob();
+    EXPECT_TRUE(busy.load()) << "only a job's own end frees the flag";
+    busy = false;
+    ASSERT_TRUE(editor.BeginRingJob());
+    editor.EndRingJob();
+    EXPECT_FALSE(busy.load());
+    editor.OpenFileAsync(wav);
+    EXPECT_TRUE(editor.IsOpening());
+    EXPECT_FALSE(editor.BeginRingJob()) << "while the music opens";
+    editor.WaitForOpen();
+    EXPECT_TRUE(editor.BeginRingJob());
+    editor.EndRingJob();
 }
 
 } // namespace
