@@ -115,6 +115,10 @@ int WaveData::ReadWaveFile(const QString& path, IMessageSink* messages)
 {
     const auto readData = [this](const WaveFormat& format, int fd, uint64_t offset,
                                  uint32_t size) {
+        const bool g711 =
+            format.formatTag == kWaveFormatAlaw || format.formatTag == kWaveFormatMulaw;
+        if (uint64_t{size} * (g711 ? 2 : 1) > kMaxSampleBytes)
+            return false;
         SetFormat(format);
         Free();
         std::unique_ptr<WaveBuffer> buffer = NewBuffer(size);

@@ -66,9 +66,15 @@ public:
     // Six minutes of 8000 Hz 8-bit mono silence.
     void MakeSilence();
 
+    // The most bytes of samples a track takes from a file (after G.711
+    // expansion): 1 GiB, about 100 minutes of CD audio. The whole track lives
+    // in memory, so larger files are refused before anything is allocated.
+    static constexpr uint64_t kMaxSampleBytes = uint64_t{1} << 30;
+
     // Reads a WAV file; 1 on success, 0 when it cannot be read (a file not
-    // starting with "RIFF" is told to messages when given). A file without
-    // data leaves the previous samples as they were.
+    // starting with "RIFF" is told to messages when given) or its samples
+    // would pass kMaxSampleBytes. A file without data, or refused for its
+    // size, leaves the previous samples as they were.
     int ReadWaveFile(const QString& path, IMessageSink* messages = nullptr);
     // A-law and mu-law become 16-bit PCM; 1 for PCM after that, 0 otherwise.
     int ExpandG711();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -153,6 +154,64 @@ TEST(WaveData, BrokenFilesAreRefused)
     ASSERT_TRUE(WriteAll(PathOf("text.wav"), "hello, not a wave"));
     EXPECT_EQ(track.ReadWaveFile(PathOf("text.wav"), &sink), 0);
     EXPECT_EQ(sink.messages, QStringList{"this file is not wave file!"});
+}
+
+// A WAV of 8000 Hz mono whose data chunk declares bytes and holds them as a
+// hole (truncate makes the file sparse): nothing of it is on the disk.
+QString SparseWave(const QString& name, uint16_t tag, uint16_t bits, uint64_t bytes)
+{
+    const WaveFormat f = MakePcmFormat(1, 8000, bits);
+    QByteArray header;
+    const auto u32 = [&](uint32_t v) { header.append(reinterpret_cast<const char*>(&v), 4); };
+    const auto u16 = [&](uint16_t v) { header.append(reinterpret_cast<const char*>(&v), 2); };
+    const uint32_t declared = static_cast<uint32_t>(std::min<uint64_t>(bytes, 0xFFFFFFFFu - 36));
+    header.append("RIFF");
+    u32(declared + 36);
+    header.append("WAVEfmt ");
+    u32(16);
+    u16(tag);
+    u16(f.channels);
+    u32(f.samplesPerSec);
+    u32(f.avgBytesPerSec);
+    u16(f.blockAlign);
+    u16(f.bitsPerSample);
+    header.append("data");
+    u32(declared);
+    const QString path = PathOf(name);
+    if (!WriteAll(path, header) || !RunTool("truncate", {"-s", QString::number(44 + bytes), path}))
+        return QString();
+    return path;
+}
+
+TEST(WaveData, MusicPastTheBudgetIsRefusedBeforeItIsRead)
+{
+    const uint64_t budget = WaveData::kMaxSampleBytes;
+    const struct
+    {
+        const char* name;
+        uint16_t tag;
+        uint16_t bits;
+        uint64_t bytes;
+    } cases[] = {
+        {"one byte past", kWaveFormatPcm, 8, budget + 1},
+        {"a 4-GB file", kWaveFormatPcm, 16, 0xFFFFFFFFu - 36},
+        {"A-law, twice as long once expanded", kWaveFormatAlaw, 8, budget / 2 + 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = SparseWave("huge.wav", c.tag, c.bits, c.bytes);
+        ASSERT_FALSE(path.isEmpty());
+        WaveData track;
+        track.MakeSilence();
+        EXPECT_EQ(track.ReadWaveFile(path), 0);
+        EXPECT_TRUE(track.IsSilentDefault()) << "what was there stays";
+        EXPECT_EQ(track.GetSize(), 2880000u);
+    }
+    // A file that small passes the same walk.
+    const QString small = SparseWave("small.wav", kWaveFormatAlaw, 8, 8000);
+    WaveData track;
+    ASSERT_EQ(track.ReadWaveFile(small), 1);
+    EXPECT_EQ(track.GetSize(), 16000u);
 }
 
 TEST(WaveData, ConversionKeepsLevelsAndChannels)
