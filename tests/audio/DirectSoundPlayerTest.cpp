@@ -145,8 +145,9 @@ std::vector<int16_t> PlayFor(AudioMixer& clock, const CDirectSoundPlayer& player
         }));
         // The report that passes the end comes just before the stop: on a
         // busy machine the thread may not have reached the stop yet.
-        if (source.playedPosition > source.GetDataSize())
+        if (source.playedPosition > source.GetDataSize()) {
             EXPECT_TRUE(TestEnvironment::WaitFor([&] { return !player.IsPlaying(); }));
+        }
         if (stoppedAtFrame && wasPlaying && !player.IsPlaying())
             *stoppedAtFrame = done + step;
     }

@@ -394,8 +394,9 @@ TEST(WaveFile, TakenFilesBecomeTheStoreOrAreCopied)
                 EXPECT_EQ(grown, QByteArray(8, '\0'));
             }
         }
-        if (!storePath.isEmpty())
+        if (!storePath.isEmpty()) {
             EXPECT_FALSE(QFile::exists(storePath)) << "deleted with the clip";
+        }
         QFile::remove(path);
     }
 }

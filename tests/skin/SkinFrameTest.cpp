@@ -133,8 +133,9 @@ TEST(SkinFrameTest, TheWholeFrameAtSeveralSizes)
                 const QRgb pixel = image.pixel(x, y);
                 EXPECT_EQ(F::Piece(pixel), piece) << what << " " << w << "x" << h;
                 EXPECT_EQ(F::HalfOf(pixel), half) << what << " " << w << "x" << h;
-                if (along >= 0)
+                if (along >= 0) {
                     EXPECT_EQ(F::Along(pixel), along) << what << " " << w << "x" << h;
+                }
             };
             // Caption corners are the side strips' start pieces.
             expect(0, 0, F::kStart, 0, "top left corner");

@@ -55,9 +55,11 @@ TEST(WaveShow, ToneMagnitudesPeakAtTheirBin)
         ASSERT_TRUE(CWaveShow::AnalyseSpectrum(bytes.data(), bytes.size(),
                                                MakePcmFormat(c.channels, 44100, 16), values));
         EXPECT_NEAR(values[64], c.expected, 1);
-        for (int k = 1; k < CWaveShow::kBins; ++k)
-            if (k != 64)
+        for (int k = 1; k < CWaveShow::kBins; ++k) {
+            if (k != 64) {
                 EXPECT_LE(values[size_t(k)], 1) << "bin " << k;
+            }
+        }
     }
 }
 
