@@ -156,7 +156,8 @@ bool CBrevanta::SetMusic(std::unique_ptr<WaveData> music)
 
 void CBrevanta::WaitForOpen()
 {
-    while (m_worker.joinable()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+    // Sleeps between events: the worker's result arrives as one, and a busy
+    // wait would take a core from the worker it waits for.
+    while (m_worker.joinable())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
