@@ -9,6 +9,7 @@
 #include "audio/WaveDoc.h"
 #include "audio/WaveFormat.h"
 #include "audio/WmaToWavConverter.h"
+#include "audio/WmaWriter.h"
 #include "editor/WaveCtrl.h"
 #include "platform/IMessageSink.h"
 #include "platform/IQuestionBox.h"
@@ -45,6 +46,18 @@ constexpr uint32_t kLongestRingMs = 55000;
 const QString kRingFileName = QStringLiteral("~URING.kox");
 const QString kVoxFileName = QStringLiteral("~URING.vox");
 const QString kDecodedFileName = QStringLiteral("~VAZOZEDU.wav");
+
+// The longest ring file of the library that is uploaded (ms): a ring saved
+// from a selection of the longest length decodes up to one codec frame
+// longer (the silence that fills its last frame), and that ring is accepted.
+uint32_t LongestRingFileMs(uint32_t samplesPerSec)
+{
+    const int frame = CWmaWriter::FrameLength(samplesPerSec);
+    if (frame <= 0)
+        return kLongestRingMs;
+    return kLongestRingMs +
+           static_cast<uint32_t>((int64_t{frame} * 1000 + samplesPerSec - 1) / samplesPerSec);
+}
 
 // Removes a working file left by an earlier job, so it is never taken for
 // this job's output. false when it is still there.
@@ -354,7 +367,8 @@ void CMainFrame::RunRingJob(CRingJob job)
                 return;
             }
             const uint32_t duration = clip->GetDuration();
-            if (duration < kShortestRingMs || duration > kLongestRingMs) {
+            if (duration < kShortestRingMs ||
+                duration > LongestRingFileMs(clip->GetFormat().samplesPerSec)) {
                 TellFromWorker(
                     QStringLiteral("彩铃的长度必须控制在 %1 - %2秒之内，该铃音文件格式不正确。")
                         .arg(kShortestRingMs / 1000)
