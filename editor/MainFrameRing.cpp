@@ -1,8 +1,9 @@
 // The frame's ring road: the ring commands on the GUI thread (selection,
 // dialogs, login, fee) and the worker that builds a ring's files and uploads
-// them. The worker reads the live timeline, so the timeline is held busy from
-// the moment a command accepts a job until the job has ended; it reaches the
-// widgets only through calls onto the GUI thread.
+// them. The worker mixes the selection taken when the job started and reads
+// the tracks, so the timeline is held busy from the moment a command accepts
+// a job until the job has ended; it reaches the widgets only through calls
+// onto the GUI thread.
 #include "editor/MainFrame.h"
 
 #include "audio/DataFolders.h"
@@ -285,9 +286,13 @@ void CMainFrame::StartRingJob(const CRingJob& job)
     g_bRingJobBusy = 1;
     WaveCtrl()->SetBusy(true);
     m_ringJob = job;
+    // The selection can still be dragged while the job runs: the worker mixes
+    // the one of this moment.
+    m_ringJob.m_selStart = WaveCtrl()->GetSelectionStart();
+    m_ringJob.m_selEnd = WaveCtrl()->GetSelectionEnd();
     m_ringCancel = std::make_shared<RequestCancel>();
     WaveCtrl()->ShowProgress();
-    m_ringThread = std::thread([this, job] { RunRingJob(job); });
+    m_ringThread = std::thread([this, taken = m_ringJob] { RunRingJob(taken); });
 }
 
 void CMainFrame::FinishRingJob()
@@ -379,7 +384,7 @@ void CMainFrame::RunRingJob(CRingJob job)
             return;
         }
         step(QStringLiteral("分析铃音数据..."), -1, 40);
-        std::unique_ptr<CWaveDoc> clip = ctrl->MixdownForUpload();
+        std::unique_ptr<CWaveDoc> clip = ctrl->MixdownForUpload(job.m_selStart, job.m_selEnd);
         if (!clip) {
             TellFromWorker(QStringLiteral("没有铃音数据！"));
             return;

@@ -46,6 +46,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <condition_variable>
 #include <iostream>
 #include <mutex>
 #include <optional>
@@ -197,6 +198,37 @@ struct RingSteps : QuietProgress
     std::optional<FileSizeLimit> full;
     QStringList texts;
     bool completed = false;
+};
+
+// Holds the ring worker at the step it reports as at, until LetGo.
+struct HeldAtStep : QuietProgress
+{
+    explicit HeldAtStep(QString step) : at(std::move(step)) {}
+    void SetText(const QString& text) override
+    {
+        if (text != at)
+            return;
+        std::unique_lock<std::mutex> lock(mutex);
+        held = true;
+        released.wait(lock, [this] { return letGo; });
+    }
+    bool IsHeld()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return held;
+    }
+    void LetGo()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        letGo = true;
+        released.notify_all();
+    }
+
+    const QString at;
+    std::mutex mutex;
+    std::condition_variable released;
+    bool held = false;
+    bool letGo = false;
 };
 
 struct FrameRing : testing::Test
@@ -586,6 +618,28 @@ TEST_F(FrameRing, BusyIsClaimedBeforeTheWorkerAndHeldUntilItEnds)
     frame.WaitForRingJob();
     EXPECT_TRUE(QTest::qWaitFor([this] { return !frame.isVisible(); }, 5000));
     EXPECT_EQ(ProbeRing(RingPath(ringName)).codec, "wmav2");
+}
+
+TEST_F(FrameRing, ASelectionDraggedWhileTheJobRunsLeavesTheRingAsCommanded)
+{
+    HeldAtStep held(QStringLiteral("分析铃音数据..."));
+    ctrl->SetWorkerProgress(&held);
+    frame.OnSaveAsRing();
+    // While the worker is held before its mix, the GUI thread moves the
+    // selection (drags are not refused during a job) and paints.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return held.IsHeld(); }, 30000));
+    ctrl->SetSelection(2000, 8000);
+    QTest::qWait(50);
+    held.LetGo();
+    frame.WaitForRingJob();
+    ctrl->SetWorkerProgress(nullptr);
+
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.messages.join('|').toStdString();
+    EXPECT_EQ(ctrl->GetSelectionLength(), 6000u);
+    // The ring holds the 10 s selected at the command, not the 6 s of now.
+    const Probe ring = ProbeRing(RingPath(ringName));
+    EXPECT_GE(ring.duration, 10.0);
+    EXPECT_LT(ring.duration, 10.0 + OneCodecFrame(ring));
 }
 
 TEST_F(FrameRing, StaleWorkingFilesAreNeverUploaded)
