@@ -25,7 +25,9 @@ VoxWriter::VoxWriter() = default;
 
 VoxWriter::~VoxWriter()
 {
-    Close();
+    // Only Close finishes a file: one still open here was given up midway
+    // (its caller failed), so it is dropped, never put at the target.
+    m_file.reset();
 }
 
 int VoxWriter::SetFileName(const QString& path)

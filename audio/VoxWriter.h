@@ -14,14 +14,15 @@ class QSaveFile;
 // stored. The encoder state carries over every Write to one file.
 //
 // The file is written under a temporary name beside the target and renamed
-// onto it by Close, and only when every byte went in: a failed write leaves
-// nothing at the target (and an old file there as it was).
+// onto it by Close, and only when every byte went in: a failed write, or a
+// writer destroyed before Close, leaves nothing at the target (and an old
+// file there as it was).
 // One writer writes one file at a time, on the thread that calls it.
 class VoxWriter
 {
 public:
     VoxWriter();
-    ~VoxWriter(); // closes as Close does
+    ~VoxWriter(); // drops a file not closed: only Close finishes one
     VoxWriter(const VoxWriter&) = delete;
     VoxWriter& operator=(const VoxWriter&) = delete;
 
