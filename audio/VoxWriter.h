@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class QSaveFile;
 
@@ -45,7 +46,7 @@ public:
     int GetStepIndex() const { return m_stepIndex; }
 
     // Encodes one sample of the 12-bit range into its 4-bit code and moves
-    // the state on.
+    // the state on, as Write does for each sample.
     uint8_t EncodeSample(int sample);
 
 private:
@@ -54,4 +55,5 @@ private:
     bool m_failed = false;             // a write of this file failed
     int16_t m_predicted = 0;           // 12-bit range, -2048..2048
     int16_t m_stepIndex = 0;           // 0..48
+    std::vector<uint8_t> m_output;     // the encoded bytes of one Write
 };
