@@ -6,13 +6,15 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <new>
+#include <vector>
 
 namespace RingFiles {
 
 namespace {
 
-// Bytes of PCM mapped and encoded at a time: a whole number of 16-bit
-// sample pairs, so the split encodes exactly as one write would.
+// Bytes of PCM read and encoded at a time: a whole number of 16-bit sample
+// pairs, so the split encodes exactly as one write would.
 constexpr uint32_t kVoxBlock = 64 * 1024;
 
 constexpr int64_t kTicksPerSecond = 10'000'000; // 100-ns units
@@ -42,14 +44,20 @@ namespace {
 // call; null when that part cannot be had.
 using BlockSource = std::function<const uint8_t*(uint32_t offset, uint32_t count)>;
 
-// A clip's store, mapped one block at a time.
+// A clip's store, read one block at a time into a buffer of the source's.
+// Reading, unlike a mapping, fails cleanly where the store's file lost
+// bytes, and streams without a mapping made and torn down per block.
 BlockSource ClipBlocks(const CMappedTempFile& store)
 {
-    auto view = std::make_shared<CMappedView>();
-    return [&store, view](uint32_t offset, uint32_t count) -> const uint8_t* {
-        view->reset();
-        *view = store.MapView(offset, count);
-        return *view ? view->data() : nullptr;
+    auto buffer = std::make_shared<std::vector<uint8_t>>();
+    return [&store, buffer](uint32_t offset, uint32_t count) -> const uint8_t* {
+        try {
+            if (buffer->size() < count)
+                buffer->resize(count);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        return store.ReadAt(offset, buffer->data(), count) ? buffer->data() : nullptr;
     };
 }
 
@@ -73,7 +81,7 @@ int WriteVoxFrom(const QString& path, int bits, uint32_t size, const BlockSource
         const uint32_t count = std::min(kVoxBlock, size - offset);
         const uint8_t* block = blocks(offset, count);
         if (!block || writer.Write(bits, block, count) != S_OK)
-            return 0; // the writer drops the unfinished file
+            return 0; // the writer, not closed, drops the unfinished file
         offset += count;
     }
     return writer.Close() == S_OK ? 1 : 0;

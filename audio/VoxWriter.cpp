@@ -19,13 +19,101 @@ constexpr int16_t kSteps[49] = {
 // Index change by the magnitude bits 0..7.
 constexpr int8_t kIndexAdjust[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
 
+// The decoder's update tabled by step index and magnitude bits: what the
+// prediction moves by, and the next step index.
+struct StepTables
+{
+    int16_t delta[49][8];
+    uint8_t next[49][8];
+};
+
+constexpr StepTables MakeStepTables()
+{
+    StepTables tables{};
+    for (int index = 0; index < 49; ++index) {
+        const int step = kSteps[index];
+        for (int magnitude = 0; magnitude < 8; ++magnitude) {
+            int delta = step / 8;
+            if (magnitude & 1)
+                delta += step / 4;
+            if (magnitude & 2)
+                delta += step / 2;
+            if (magnitude & 4)
+                delta += step;
+            tables.delta[index][magnitude] = static_cast<int16_t>(delta);
+            tables.next[index][magnitude] =
+                static_cast<uint8_t>(std::clamp(index + kIndexAdjust[magnitude], 0, 48));
+        }
+    }
+    return tables;
+}
+
+constexpr StepTables kTables = MakeStepTables();
+
+// The encoder state while samples are encoded: locals, kept in registers
+// across a block, written back to the writer once.
+struct State
+{
+    int predicted;
+    int index;
+};
+
+// One sample of the 12-bit range into its 4-bit code. Without branches on
+// the bits: noise would mispredict about half of them.
+inline int EncodeOne(int sample, State& state)
+{
+    const int step = kSteps[state.index]; // positive, so shifts divide
+    const int diff = sample - state.predicted;
+    const int negative = diff < 0;
+    int rest = negative ? -diff : diff;
+    const int bit2 = rest >= step;
+    rest -= step & -bit2;
+    const int bit1 = rest >= step >> 1;
+    rest -= (step >> 1) & -bit1;
+    const int bit0 = rest >= step >> 2;
+    const int magnitude = bit2 << 2 | bit1 << 1 | bit0;
+    const int delta = kTables.delta[state.index][magnitude];
+    state.predicted =
+        std::clamp(negative ? state.predicted - delta : state.predicted + delta, -2048, 2048);
+    state.index = kTables.next[state.index][magnitude];
+    return negative << 3 | magnitude;
+}
+
+// Into the 12-bit range: 16-bit / 16 toward zero, 8-bit (b - 128) * 16.
+template <bool Wide> inline int Scaled(const uint8_t* bytes, uint32_t i)
+{
+    if constexpr (Wide) {
+        int16_t value;
+        std::memcpy(&value, bytes + 2 * i, 2);
+        return value / 16;
+    } else {
+        return (bytes[i] - 128) * 16;
+    }
+}
+
+// Encodes 2 * pairs samples into pairs bytes, the first of each pair in the
+// high nibble.
+template <bool Wide>
+void EncodeBlock(const uint8_t* bytes, uint32_t pairs, uint8_t* out, State& state)
+{
+    State local = state;
+    for (uint32_t k = 0; k < pairs; ++k) {
+        const int high = EncodeOne(Scaled<Wide>(bytes, 2 * k), local);
+        const int low = EncodeOne(Scaled<Wide>(bytes, 2 * k + 1), local);
+        out[k] = static_cast<uint8_t>(high << 4 | low);
+    }
+    state = local;
+}
+
 } // namespace
 
 VoxWriter::VoxWriter() = default;
 
 VoxWriter::~VoxWriter()
 {
-    Close();
+    // Only Close finishes a file: one still open here was given up midway
+    // (its caller failed), so it is dropped, never put at the target.
+    m_file.reset();
 }
 
 int VoxWriter::SetFileName(const QString& path)
@@ -52,34 +140,11 @@ HRESULT VoxWriter::Open()
 
 uint8_t VoxWriter::EncodeSample(int sample)
 {
-    const int step = kSteps[m_stepIndex];
-    const int diff = sample - m_predicted;
-    int magnitude = diff < 0 ? -diff : diff;
-    uint8_t code = 0;
-    if (magnitude >= step) {
-        code |= 4;
-        magnitude -= step;
-    }
-    if (magnitude >= step / 2) {
-        code |= 2;
-        magnitude -= step / 2;
-    }
-    if (magnitude >= step / 4)
-        code |= 1;
-    if (diff < 0)
-        code |= 8;
-
-    int delta = step / 8;
-    if (code & 1)
-        delta += step / 4;
-    if (code & 2)
-        delta += step / 2;
-    if (code & 4)
-        delta += step;
-    const int predicted = (code & 8) ? m_predicted - delta : m_predicted + delta;
-    m_predicted = static_cast<int16_t>(std::clamp(predicted, -2048, 2048));
-    m_stepIndex = static_cast<int16_t>(std::clamp(m_stepIndex + kIndexAdjust[code & 7], 0, 48));
-    return code;
+    State state{m_predicted, m_stepIndex};
+    const int code = EncodeOne(sample, state);
+    m_predicted = static_cast<int16_t>(state.predicted);
+    m_stepIndex = static_cast<int16_t>(state.index);
+    return static_cast<uint8_t>(code);
 }
 
 HRESULT VoxWriter::Write(int bitsPerSample, const void* samples, uint32_t byteCount)
@@ -89,28 +154,24 @@ HRESULT VoxWriter::Write(int bitsPerSample, const void* samples, uint32_t byteCo
     const bool wide = bitsPerSample == 16;
     const uint32_t sampleCount = wide ? byteCount / 2 : byteCount;
     const uint32_t outputCount = sampleCount / 2;
-    std::vector<uint8_t> output;
+    if (outputCount == 0)
+        return S_OK;
     try {
-        output.resize(outputCount);
+        if (m_output.size() < outputCount)
+            m_output.resize(outputCount);
     } catch (const std::bad_alloc&) {
         return E_FAIL;
     }
     const auto* bytes = static_cast<const uint8_t*>(samples);
-    // Into the 12-bit range: 16-bit / 16 toward zero, 8-bit (b - 128) * 16.
-    const auto scaled = [&](uint32_t i) {
-        if (!wide)
-            return (bytes[i] - 128) * 16;
-        int16_t value;
-        std::memcpy(&value, bytes + 2 * i, 2);
-        return value / 16;
-    };
-    for (uint32_t k = 0; k < outputCount; ++k) {
-        const uint8_t high = EncodeSample(scaled(2 * k));
-        const uint8_t low = EncodeSample(scaled(2 * k + 1));
-        output[k] = static_cast<uint8_t>(high << 4 | low);
-    }
-    if (outputCount > 0 && m_file->write(reinterpret_cast<const char*>(output.data()),
-                                         outputCount) != static_cast<qint64>(outputCount)) {
+    State state{m_predicted, m_stepIndex};
+    if (wide)
+        EncodeBlock<true>(bytes, outputCount, m_output.data(), state);
+    else
+        EncodeBlock<false>(bytes, outputCount, m_output.data(), state);
+    m_predicted = static_cast<int16_t>(state.predicted);
+    m_stepIndex = static_cast<int16_t>(state.index);
+    if (m_file->write(reinterpret_cast<const char*>(m_output.data()), outputCount) !=
+        static_cast<qint64>(outputCount)) {
         m_failed = true;
         return E_FAIL;
     }

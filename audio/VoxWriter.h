@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class QSaveFile;
 
@@ -14,14 +15,15 @@ class QSaveFile;
 // stored. The encoder state carries over every Write to one file.
 //
 // The file is written under a temporary name beside the target and renamed
-// onto it by Close, and only when every byte went in: a failed write leaves
-// nothing at the target (and an old file there as it was).
+// onto it by Close, and only when every byte went in: a failed write, or a
+// writer destroyed before Close, leaves nothing at the target (and an old
+// file there as it was).
 // One writer writes one file at a time, on the thread that calls it.
 class VoxWriter
 {
 public:
     VoxWriter();
-    ~VoxWriter(); // closes as Close does
+    ~VoxWriter(); // drops a file not closed: only Close finishes one
     VoxWriter(const VoxWriter&) = delete;
     VoxWriter& operator=(const VoxWriter&) = delete;
 
@@ -44,7 +46,7 @@ public:
     int GetStepIndex() const { return m_stepIndex; }
 
     // Encodes one sample of the 12-bit range into its 4-bit code and moves
-    // the state on.
+    // the state on, as Write does for each sample.
     uint8_t EncodeSample(int sample);
 
 private:
@@ -53,4 +55,5 @@ private:
     bool m_failed = false;             // a write of this file failed
     int16_t m_predicted = 0;           // 12-bit range, -2048..2048
     int16_t m_stepIndex = 0;           // 0..48
+    std::vector<uint8_t> m_output;     // the encoded bytes of one Write
 };

@@ -39,6 +39,17 @@ bool SameFormat(const WaveFormat& a, const WaveFormat& b)
            a.bitsPerSample == b.bitsPerSample && a.avgBytesPerSec == b.avgBytesPerSec;
 }
 
+// Opens ctx as the encoder of a mono format at its rate and byte rate.
+int OpenCodec(AVCodecContext* ctx, const AVCodec* codec, const WaveFormatEx& format)
+{
+    ctx->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    ctx->sample_rate = static_cast<int>(format.samplesPerSec);
+    av_channel_layout_default(&ctx->ch_layout, 1);
+    ctx->bit_rate = int64_t{format.avgBytesPerSec} * 8;
+    ctx->time_base = AVRational{1, ctx->sample_rate};
+    return avcodec_open2(ctx, codec, nullptr);
+}
+
 } // namespace
 
 const std::vector<WaveFormatEx>& CWmaWriter::OfferedFormats()
@@ -62,6 +73,21 @@ const std::vector<WaveFormatEx>& CWmaWriter::OfferedFormats()
         Offered(32000, 64000), Offered(44100, 64000), Offered(44100, 96000),
     };
     return formats;
+}
+
+int CWmaWriter::FrameLength(uint32_t samplesPerSec)
+{
+    const auto& offered = OfferedFormats();
+    const auto format = std::find_if(offered.begin(), offered.end(), [&](const WaveFormatEx& f) {
+        return f.samplesPerSec == samplesPerSec;
+    });
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_WMAV2);
+    if (format == offered.end() || !codec)
+        return 0;
+    AVCodecContext* ctx = avcodec_alloc_context3(codec);
+    const int length = ctx && OpenCodec(ctx, codec, *format) >= 0 ? ctx->frame_size : 0;
+    avcodec_free_context(&ctx);
+    return length;
 }
 
 struct CWmaWriter::Encoder
@@ -134,7 +160,7 @@ struct CWmaWriter::Encoder
     AVIOContext* io = nullptr;
     std::unique_ptr<QSaveFile> file;
     int ioErrno = 0;       // the first failed write's error
-    int64_t queuedEnd = 0; // samples given so far (silence included)
+    int64_t queuedEnd = 0; // samples given so far (gaps included, not the lead)
     int64_t nextPts = 0;   // of the next frame, in samples
     bool writing = false;  // between a good BeginWriting and EndWriting
     bool failed = false;   // nothing more is written to this file
@@ -166,12 +192,7 @@ HRESULT CWmaWriter::Open(const WaveFormatEx& wanted)
     if (!encoder->codec || !encoder->frame || !encoder->packet)
         return E_OUTOFMEMORY;
     AVCodecContext* ctx = encoder->codec;
-    ctx->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    ctx->sample_rate = static_cast<int>(wanted.samplesPerSec);
-    av_channel_layout_default(&ctx->ch_layout, 1);
-    ctx->bit_rate = int64_t{wanted.avgBytesPerSec} * 8;
-    ctx->time_base = AVRational{1, ctx->sample_rate};
-    if (int error = avcodec_open2(ctx, codec, nullptr); error < 0)
+    if (int error = OpenCodec(ctx, codec, wanted); error < 0)
         return encoder->FromAvError(error);
 
     encoder->frame->format = ctx->sample_fmt;
@@ -237,6 +258,12 @@ HRESULT CWmaWriter::BeginWriting()
     e.muxer->flags |= AVFMT_FLAG_CUSTOM_IO;
     if (int error = avformat_write_header(e.muxer, nullptr); error < 0)
         return Fail(e.FromAvError(error));
+    // FFmpeg's decoder, which every reader here uses, leaves out the first
+    // frame of what the encoder was given (measured: a click at sample 10000
+    // decodes at 7952 at 44.1 kHz). A frame of silence goes first, so the
+    // clip decodes from its first sample on, in place.
+    if (HRESULT primed = QueueSilence(e.codec->frame_size); primed != S_OK)
+        return Fail(primed);
     e.writing = true;
     return S_OK;
 }
@@ -266,7 +293,7 @@ HRESULT CWmaWriter::EncodeQueued(bool flush)
         e.frame->nb_samples = frameSize;
         if (av_frame_make_writable(e.frame) < 0)
             return E_OUTOFMEMORY;
-        // Only the last frame may be short; the encoder pads it.
+        // Only a flush may find a short frame; EndWriting fills the last one.
         const int count = std::min(frameSize, av_audio_fifo_size(e.fifo));
         if (av_audio_fifo_read(e.fifo, reinterpret_cast<void**>(e.frame->data), count) != count)
             return E_FAIL;
@@ -291,8 +318,19 @@ HRESULT CWmaWriter::QueueSamples(const float* samples, int count)
     void* planes[1] = {const_cast<float*>(samples)};
     if (av_audio_fifo_write(e.fifo, planes, count) != count)
         return E_OUTOFMEMORY;
-    e.queuedEnd += count;
     return EncodeQueued(false);
+}
+
+HRESULT CWmaWriter::QueueSilence(int64_t count)
+{
+    static const float silence[kConvertBlock] = {};
+    while (count > 0) {
+        const int part = static_cast<int>(std::min<int64_t>(kConvertBlock, count));
+        if (HRESULT queued = QueueSamples(silence, part); queued != S_OK)
+            return queued;
+        count -= part;
+    }
+    return S_OK;
 }
 
 HRESULT CWmaWriter::WriteSample(const uint8_t* bytes, int64_t time, uint32_t byteCount)
@@ -309,17 +347,13 @@ HRESULT CWmaWriter::WriteSample(const uint8_t* bytes, int64_t time, uint32_t byt
     if (position < e.queuedEnd)
         return E_INVALIDARG;
 
-    float block[kConvertBlock];
     // A gap in the times is silence.
-    std::fill(std::begin(block), std::end(block), 0.0f);
-    while (e.queuedEnd < position) {
-        const int count =
-            static_cast<int>(std::min<int64_t>(kConvertBlock, position - e.queuedEnd));
-        if (HRESULT queued = QueueSamples(block, count); queued != S_OK)
-            return Fail(queued);
-    }
+    if (HRESULT queued = QueueSilence(position - e.queuedEnd); queued != S_OK)
+        return Fail(queued);
+    e.queuedEnd = position;
     // 16-bit mono; a trailing odd byte is no whole sample.
     const uint32_t sampleCount = byteCount / 2;
+    float block[kConvertBlock];
     for (uint32_t done = 0; done < sampleCount;) {
         const int count = static_cast<int>(std::min<uint32_t>(kConvertBlock, sampleCount - done));
         for (int i = 0; i < count; ++i) {
@@ -330,6 +364,7 @@ HRESULT CWmaWriter::WriteSample(const uint8_t* bytes, int64_t time, uint32_t byt
         if (HRESULT queued = QueueSamples(block, count); queued != S_OK)
             return Fail(queued);
         done += count;
+        e.queuedEnd += count;
     }
     return S_OK;
 }
@@ -339,6 +374,12 @@ HRESULT CWmaWriter::EndWriting()
     if (!m_encoder || !m_encoder->writing)
         return E_FAIL;
     Encoder& e = *m_encoder;
+    // The last frame is filled with silence here, whatever the encoder would
+    // do with a short one: the decoder gives it out whole.
+    if (const int part = av_audio_fifo_size(e.fifo) % e.codec->frame_size; part > 0) {
+        if (HRESULT filled = QueueSilence(e.codec->frame_size - part); filled != S_OK)
+            return Fail(filled);
+    }
     if (HRESULT encoded = EncodeQueued(true); encoded != S_OK)
         return Fail(encoded);
     if (int error = av_write_trailer(e.muxer); error < 0)

@@ -14,7 +14,11 @@
 // stream, titled "KOX", made from PCM chunks with explicit times.
 //
 // Calling order: Open(format), SetFileName, BeginWriting, WriteSample for
-// each chunk, EndWriting, ReleaseAll. The file is written under a temporary
+// each chunk, EndWriting, ReleaseAll.
+//
+// The decoded file holds every sample given, from the first on, followed by
+// the silence that fills its last codec frame: less than one frame
+// (FrameLength) longer than what was given. The file is written under a temporary
 // name beside the target and renamed onto it only by a successful
 // EndWriting: any failure leaves nothing at the target.
 //
@@ -33,6 +37,10 @@ public:
     // The compressed formats the encoder offers: mono, 16-bit input, several
     // byte rates per sample rate. A writer opens only these.
     static const std::vector<WaveFormatEx>& OfferedFormats();
+    // Samples in one codec frame of the encoder at a sample rate it is
+    // offered at (0 at any other rate): what the silence of a ring file's
+    // last frame may add to its decoded length, at most.
+    static int FrameLength(uint32_t samplesPerSec);
 
     // Prepares the encoder for a wanted format; matched against the offered
     // formats by rate, channels, bits and average bytes per second. E_FAIL
@@ -50,8 +58,9 @@ public:
     // one is E_INVALIDARG. The encoder's frames are cut from a queue, so
     // chunks of any size give packets with correct times.
     HRESULT WriteSample(const uint8_t* bytes, int64_t time, uint32_t byteCount);
-    // Encodes what is queued, writes the trailer and renames the file onto
-    // the target. Any failure is returned and leaves nothing at the target.
+    // Fills the last codec frame with silence, encodes what is queued, writes
+    // the trailer and renames the file onto the target. Any failure is
+    // returned and leaves nothing at the target.
     HRESULT EndWriting();
     // Frees the encoder, the muxer and an unfinished file; also after a
     // failure midway. The writer can then be opened again.
@@ -68,6 +77,7 @@ private:
     HRESULT EncodeQueued(bool flush);
     HRESULT DrainPackets();
     HRESULT QueueSamples(const float* samples, int count);
+    HRESULT QueueSilence(int64_t count);
     HRESULT Fail(HRESULT result);
 
     std::unique_ptr<Encoder> m_encoder;

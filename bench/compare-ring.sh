@@ -3,7 +3,8 @@
 # peers on the same input, in one run:
 #   VOX:       10 min of 8 kHz mono, ring_files vox  vs  sox -t vox
 #   ring file: 55 s of 44.1 kHz mono, ring_files kox vs  ffmpeg -c:a wmav2
-# Prints median times and the ours/peer ratios.
+# Prints the load average, the checksum of our VOX file, median times and
+# the ours/peer ratios.
 #
 #   bench/compare-ring.sh            build in build-release/, 5 timed repeats
 #   REPEATS=9 BUILD_DIR=/tmp/b bench/compare-ring.sh
@@ -25,8 +26,9 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/zuvo-ring-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 # Pink noise with a tone: broadband, so neither encoder idles on silence.
-sox -n -r 8000 -c 1 -b 16 "$work/voice.wav" synth 600 pinknoise mix sine 440 vol 0.5
-sox -n -r 44100 -c 1 -b 16 "$work/music.wav" synth 55 pinknoise mix sine 440 vol 0.5
+# Repeatable (-R), so our VOX output's checksum can be compared across runs.
+sox -R -n -r 8000 -c 1 -b 16 "$work/voice.wav" synth 600 pinknoise mix sine 440 vol 0.5
+sox -R -n -r 44100 -c 1 -b 16 "$work/music.wav" synth 55 pinknoise mix sine 440 vol 0.5
 
 elapsed() {
     local start end
@@ -78,6 +80,9 @@ for f in ours.kox ffmpeg.wma; do
         { echo "compare-ring.sh: $f is $probe, not wmav2 mono 96 kbit/s" >&2; exit 1; }
 done
 
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "our VOX file: $(md5sum <"$work/ours.vox" | cut -d' ' -f1) (md5)"
+echo
 report "10 min of 8 kHz mono WAV to VOX" "$work/vox.times" "$work/sox.times" sox
 report "55 s of 44.1 kHz mono WAV to a 96 kbit/s ring file" "$work/kox.times" \
     "$work/ffmpeg.times" ffmpeg

@@ -1,14 +1,16 @@
 // The frame's ring road: the ring commands on the GUI thread (selection,
 // dialogs, login, fee) and the worker that builds a ring's files and uploads
-// them. The worker reads the live timeline, so the timeline is held busy from
-// the moment a command accepts a job until the job has ended; it reaches the
-// widgets only through calls onto the GUI thread.
+// them. The worker mixes the selection taken when the job started and reads
+// the tracks, so the timeline is held busy from the moment a command accepts
+// a job until the job has ended; it reaches the widgets only through calls
+// onto the GUI thread.
 #include "editor/MainFrame.h"
 
 #include "audio/DataFolders.h"
 #include "audio/WaveDoc.h"
 #include "audio/WaveFormat.h"
 #include "audio/WmaToWavConverter.h"
+#include "audio/WmaWriter.h"
 #include "editor/WaveCtrl.h"
 #include "platform/IMessageSink.h"
 #include "platform/IQuestionBox.h"
@@ -45,6 +47,18 @@ constexpr uint32_t kLongestRingMs = 55000;
 const QString kRingFileName = QStringLiteral("~URING.kox");
 const QString kVoxFileName = QStringLiteral("~URING.vox");
 const QString kDecodedFileName = QStringLiteral("~VAZOZEDU.wav");
+
+// The longest ring file of the library that is uploaded (ms): a ring saved
+// from a selection of the longest length decodes up to one codec frame
+// longer (the silence that fills its last frame), and that ring is accepted.
+uint32_t LongestRingFileMs(uint32_t samplesPerSec)
+{
+    const int frame = CWmaWriter::FrameLength(samplesPerSec);
+    if (frame <= 0)
+        return kLongestRingMs;
+    return kLongestRingMs +
+           static_cast<uint32_t>((int64_t{frame} * 1000 + samplesPerSec - 1) / samplesPerSec);
+}
 
 // Removes a working file left by an earlier job, so it is never taken for
 // this job's output. false when it is still there.
@@ -272,9 +286,13 @@ void CMainFrame::StartRingJob(const CRingJob& job)
     g_bRingJobBusy = 1;
     WaveCtrl()->SetBusy(true);
     m_ringJob = job;
+    // The selection can still be dragged while the job runs: the worker mixes
+    // the one of this moment.
+    m_ringJob.m_selStart = WaveCtrl()->GetSelectionStart();
+    m_ringJob.m_selEnd = WaveCtrl()->GetSelectionEnd();
     m_ringCancel = std::make_shared<RequestCancel>();
     WaveCtrl()->ShowProgress();
-    m_ringThread = std::thread([this, job] { RunRingJob(job); });
+    m_ringThread = std::thread([this, taken = m_ringJob] { RunRingJob(taken); });
 }
 
 void CMainFrame::FinishRingJob()
@@ -354,7 +372,8 @@ void CMainFrame::RunRingJob(CRingJob job)
                 return;
             }
             const uint32_t duration = clip->GetDuration();
-            if (duration < kShortestRingMs || duration > kLongestRingMs) {
+            if (duration < kShortestRingMs ||
+                duration > LongestRingFileMs(clip->GetFormat().samplesPerSec)) {
                 TellFromWorker(
                     QStringLiteral("彩铃的长度必须控制在 %1 - %2秒之内，该铃音文件格式不正确。")
                         .arg(kShortestRingMs / 1000)
@@ -365,7 +384,7 @@ void CMainFrame::RunRingJob(CRingJob job)
             return;
         }
         step(QStringLiteral("分析铃音数据..."), -1, 40);
-        std::unique_ptr<CWaveDoc> clip = ctrl->MixdownForUpload();
+        std::unique_ptr<CWaveDoc> clip = ctrl->MixdownForUpload(job.m_selStart, job.m_selEnd);
         if (!clip) {
             TellFromWorker(QStringLiteral("没有铃音数据！"));
             return;

@@ -241,9 +241,10 @@ public:
     void SetProgressLimit(int percent); // the ceiling the window climbs to
     void SetProgressPos(int percent);
     void CompleteProgress(); // 100 %: the window hides
-    // The selection mixed and made mono at the rate of a Windows Media
-    // format (owned by the caller); none without audio or formats.
-    std::unique_ptr<CWaveDoc> MixdownForUpload() const;
+    // A selection (ms) mixed and made mono at the rate of a Windows Media
+    // format (owned by the caller); none without audio or formats. The ring
+    // job passes the selection it took on the GUI thread when it started.
+    std::unique_ptr<CWaveDoc> MixdownForUpload(uint32_t selStart, uint32_t selEnd) const;
     // 1 when the clip was written completely to path; 0 otherwise, and then
     // nothing is left at path.
     int WriteVoxFile(const QString& path, const CWaveDoc* clip) const;

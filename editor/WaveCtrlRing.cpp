@@ -4,6 +4,7 @@
 // save workers, the ring worker reports to the worker progress.
 #include "editor/WaveCtrl.h"
 
+#include "audio/Mixdown.h"
 #include "audio/RingFiles.h"
 #include "publish/ProgressDialog.h"
 
@@ -41,10 +42,11 @@ void CWaveCtrl::CompleteProgress()
         progress->StageDone();
 }
 
-std::unique_ptr<CWaveDoc> CWaveCtrl::MixdownForUpload() const
+std::unique_ptr<CWaveDoc> CWaveCtrl::MixdownForUpload(uint32_t selStart, uint32_t selEnd) const
 {
     // The ring road sets the window's text itself: the mix reports no stages.
-    return RingFiles::ToRingFileFormat(MixdownSelection(nullptr), m_wmaFormats);
+    return RingFiles::ToRingFileFormat(Mixdown::Selection(TrackList(), selStart, selEnd, nullptr),
+                                       m_wmaFormats);
 }
 
 int CWaveCtrl::WriteVoxFile(const QString& path, const CWaveDoc* clip) const

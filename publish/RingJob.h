@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 // What one ring worker does: save the selection into the ring library
 // (SaveToLibrary), upload a ring of the library (UploadFile) or upload the
 // selection (UploadSelection). Filled by the frame's ring commands on the GUI
@@ -22,4 +24,8 @@ public:
     int m_replacedExisting = 0; // it replaces a ring already listed
     int m_share = 0;
     int m_mode = 0;
+    // The timeline's selection (ms) when the job was started, taken on the
+    // GUI thread: the worker mixes this range, not the live selection.
+    uint32_t m_selStart = 0;
+    uint32_t m_selEnd = 0;
 };

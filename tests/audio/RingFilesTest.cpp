@@ -177,6 +177,38 @@ TEST(RingFiles, ClipsThatCannotBeWrittenFailCleanly)
     }
 }
 
+TEST(RingFiles, AStoreThatCannotBeReadLeavesNoFile)
+{
+    // 10 s at 8 kHz are 160 000 bytes, read in blocks; the store's file then
+    // loses its end, so a later block cannot be had after the first went in.
+    const auto clip = ToneFixtures::ToneClip(8000, 10.0);
+    ASSERT_TRUE(clip);
+    ASSERT_TRUE(QFile::resize(clip->GetStore()->GetPath(), 100000));
+    const WaveFormatEx format = Offer(8000, 4000);
+    const QByteArray old = "the ring that was there";
+    for (const bool replacing : {true, false}) {
+        SCOPED_TRACE(replacing ? "over an old file" : "new file");
+        const QString vox = PathOf("lost.vox"), kox = PathOf("lost.kox");
+        for (const QString& path : {vox, kox}) {
+            QFile::remove(path);
+            if (replacing) {
+                ASSERT_TRUE(WriteAll(path, old));
+            }
+        }
+        EXPECT_EQ(RingFiles::WriteVox(vox, *clip), 0);
+        EXPECT_NE(RingFiles::WriteRingFile(kox, *clip, &format), S_OK);
+        for (const QString& path : {vox, kox}) {
+            EXPECT_EQ(QFile::exists(path), replacing) << path.toStdString();
+            if (replacing) {
+                EXPECT_EQ(ReadAll(path), old) << path.toStdString();
+            }
+        }
+        EXPECT_EQ(QDir(TestEnvironment::Home()).entryList({"lost*"}, QDir::Files | QDir::Hidden),
+                  replacing ? QStringList({"lost.kox", "lost.vox"}) : QStringList())
+            << "no temporary file is left";
+    }
+}
+
 namespace {
 
 // Takes away this thread's power to write where permissions forbid it (the

@@ -2,8 +2,11 @@
 #include "audio/VoxWriter.h"
 #include "tests/audio/EncodedFixtures.h"
 #include "tests/audio/ToneFixtures.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -136,6 +139,32 @@ TEST(VoxWriter, CallsOutOfOrderFail)
     EXPECT_EQ(writer.Write(16, bytes, 4), E_FAIL) << "not open";
     EXPECT_EQ(writer.Open(), E_FAIL) << "no name";
     EXPECT_EQ(writer.Close(), S_OK) << "nothing open";
+}
+
+TEST(VoxWriter, AWriterGivenUpBeforeCloseLeavesNothing)
+{
+    // A caller that fails midway (a block of its samples cannot be read)
+    // leaves its writer without Close.
+    const std::vector<uint8_t> samples = Bytes16(std::vector<int16_t>(400, 1000));
+    const QString path = PathOf("given-up.vox");
+    for (const bool replacing : {true, false}) {
+        SCOPED_TRACE(replacing ? "over an old file" : "new file");
+        QFile::remove(path);
+        if (replacing) {
+            ASSERT_TRUE(WriteAll(path, "the ring that was there"));
+        }
+        {
+            VoxWriter writer;
+            writer.SetFileName(path);
+            ASSERT_EQ(writer.Open(), S_OK);
+            ASSERT_EQ(writer.Write(16, samples.data(), static_cast<uint32_t>(samples.size())),
+                      S_OK);
+        }
+        EXPECT_EQ(ReadAll(path), replacing ? QByteArray("the ring that was there") : QByteArray());
+        EXPECT_EQ(QFile::exists(path), replacing);
+        EXPECT_EQ(QDir(TestEnvironment::Home()).entryList({"given-up*"}, QDir::Files),
+                  replacing ? QStringList{"given-up.vox"} : QStringList());
+    }
 }
 
 // sox's decoder is not this encoder's exact inverse (its step table, clamps

@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <iostream>
+#include <vector>
 
 using namespace EncodedFixtures;
 
@@ -73,6 +75,34 @@ QByteArray DecodeWithFfmpeg(const QString& path)
     QByteArray pcm;
     RunTool("ffmpeg", {"-v", "error", "-i", path, "-f", "s16le", "-ac", "1", "-"}, &pcm);
     return pcm;
+}
+
+// The samples ffprobe decodes from the file's audio frames; -1 when it fails.
+qint64 DecodedSamples(const QString& path)
+{
+    QByteArray out;
+    if (!RunTool("ffprobe",
+                 {"-v", "error", "-select_streams", "a:0", "-show_entries", "frame=nb_samples",
+                  "-of", "csv=p=0", path},
+                 &out))
+        return -1;
+    qint64 total = 0;
+    for (const QByteArray& line : out.split('\n'))
+        total += line.trimmed().toLongLong();
+    return total;
+}
+
+// Where the loudest sample within a frame (2048 samples) either side of at
+// lies.
+qint64 LoudestNear(const std::vector<double>& samples, qint64 at)
+{
+    const qint64 from = std::max<qint64>(0, at - 2048);
+    const qint64 to = std::min<qint64>(static_cast<qint64>(samples.size()), at + 2048);
+    qint64 loudest = -1;
+    for (qint64 i = from; i < to; ++i)
+        if (loudest < 0 || std::abs(samples[i]) > std::abs(samples[loudest]))
+            loudest = i;
+    return loudest;
 }
 
 // Writes the clip's bytes in chunks of chunkBytes, each timed by its first
@@ -161,13 +191,61 @@ TEST(WmaWriter, TenSecondToneAsFfprobeAndFfmpegSeeIt)
     EXPECT_EQ(view.title, "KOX");
     // The file's "Description" attribute, as FFmpeg names it.
     EXPECT_EQ(view.comment, "Powered by Quillon Tech.");
-    EXPECT_NEAR(view.duration, 10.0, 2048.0 / 44100) << "within one codec frame";
+    // The container counts the leading frame of silence as well.
+    EXPECT_NEAR(view.duration, 10.0, 3 * 2048.0 / 44100);
 
     const std::vector<double> decoded = ToneFixtures::Samples(DecodeWithFfmpeg(path));
     ASSERT_GT(decoded.size(), 44100u * 9);
     const double peak = ToneFixtures::PeakFrequency(decoded, 44100);
     std::cout << "[ ffmpeg ] peak " << peak << " Hz\n";
     EXPECT_NEAR(peak, 1000, 3);
+}
+
+TEST(WmaWriter, EverySampleOfTheClipIsDecodedInPlace)
+{
+    // The shortest and the longest ring, at the project's rate and the
+    // lowest. Two bursts mark the clip's first and last moments.
+    const struct
+    {
+        WaveFormatEx format;
+        int frameLength; // FFmpeg's wmav2 frame at that rate
+        double seconds;
+    } cases[] = {
+        {Wma(44100, 12000), 2048, 5.0},
+        {Wma(44100, 12000), 2048, 55.0},
+        {Wma(8000, 4000), 512, 5.0},
+        {Wma(8000, 4000), 512, 55.0},
+    };
+    for (const auto& c : cases) {
+        const uint32_t rate = c.format.samplesPerSec;
+        SCOPED_TRACE(std::to_string(rate) + " Hz, " + std::to_string(c.seconds) + " s");
+        EXPECT_EQ(CWmaWriter::FrameLength(rate), c.frameLength);
+        const auto frames = static_cast<qint64>(rate * c.seconds);
+        std::vector<int16_t> pcm(static_cast<size_t>(frames));
+        const qint64 bursts[] = {20, frames - 400};
+        for (qint64 at : bursts)
+            for (qint64 i = 0; i < 200; ++i)
+                pcm[static_cast<size_t>(at + i)] = (i / 10) % 2 ? -20000 : 20000;
+        const QString path = PathOf("whole.kox");
+        ASSERT_EQ(RingFiles::WriteRingFile(path, MakePcmFormat(1, rate, 16),
+                                           reinterpret_cast<const uint8_t*>(pcm.data()),
+                                           static_cast<uint32_t>(2 * frames), &c.format),
+                  S_OK);
+        // The decoded ring is the clip and the silence that fills its last
+        // frame: never shorter, less than a frame longer.
+        const qint64 decoded = DecodedSamples(path);
+        std::cout << "[ ffprobe ] " << rate << " Hz, " << frames << " samples given: " << decoded
+                  << " decoded (" << double(decoded) / rate << " s)\n";
+        EXPECT_GE(decoded, frames);
+        EXPECT_LT(decoded, frames + c.frameLength);
+        const std::vector<double> samples = ToneFixtures::Samples(DecodeWithFfmpeg(path));
+        ASSERT_EQ(static_cast<qint64>(samples.size()), decoded);
+        // Each burst decodes where it was (give or take the codec's smear),
+        // not a frame early or late.
+        for (qint64 at : bursts)
+            EXPECT_NEAR(LoudestNear(samples, at), at + 100, 164);
+    }
+    EXPECT_EQ(CWmaWriter::FrameLength(48000), 0) << "a rate the writer is not offered at";
 }
 
 TEST(WmaWriter, EveryListedFormatMakesAReadableFile)
@@ -217,9 +295,9 @@ TEST(WmaWriter, GapInTimesIsSilence)
     const std::vector<double> decoded = ToneFixtures::Samples(DecodeWithFfmpeg(path));
     ASSERT_GE(decoded.size(), 23000u);
     double loudest = 0;
-    // Inside the gap (0.5 s to 1 s) it is quiet. FFmpeg's decoder starts one
-    // 512-sample frame into the stream, so decoded sample i is sample i + 512.
-    for (size_t i = 9000; i < 13000; ++i)
+    // Inside the gap (0.5 s to 1 s) it is quiet, a frame (512 samples) away
+    // from the tone on either side.
+    for (size_t i = 8512; i < 15488; ++i)
         loudest = std::max(loudest, std::abs(decoded[i]));
     EXPECT_LT(loudest, 300);
 }

@@ -3,6 +3,9 @@
 // uploaded parts are checked with ffprobe and sox, and the service's log
 // shows what reached it.
 #include "audio/IProgress.h"
+#include "audio/RingFiles.h"
+#include "audio/WmaFormatList.h"
+#include "audio/WmaWriter.h"
 #include "editor/MainFrame.h"
 #include "editor/ResourceView.h"
 #include "editor/WaveCtrl.h"
@@ -42,9 +45,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <condition_variable>
+#include <iostream>
 #include <mutex>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -78,19 +85,34 @@ bool RunTool(const QString& program, const QStringList& args, QByteArray* out = 
     return true;
 }
 
+// The samples ffprobe decodes from a ring file's audio frames; -1 on failure.
+qint64 DecodedSamples(const QString& path)
+{
+    QByteArray out;
+    if (!RunTool("ffprobe",
+                 {"-v", "error", "-select_streams", "a:0", "-show_entries", "frame=nb_samples",
+                  "-of", "csv=p=0", path},
+                 &out))
+        return -1;
+    qint64 total = 0;
+    for (const QByteArray& line : out.split('\n'))
+        total += line.trimmed().toLongLong();
+    return total;
+}
+
 struct Probe
 {
     QString format;
     QString codec;
-    double duration = -1;
+    double duration = -1; // s, decoded
     int rate = 0;
 };
 
-// How far a ring file's length may be from the selection's: the last codec
-// frame (2048 samples) is whole, and the container's length counts in ms.
+// How far a ring file's decoded length may pass the selection's: the silence
+// that fills its last codec frame (2048 samples).
 double OneCodecFrame(const Probe& ring)
 {
-    return ring.rate > 0 ? 2048.0 / ring.rate + 0.001 : 0;
+    return ring.rate > 0 ? 2048.0 / ring.rate : 0;
 }
 
 Probe ProbeRing(const QString& path)
@@ -99,17 +121,33 @@ Probe ProbeRing(const QString& path)
     Probe probe;
     if (!RunTool("ffprobe",
                  {"-v", "error", "-show_entries",
-                  "format=format_name,duration:stream=codec_name,sample_rate", "-of", "json",
-                  path},
+                  "format=format_name:stream=codec_name,sample_rate", "-of", "json", path},
                  &out))
         return probe;
     const QJsonObject root = QJsonDocument::fromJson(out).object();
     probe.format = root["format"].toObject()["format_name"].toString();
-    probe.duration = root["format"].toObject()["duration"].toString().toDouble();
     const QJsonObject stream = root["streams"].toArray().at(0).toObject();
     probe.codec = stream["codec_name"].toString();
     probe.rate = stream["sample_rate"].toString().toInt();
+    // What a player hears, not the container's figure (which also counts the
+    // frame the decoder leaves out).
+    if (probe.rate > 0)
+        probe.duration = double(DecodedSamples(path)) / probe.rate;
     return probe;
+}
+
+// A ring file of frames samples of a tone at rate, made by our ring-file
+// writer in its listed format of that rate, as a library ring.
+bool WriteOurRing(const QString& path, uint32_t rate, qint64 frames)
+{
+    CWmaFormatList formats;
+    formats.Build(CWmaWriter::OfferedFormats());
+    std::vector<int16_t> pcm(static_cast<size_t>(frames));
+    for (size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440.0 * double(i) / rate));
+    return RingFiles::WriteRingFile(
+               path, MakePcmFormat(1, rate, 16), reinterpret_cast<const uint8_t*>(pcm.data()),
+               static_cast<uint32_t>(2 * pcm.size()), formats.FindByRate(rate)) == S_OK;
 }
 
 // A ring file of the given length made by ffmpeg, as a library ring.
@@ -160,6 +198,37 @@ struct RingSteps : QuietProgress
     std::optional<FileSizeLimit> full;
     QStringList texts;
     bool completed = false;
+};
+
+// Holds the ring worker at the step it reports as at, until LetGo.
+struct HeldAtStep : QuietProgress
+{
+    explicit HeldAtStep(QString step) : at(std::move(step)) {}
+    void SetText(const QString& text) override
+    {
+        if (text != at)
+            return;
+        std::unique_lock<std::mutex> lock(mutex);
+        held = true;
+        released.wait(lock, [this] { return letGo; });
+    }
+    bool IsHeld()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return held;
+    }
+    void LetGo()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        letGo = true;
+        released.notify_all();
+    }
+
+    const QString at;
+    std::mutex mutex;
+    std::condition_variable released;
+    bool held = false;
+    bool letGo = false;
 };
 
 struct FrameRing : testing::Test
@@ -399,19 +468,32 @@ TEST_F(FrameRing, SaveAsRingStaysOffTheService)
 
 TEST_F(FrameRing, UploadsALibraryRingOfTheRightLength)
 {
+    const QString wrongLength =
+        QStringLiteral("彩铃的长度必须控制在 5 - 55秒之内，该铃音文件格式不正确。");
     const struct
     {
-        int seconds; // 0: not a ring file at all
+        int seconds; // 0: not a ring file at all; for our own rings only the name
         QString message;
         bool uploaded;
+        uint32_t rate = 0; // set: made by our writer, frames samples long
+        qint64 frames = 0;
     } cases[] = {
         {10, kDone, true},
-        {60, QStringLiteral("彩铃的长度必须控制在 5 - 55秒之内，该铃音文件格式不正确。"), false},
+        {60, wrongLength, false},
         {0, QStringLiteral("读取音频数据失败！"), false},
+        // Our own rings of the shortest and longest selections at the lowest
+        // rate, whose codec frame is the longest (64 ms); past them by more
+        // than the silence of one frame, or short of 5 s, they are refused.
+        {1, kDone, true, 8000, 40000},
+        {2, kDone, true, 8000, 440000},
+        {3, wrongLength, false, 44100, 2425500 + 2 * 2048},
+        {4, wrongLength, false, 44100, 218000},
     };
     for (const auto& c : cases) {
         const QString path = RingPath(QStringLiteral("铃%1").arg(c.seconds));
-        if (c.seconds) {
+        if (c.rate) {
+            ASSERT_TRUE(WriteOurRing(path, c.rate, c.frames));
+        } else if (c.seconds) {
             ASSERT_TRUE(MakeRing(path, c.seconds));
         } else {
             QFile garbage(path);
@@ -431,8 +513,43 @@ TEST_F(FrameRing, UploadsALibraryRingOfTheRightLength)
     }
     // The upload carried the library file under its own name.
     const QJsonObject request = service.LastRequest("/zuvo/person/add_ringLibZuvo.me");
-    EXPECT_EQ(ReadAll(SavedPart("upload")), ReadAll(RingPath("铃10")));
+    EXPECT_EQ(ReadAll(SavedPart("upload")), ReadAll(RingPath("铃2")));
     EXPECT_TRUE(request["saved"].toArray().at(0).toString().contains(".kox"));
+}
+
+TEST_F(FrameRing, RingsSavedFromTheShortestAndLongestSelectionsUploadAgain)
+{
+    ctrl->GetTrack(0)->AddClip(IndexedClip(44100 * 60, nullptr, 12000));
+    for (const uint32_t length : {5000u, 55000u}) {
+        SCOPED_TRACE(length);
+        ringName = QStringLiteral("边界 %1").arg(length);
+        ctrl->SetSelection(13000, 13000 + length);
+        ASSERT_TRUE(Run(&CMainFrame::OnSaveAsRing));
+        // The saved ring holds the whole selection, and at most the silence
+        // of one codec frame (2048 samples at 44.1 kHz) more.
+        const qint64 selected = qint64{length} * 441 / 10;
+        const qint64 decoded = DecodedSamples(RingPath(ringName));
+        std::cout << "[ ffprobe ] selection " << length << " ms: ring decodes to " << decoded
+                  << " samples, " << double(decoded) / 44100 << " s\n";
+        EXPECT_GE(decoded, selected);
+        EXPECT_LT(decoded, selected + 2048);
+
+        sink.messages.clear();
+        const int uploads = Uploads().size();
+        frame.UploadRingFile(ringName, RingPath(ringName));
+        frame.WaitForRingJob();
+        EXPECT_EQ(sink.messages, QStringList{kDone});
+        ASSERT_EQ(Uploads().size(), uploads + 1);
+        EXPECT_EQ(ReadAll(SavedPart("upload")), ReadAll(RingPath(ringName)));
+    }
+    for (const QJsonObject& upload : Uploads())
+        std::cout << "[ service log ] "
+                  << QJsonDocument(QJsonObject{{"path", upload["path"]},
+                                               {"status", upload["status"]},
+                                               {"saved", upload["saved"]}})
+                         .toJson(QJsonDocument::Compact)
+                         .toStdString()
+                  << '\n';
 }
 
 TEST_F(FrameRing, EveryUploadReplyIsShown)
@@ -501,6 +618,28 @@ TEST_F(FrameRing, BusyIsClaimedBeforeTheWorkerAndHeldUntilItEnds)
     frame.WaitForRingJob();
     EXPECT_TRUE(QTest::qWaitFor([this] { return !frame.isVisible(); }, 5000));
     EXPECT_EQ(ProbeRing(RingPath(ringName)).codec, "wmav2");
+}
+
+TEST_F(FrameRing, ASelectionDraggedWhileTheJobRunsLeavesTheRingAsCommanded)
+{
+    HeldAtStep held(QStringLiteral("分析铃音数据..."));
+    ctrl->SetWorkerProgress(&held);
+    frame.OnSaveAsRing();
+    // While the worker is held before its mix, the GUI thread moves the
+    // selection (drags are not refused during a job) and paints.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return held.IsHeld(); }, 30000));
+    ctrl->SetSelection(2000, 8000);
+    QTest::qWait(50);
+    held.LetGo();
+    frame.WaitForRingJob();
+    ctrl->SetWorkerProgress(nullptr);
+
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.messages.join('|').toStdString();
+    EXPECT_EQ(ctrl->GetSelectionLength(), 6000u);
+    // The ring holds the 10 s selected at the command, not the 6 s of now.
+    const Probe ring = ProbeRing(RingPath(ringName));
+    EXPECT_GE(ring.duration, 10.0);
+    EXPECT_LT(ring.duration, 10.0 + OneCodecFrame(ring));
 }
 
 TEST_F(FrameRing, StaleWorkingFilesAreNeverUploaded)

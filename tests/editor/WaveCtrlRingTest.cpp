@@ -130,7 +130,7 @@ TEST_F(Ring, MixdownForUploadIsMonoAtAListedRate)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ctrl->BuildWmaFormatList(c.offered);
-        const auto mix = ctrl->MixdownForUpload();
+        const auto mix = ctrl->MixdownForUpload(100, 600);
         if (c.rate == 0) {
             EXPECT_EQ(mix, nullptr);
             continue;
@@ -140,8 +140,7 @@ TEST_F(Ring, MixdownForUploadIsMonoAtAListedRate)
         EXPECT_NEAR(mix->GetDuration(), 500, 2);
     }
     ctrl->BuildWmaFormatList(CWmaWriter::OfferedFormats());
-    ctrl->SetSelection(0, 0);
-    EXPECT_EQ(ctrl->MixdownForUpload(), nullptr) << "nothing selected";
+    EXPECT_EQ(ctrl->MixdownForUpload(300, 300), nullptr) << "nothing selected";
 }
 
 TEST_F(Ring, ProgressIsDrivenFromTheWorker)
@@ -175,7 +174,7 @@ TEST_F(Ring, RingFilesAreWrittenOnAWorker)
     int koxWritten = 0, voxWritten = 0;
     uint32_t ringBytes = 0;
     OnWorker([&] {
-        const auto mix = ctrl->MixdownForUpload();
+        const auto mix = ctrl->MixdownForUpload(0, 1000);
         if (!mix)
             return;
         koxWritten = ctrl->WriteWmaFile(kox, mix.get());
