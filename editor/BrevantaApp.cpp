@@ -9,6 +9,7 @@
 #include "platform/IMessageSink.h"
 #include "platform/QtTranslations.h"
 #include "platform/SingleInstance.h"
+#include "platform/WebEngineSwitches.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,6 +25,8 @@ CBrevantaApp::~CBrevantaApp() = default;
 
 CBrevantaApp::Start CBrevantaApp::InitInstance(const QStringList& args)
 {
+    // Before any web view exists: the web engine reads its switches once.
+    WebEngineSwitches::Prepare();
     // Qt's own texts (standard buttons, file dialogs) in the program's language.
     InstallQtTranslations();
     const CommandLine commandLine = CommandLine::Parse(args);

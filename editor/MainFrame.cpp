@@ -66,6 +66,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     // Both made hidden; the ring road shows them.
     m_uploadProgress = new CSimpleProgress(this);
     m_browser = new CBrowserDlg(this);
+    connect(m_browser, &CBrowserDlg::pageFailed, this,
+            [this](const QString& message) { m_messages->ShowMessage(message); });
     CreatePanes();
     CreateActions();
     CreateMenus();
@@ -148,8 +150,10 @@ void CMainFrame::CreateActions()
         return action;
     };
     CWaveCtrl* ctrl = WaveCtrl();
-    connect(make(Command::New, QStringLiteral("新建(&N)\tCtrl+N"), Icon::New), &QAction::triggered,
-            this, &CMainFrame::OnNew);
+    // The menu shows the key, so the key works.
+    QAction* fresh = make(Command::New, QStringLiteral("新建(&N)"), Icon::New);
+    fresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(fresh, &QAction::triggered, this, &CMainFrame::OnNew);
     connect(
         make(Command::Open, QStringLiteral("打开"), Icon::Open, QStringLiteral("打开音频文件")),
         &QAction::triggered, ctrl, &CWaveCtrl::BrowseAudioToNewTrack);
@@ -411,6 +415,9 @@ void CMainFrame::ClearProject()
         return;
     m_controlView->RemoveAllPads();
     WaveCtrl()->RemoveAllTracks();
+    // The empty timeline keeps nothing of the old project's places.
+    WaveCtrl()->ClearSelection();
+    WaveCtrl()->MoveCursorToStart();
     m_history.Clear();
     UpdateCommands();
 }

@@ -127,7 +127,8 @@ public:
     // The ring road. Each entry point does nothing while a ring job runs.
     // Selection of 5 to 55 s, else the user is told; true when it fits.
     bool CheckRingSelection();
-    // Logs in once per process; true when logged in.
+    // Asks for the login unless logged in; true when logged in. A reply that
+    // says the service no longer knows the user (401, 403) logs out.
     bool EnsureLoggedIn();
     // Logs in, then asks the service for the fee (and the month plan's
     // answer); true when the upload may go on.

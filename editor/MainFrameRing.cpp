@@ -172,6 +172,11 @@ bool CMainFrame::QueryRingFee()
         return false;
     loop.exec();
     const ServiceReply& reply = call.Reply();
+    if (IsLoginLost(reply.status)) {
+        m_loggedIn = 0;
+        m_messages->ShowMessage(LoginLostMessage(reply.response, reply.charset));
+        return false;
+    }
     const FeeDecision fee = ClassifyFeeReply(reply.sent, reply.response, reply.charset);
     switch (fee.kind) {
     case FeeDecision::Kind::Stop:
@@ -187,7 +192,10 @@ bool CMainFrame::QueryRingFee()
         offer.SetPerUseText(fee.tokens[1]);
         offer.SetExplanation(fee.tokens[2]);
         offer.SetPerUseGoOn(fee.tokens[3]);
-        return RunDialog(offer) && offer.GoOn();
+        const bool goOn = RunDialog(offer) && offer.GoOn();
+        if (offer.LoginLost())
+            m_loggedIn = 0;
+        return goOn;
     }
     }
     return false;
@@ -274,7 +282,10 @@ void CMainFrame::OnRingManagement()
 {
     if (!EnsureLoggedIn())
         return;
-    m_browser->Navigate(QString::fromStdString(ServiceUrl(ServicePath::kRingLibrary)));
+    if (!m_browser->Navigate(QString::fromStdString(ServiceUrl(ServicePath::kRingLibrary)))) {
+        m_messages->ShowMessage(CBrowserDlg::kEngineMissing);
+        return;
+    }
     m_browser->show();
     m_browser->raise();
 }
@@ -446,6 +457,12 @@ bool CMainFrame::UploadRing(const CRingJob& job, const QString& voxPath)
         client, MakeUploadRequest(job.m_name, job.m_path, voxPath, job.m_share != 0));
     if (!doneTold)
         OnGui([this] { OnUploadFinished(); });
+    if (IsLoginLost(client.GetStatus())) {
+        // Logged out: the next ring command asks for the login again.
+        OnGui([this] { m_loggedIn = 0; });
+        TellFromWorker(LoginLostMessage(client.GetResponse(), client.GetResponseCharset()));
+        return false;
+    }
     // Every reply is shown, the empty one too: the user must learn how the
     // upload ended.
     TellFromWorker(UploadReplyMessage(sent, client.GetResponse()));

@@ -1,6 +1,8 @@
 // The service's reply classifiers on any reply bytes and charset, as the
-// form client hands them over after a send.
+// form client hands them over after a send, and the client's reading of the
+// charset from a reply's Content-Type.
 #include "fuzz/FuzzInput.h"
+#include "publish/HTTPFormClient.h"
 #include "publish/ServiceProtocol.h"
 
 #include <cstdio>
@@ -19,8 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    // First byte: whether the send succeeded and where the charset comes from;
-    // the charset the client found in the reply's header ends at the first NUL.
+    // First byte: whether the send succeeded and where the charset comes from:
+    // the charset the client found, or the Content-Type it found it in, ends
+    // at the first NUL.
     const uint8_t control = data[0];
     const bool sent = (control & 1) != 0;
     std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
@@ -38,8 +41,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         rest.erase(0, end == std::string::npos ? rest.size() : end + 1);
         break;
     }
-    default:
+    default: {
+        const size_t end = rest.find('\0');
+        const std::string contentType = rest.substr(0, end);
+        rest.erase(0, end == std::string::npos ? rest.size() : end + 1);
+        charset = CHTTPFormClient::ContentTypeCharset(contentType);
+        Check(charset.size() <= contentType.size(), "the charset comes from the header");
+        for (const char c : charset)
+            Check(c < 'A' || c > 'Z', "the charset is lower-cased");
+        if (charset.empty())
+            charset = "utf-8";
         break;
+    }
     }
     const std::string& reply = rest;
 
@@ -56,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const MonthOrderOutcome month = ClassifyMonthOrderReply(sent, reply, charset);
     Check(!month.goOn || sent, "no month order without a send");
     (void)UploadReplyMessage(sent, reply);
+    Check(!LoginLostMessage(reply, charset).isEmpty(), "a lost login is always told");
     (void)SplitMonthOption(ServiceReplyText(reply, charset));
     return 0;
 }

@@ -4,11 +4,14 @@
 #include "publish/RingHtmlView.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QDateTime>
 #include <QNetworkCookie>
 #include <QResizeEvent>
 #include <QUrl>
 #include <QWebEngineCookieStore>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 namespace {
@@ -38,16 +41,41 @@ CBrowserDlg::~CBrowserDlg()
     delete m_profile;
 }
 
-void CBrowserDlg::Navigate(const QString& url)
+const QString CBrowserDlg::kEngineMissing = QStringLiteral("无法启动网页组件，不能显示网页。");
+const QString CBrowserDlg::kPageFailed = QStringLiteral("网页组件意外退出，不能显示网页。");
+
+bool CBrowserDlg::EngineAvailable()
 {
-    if (!m_view)
+    static const QString program = QStringLiteral("QtWebEngineProcess");
+    const QString fromEnvironment = qEnvironmentVariable("QTWEBENGINEPROCESS_PATH");
+    const QStringList candidates =
+        !fromEnvironment.isEmpty()
+            ? QStringList{fromEnvironment}
+            : QStringList{QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + u'/' +
+                              program,
+                          QCoreApplication::applicationDirPath() + u'/' + program};
+    for (const QString& candidate : candidates) {
+        const QFileInfo info(candidate);
+        if (info.isFile() && info.isExecutable())
+            return true;
+    }
+    return false;
+}
+
+bool CBrowserDlg::Navigate(const QString& url)
+{
+    if (!m_view) {
+        if (!EngineAvailable())
+            return false;
         CreateView();
+    }
     m_pending = QUrl(url);
     m_awaited = CopySessionCookies();
     if (m_awaited.isEmpty())
         LoadPending();
     else
         m_cookieWait.start();
+    return true;
 }
 
 void CBrowserDlg::OnCookieAdded(const QByteArray& name)
@@ -77,6 +105,14 @@ void CBrowserDlg::CreateView()
     m_view->show();
     connect(m_profile->cookieStore(), &QWebEngineCookieStore::cookieAdded, this,
             [this](const QNetworkCookie& cookie) { OnCookieAdded(cookie.name()); });
+    connect(m_view->page(), &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                if (status == QWebEnginePage::NormalTerminationStatus)
+                    return;
+                // The next Navigate starts a new page process.
+                hide();
+                emit pageFailed(kPageFailed);
+            });
 }
 
 QSet<QByteArray> CBrowserDlg::CopySessionCookies()

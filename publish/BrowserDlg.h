@@ -19,7 +19,10 @@ class QWebEngineProfile;
 // process's curl share, so the page opens with the session the form client's
 // login made. The store takes cookies asynchronously: the page is requested
 // once the store has them (or after a short wait, should one never arrive).
-// GUI thread only.
+//
+// A web engine that cannot start (its helper program is missing) or whose
+// page process ends abnormally never ends the program: Navigate refuses, or
+// pageFailed tells, and the window hides. GUI thread only.
 class CBrowserDlg : public QDialog
 {
     Q_OBJECT
@@ -29,9 +32,23 @@ public:
     ~CBrowserDlg() override;
 
     // Loads url (absolute) in the view, making the view first when needed.
-    void Navigate(const QString& url);
+    // false, and nothing shown, when the web engine cannot start.
+    bool Navigate(const QString& url);
+    // Whether the web engine's helper program is where the engine looks for
+    // it (QTWEBENGINEPROCESS_PATH, else Qt's program folder, else beside the
+    // program): without it the engine would end the process.
+    static bool EngineAvailable();
+
+    // What the user is told when the page cannot be shown.
+    static const QString kEngineMissing;
+    static const QString kPageFailed;
     // Null until the first Navigate.
     CRingHtmlView* View() const { return m_view; }
+
+signals:
+    // The page's process ended abnormally (crashed, was killed or could not
+    // start): the page is gone and the window hidden.
+    void pageFailed(const QString& message);
 
 protected:
     // Keeps the view filling the whole client area.

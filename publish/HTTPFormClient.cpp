@@ -3,6 +3,7 @@
 #include "publish/CurlShare.h"
 #include "publish/HTTPFormEncoding.h"
 #include "publish/RequestCancel.h"
+#include "publish/ServiceProtocol.h"
 #include "platform/TextCoding.h"
 
 #include <curl/curl.h>
@@ -15,6 +16,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -40,6 +42,8 @@ constexpr int kPollMs = 200;
 std::atomic<long> g_connectMs{CHTTPFormClient::Timeouts().connectMs};
 std::atomic<long> g_stallSeconds{CHTTPFormClient::Timeouts().stallSeconds};
 std::atomic<long> g_formDeadlineMs{CHTTPFormClient::Timeouts().formDeadlineMs};
+std::atomic<long> g_uploadBaseMs{CHTTPFormClient::Timeouts().uploadBaseMs};
+std::atomic<long> g_uploadFloor{CHTTPFormClient::Timeouts().uploadFloorBytesPerSecond};
 
 struct EasyDeleter
 {
@@ -79,6 +83,20 @@ std::string AsciiLower(std::string text)
 bool StartsWith(std::string_view text, std::string_view prefix)
 {
     return text.substr(0, prefix.size()) == prefix;
+}
+
+bool IsHeaderSpace(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimmedHeaderText(std::string_view text)
+{
+    while (!text.empty() && IsHeaderSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsHeaderSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
 }
 
 // The host part of the authority of "scheme://authority/...": after any
@@ -403,6 +421,8 @@ void CHTTPFormClient::SetTimeouts(const Timeouts& timeouts)
     g_connectMs = timeouts.connectMs;
     g_stallSeconds = timeouts.stallSeconds;
     g_formDeadlineMs = timeouts.formDeadlineMs;
+    g_uploadBaseMs = timeouts.uploadBaseMs;
+    g_uploadFloor = timeouts.uploadFloorBytesPerSecond;
 }
 
 CHTTPFormClient::Timeouts CHTTPFormClient::GetTimeouts()
@@ -411,10 +431,49 @@ CHTTPFormClient::Timeouts CHTTPFormClient::GetTimeouts()
     timeouts.connectMs = g_connectMs;
     timeouts.stallSeconds = g_stallSeconds;
     timeouts.formDeadlineMs = g_formDeadlineMs;
+    timeouts.uploadBaseMs = g_uploadBaseMs;
+    timeouts.uploadFloorBytesPerSecond = g_uploadFloor;
     return timeouts;
 }
 
 CHTTPFormClient::CHTTPFormClient(std::string url) : m_url(std::move(url)) {}
+
+std::string CHTTPFormClient::ContentTypeCharset(std::string_view value)
+{
+    // media-type *( ";" parameter ), parameter = name "=" ( token / quoted-string )
+    size_t at = value.find(';');
+    while (at < value.size()) {
+        ++at; // past the ';'
+        const size_t equals = value.find_first_of("=;", at);
+        if (equals == std::string_view::npos)
+            break;
+        const std::string name =
+            AsciiLower(std::string(TrimmedHeaderText(value.substr(at, equals - at))));
+        at = equals;
+        if (value[at] == ';')
+            continue; // a parameter without a value
+        ++at;
+        while (at < value.size() && IsHeaderSpace(value[at]))
+            ++at;
+        std::string parameter;
+        if (at < value.size() && value[at] == '"') {
+            // A quoted string: a backslash takes the next byte as it stands.
+            for (++at; at < value.size() && value[at] != '"'; ++at) {
+                if (value[at] == '\\' && at + 1 < value.size())
+                    ++at;
+                parameter.push_back(value[at]);
+            }
+            at = value.find(';', at);
+        } else {
+            const size_t end = value.find(';', at);
+            parameter = std::string(TrimmedHeaderText(value.substr(at, end - at)));
+            at = end;
+        }
+        if (name == "charset")
+            return AsciiLower(parameter);
+    }
+    return std::string();
+}
 
 void CHTTPFormClient::AddTextField(const std::string& name, const std::string& value)
 {
@@ -494,8 +553,8 @@ bool CHTTPFormClient::PostForm()
     if (!ParseURL())
         return false;
     MemoryBody body(EncodedFields(m_textFields));
-    return Perform({"Content-Type:application/x-www-form-urlencoded"}, body, true, true,
-                   kFormStatusError);
+    return Perform({"Content-Type:application/x-www-form-urlencoded"}, body, true,
+                   g_formDeadlineMs.load(), kFormStatusError);
 }
 
 bool CHTTPFormClient::PostQuery()
@@ -507,7 +566,7 @@ bool CHTTPFormClient::PostQuery()
         return false;
     // An empty POST: no body and no Content-Type of curl's own.
     MemoryBody body{std::string()};
-    return Perform({"Content-Type:"}, body, true, true, kFormStatusError);
+    return Perform({"Content-Type:"}, body, true, g_formDeadlineMs.load(), kFormStatusError);
 }
 
 bool CHTTPFormClient::PostMultipart()
@@ -561,14 +620,18 @@ bool CHTTPFormClient::PostMultipart()
     }
     body.AddBlock(delimiter + "--\r\n", false);
 
-    return Perform({"Content-Type: multipart/form-data; boundary=" + boundary}, body, false, false,
-                   kUploadStatusError);
+    // The whole upload is bounded, its time growing with its size.
+    const int64_t floor = std::max<long>(g_uploadFloor.load(), 1);
+    const int64_t deadlineMs = g_uploadBaseMs.load() + body.Length() * 1000 / floor;
+    return Perform({"Content-Type: multipart/form-data; boundary=" + boundary}, body, false,
+                   static_cast<long>(std::min<int64_t>(deadlineMs, LONG_MAX)), kUploadStatusError);
 }
 
 bool CHTTPFormClient::Perform(const std::vector<std::string>& headers, HTTPRequestBody& body,
-                              bool readCharset, bool deadline, const char* statusError)
+                              bool readCharset, long deadlineMs, const char* statusError)
 {
     m_errorText.clear();
+    m_status = 0;
     std::unique_ptr<CURL, EasyDeleter> easy(static_cast<CURL*>(NewSharedCurlHandle()));
     std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
     if (!easy || !url || curl_url_set(url.get(), CURLUPART_URL, m_url.c_str(), 0) != CURLUE_OK) {
@@ -618,8 +681,9 @@ bool CHTTPFormClient::Perform(const std::vector<std::string>& headers, HTTPReque
         }
         long status = 0;
         curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
-        // The body of a refused request is not the service's answer.
-        if (status < 300)
+        // The body of a refused request is not the service's answer, unless it
+        // says why the user is refused.
+        if (status < 300 || IsLoginLost(status))
             transfer->response->append(data, bytes);
         return bytes;
     };
@@ -641,8 +705,8 @@ bool CHTTPFormClient::Perform(const std::vector<std::string>& headers, HTTPReque
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, g_connectMs.load());
-    if (deadline)
-        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, g_formDeadlineMs.load());
+    if (deadlineMs > 0)
+        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, deadlineMs);
     // A reply that announces more than the limit fails before its body.
     curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
                      static_cast<curl_off_t>(kMaxResponseBytes));
@@ -685,17 +749,17 @@ bool CHTTPFormClient::Perform(const std::vector<std::string>& headers, HTTPReque
     }
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    m_status = status;
+    if (readCharset && (status < 300 || IsLoginLost(status))) {
+        const char* contentType = nullptr;
+        curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &contentType);
+        const std::string charset = ContentTypeCharset(contentType ? contentType : "");
+        if (!charset.empty())
+            m_responseCharset = charset;
+    }
     if (status >= 300) {
         m_errorText = statusError;
         return false;
-    }
-    if (readCharset) {
-        const char* contentType = nullptr;
-        curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &contentType);
-        const std::string lower = AsciiLower(contentType ? contentType : "");
-        const size_t at = lower.find("charset=");
-        if (at != std::string::npos && at > 0)
-            m_responseCharset = lower.substr(at + 8);
     }
     return true;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class HTTPRequestBody;
@@ -55,9 +56,13 @@ public:
         // No byte moving either way, counted from the last byte moved.
         long stallSeconds = 60;
         // A whole PostForm or PostQuery: a trickling reply must not hold a
-        // waiting dialog for ever. An upload may take as long as it keeps
-        // moving.
+        // waiting dialog for ever.
         long formDeadlineMs = 30000;
+        // A whole PostMultipart: uploadBaseMs plus the time the body takes at
+        // uploadFloorBytesPerSecond, so a slow line still gets its ring
+        // through while a reply that trickles in byte by byte ends.
+        long uploadBaseMs = 60000;
+        long uploadFloorBytesPerSecond = 2048;
     };
     // Process-wide; applies to requests started afterwards. Any thread.
     static void SetTimeouts(const Timeouts& timeouts);
@@ -78,11 +83,20 @@ public:
     // error's own text (at most 1024 bytes). For logs; callers show their own
     // messages.
     std::string GetErrorText() const { return m_errorText; }
-    // The reply body; after a failure, what had been read.
+    // The reply body; after a failure, what had been read. The body of a
+    // refused request is dropped, except after 401 or 403, where it is the
+    // service's word on the login.
     std::string GetResponse() const { return m_response; }
-    // "utf-8" until a successful PostForm or PostQuery finds "charset=" in the
-    // reply's Content-Type: then what follows it, lower-cased.
+    // "utf-8" until a PostForm or PostQuery that succeeded (or was refused
+    // with 401 or 403) finds a charset parameter in the reply's Content-Type:
+    // then its value, lower-cased.
     std::string GetResponseCharset() const { return m_responseCharset; }
+    // The reply's HTTP status; 0 when no reply head came.
+    long GetStatus() const { return m_status; }
+
+    // The charset parameter of a Content-Type value (a token or a quoted
+    // string, the name in any case), lower-cased; empty when it has none.
+    static std::string ContentTypeCharset(std::string_view contentType);
 
     // Ignored when name is empty.
     void AddTextField(const std::string& name, const std::string& value);
@@ -113,9 +127,9 @@ public:
 private:
     enum class ServiceType { None, Http, Https };
 
-    // deadline: the whole request is bounded by formDeadlineMs.
+    // deadlineMs bounds the whole request.
     bool Perform(const std::vector<std::string>& headers, HTTPRequestBody& body, bool readCharset,
-                 bool deadline, const char* statusError);
+                 long deadlineMs, const char* statusError);
 
     std::string m_url;
     std::string m_errorText;
@@ -128,6 +142,7 @@ private:
     std::string m_object;
     uint16_t m_port = 0;
     std::string m_responseCharset = "utf-8";
+    long m_status = 0;
     ProgressHandler m_progress;
     DoneHandler m_done;
     std::shared_ptr<RequestCancel> m_cancel;

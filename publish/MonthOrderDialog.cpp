@@ -157,6 +157,13 @@ void CMonthOrderDialog::OnAnswerReply()
 {
     SetBusy(false);
     const ServiceReply& reply = m_call->Reply();
+    m_loginLost = IsLoginLost(reply.status);
+    if (m_loginLost) {
+        m_goOn = false;
+        m_messages.ShowMessage(LoginLostMessage(reply.response, reply.charset));
+        QDialog::accept();
+        return;
+    }
     const MonthOrderOutcome outcome =
         ClassifyMonthOrderReply(reply.sent, reply.response, reply.charset);
     m_goOn = outcome.goOn;

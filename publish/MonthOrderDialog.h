@@ -45,6 +45,8 @@ public:
     bool NoPrompt() const { return m_noPrompt; }
     // Whether the upload may go on, once the dialog ended with OK.
     bool GoOn() const { return m_goOn; }
+    // The answer was refused with 401 or 403: the service forgot the login.
+    bool LoginLost() const { return m_loginLost; }
     bool IsBusy() const;
 
     // Opens the service's monthly plan page in the default browser.
@@ -82,4 +84,5 @@ private:
     QString m_explanation;
     QString m_perUseGoOn;
     bool m_goOn = false;
+    bool m_loginLost = false;
 };

@@ -37,6 +37,7 @@ bool CServiceCall::Start(ServiceRequest request)
         reply.sent = SendServiceRequest(client, request);
         reply.response = client.GetResponse();
         reply.charset = client.GetResponseCharset();
+        reply.status = client.GetStatus();
         QMetaObject::invokeMethod(
             this,
             [this, number, reply = std::move(reply)]() mutable {

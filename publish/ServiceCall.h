@@ -16,6 +16,7 @@ struct ServiceReply
     bool sent = false;    // the send's result
     std::string response; // the reply body as it came
     std::string charset;  // the form client's response charset
+    long status = 0;      // the reply's HTTP status; 0 when none came
 };
 
 // Sends one service request at a time through the form client on a worker

@@ -271,3 +271,14 @@ QString UploadReplyMessage(bool sent, const std::string& reply)
         return QString::fromUtf8(ServiceText::kUploadDone);
     return ShownReply(reply, "utf-8");
 }
+
+bool IsLoginLost(long status)
+{
+    return status == 401 || status == 403;
+}
+
+QString LoginLostMessage(const std::string& reply, const std::string& charset)
+{
+    const QString text = ShownReply(reply, charset).trimmed();
+    return text.isEmpty() ? QString::fromUtf8(ServiceText::kLoginLost) : text;
+}

@@ -127,6 +127,13 @@ MonthOrderOutcome ClassifyMonthOrderReply(bool sent, const std::string& reply,
 // The message shown after an upload (its reply is always UTF-8).
 QString UploadReplyMessage(bool sent, const std::string& reply);
 
+// A reply with status 401 or 403: the service no longer knows the user (it
+// forgot the session), so the program is logged out and the next command
+// that needs the login asks for it again.
+bool IsLoginLost(long status);
+// What is shown then: the service's own text, or kLoginLost when it sent none.
+QString LoginLostMessage(const std::string& reply, const std::string& charset);
+
 // The words of the outcomes.
 namespace ServiceText {
 inline constexpr char kSendFailed[] = "发送数据失败！";
@@ -136,6 +143,7 @@ inline constexpr char kFeeSendFailed[] = "向服务器发送数据失败！";
 inline constexpr char kFeeEmpty[] = "获取资费信息时出现错误！";
 inline constexpr char kGoOnQuestion[] = "\r\n继续吗？";
 inline constexpr char kUploadDone[] = "彩铃上传成功！";
+inline constexpr char kLoginLost[] = "登录已失效，请重新登录！";
 inline constexpr char kUploadFailed[] =
     "铃音上传时出现异常！请到『彩铃管理』的『Zuvo彩铃库』中确认铃音是否已经上传成功。";
 } // namespace ServiceText

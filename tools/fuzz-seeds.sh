@@ -188,7 +188,8 @@ printf '<?xml version="1.0"?><a b="&amp;\x27">x</a>' >"$t/xml"
 printf 'a%%20b+c%%zz%%4' >"$t/url"
 
 # Replies: first byte 1 = sent, UTF-8 charset; 3 = sent, GBK; 5 = sent,
-# charset given before the first NUL.
+# charset given before the first NUL; 7 = sent, the reply's Content-Type
+# before the first NUL.
 r="$out/fuzz_service_reply"
 printf '\001OK' >"$r/ok"
 printf '\001OK|包月|按次|说明|true' >"$r/month-offer"
@@ -198,6 +199,9 @@ printf '\001ERROR 密码错误' >"$r/error-utf8"
 printf '\005utf-8; format=flowed\000OK' >"$r/charset-params"
 printf '\000' >"$r/not-sent"
 printf '\001 \r\n\tok\r\n' >"$r/spaces"
+printf '\007text/plain; charset="UTF-8"\000OK' >"$r/quoted-charset"
+{ printf '\007text/html; x="a\\";charset=utf-8"; Charset = GBK ;q=1\000'
+  printf '请先登录！' | iconv -f UTF-8 -t GBK; } >"$r/quoted-parameters"
 
 # The shipped main-dialog theme, whose slider, tab and list sections the
 # skinned controls read.

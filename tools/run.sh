@@ -3,13 +3,13 @@
 # Arguments are passed to Brevanta (a file to open).
 #
 # Unless ZUVO_SERVICE_HOST names a ring service, the stand-in service of
-# tools/ring-service runs in the background on 127.0.0.1:8765 (the build's
-# default host) while Brevanta runs; it prints the verification codes it
-# "sends" here, and stops when Brevanta exits.
+# tools/ring-service runs in the background on 127.0.0.1:8765 while Brevanta
+# runs (tools/with-ring-service.sh): it prints the verification codes it
+# "sends" here, and stops when Brevanta exits. A stand-in already running
+# there is used; Brevanta is not started when anything else holds the port.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/release"
-service_port=8765
 
 "$root/tools/install-deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZUVO_BUILD_TESTS=OFF >/dev/null
@@ -21,33 +21,5 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     exit 1
 fi
 
-service_pid=""
-stop_service() {
-    if [ -n "$service_pid" ]; then
-        kill "$service_pid" 2>/dev/null || true
-        wait "$service_pid" 2>/dev/null || true
-    fi
-}
-
-if [ -z "${ZUVO_SERVICE_HOST:-}" ]; then
-    python3 "$root/tools/ring-service/ring_service.py" --port "$service_port" \
-        --data-dir "$build/ring-service-data" &
-    service_pid=$!
-    trap stop_service EXIT
-    trap 'exit 130' INT
-    trap 'exit 143' TERM
-    # Wait until it listens; it ends at once when the port is taken.
-    for _ in $(seq 100); do
-        if ! kill -0 "$service_pid" 2>/dev/null; then
-            echo "The stand-in ring service did not start (is port $service_port in use?)."
-            service_pid=""
-            break
-        fi
-        if (exec 3<>"/dev/tcp/127.0.0.1/$service_port") 2>/dev/null; then
-            break
-        fi
-        sleep 0.1
-    done
-fi
-
-"$build/apps/brevanta/brevanta" "$@"
+ZUVO_RING_SERVICE_DATA="${ZUVO_RING_SERVICE_DATA:-$build/ring-service-data}" \
+    exec "$root/tools/with-ring-service.sh" "$build/apps/brevanta/brevanta" "$@"

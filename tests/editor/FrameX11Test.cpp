@@ -12,14 +12,19 @@
 #include "editor/WaveLogo.h"
 #include "platform/IMessageSink.h"
 #include "tests/support/ClipFixtures.h"
+#include "tests/support/ScriptedQuestions.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -75,6 +80,18 @@ protected:
         const QString path = TestEnvironment::Home() + u'/' + name;
         EXPECT_TRUE(IndexedClip(ms * 441 / 10)->WriteWaveFile(path));
         return path;
+    }
+
+    // The whole screen (the frame and the windows above it, tooltips
+    // included); kept when ZUVO_SCREENSHOT_DIR is set.
+    static void ShootScreen(const QString& name)
+    {
+        QCoreApplication::processEvents();
+        QTest::qWait(50);
+        const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
+        EXPECT_FALSE(shot.isNull());
+        if (qEnvironmentVariableIsSet("ZUVO_SCREENSHOT_DIR"))
+            shot.save(qEnvironmentVariable("ZUVO_SCREENSHOT_DIR") + u'/' + name);
     }
 
     // The window as the X server shows it; kept when ZUVO_SCREENSHOT_DIR is set.
@@ -186,6 +203,84 @@ TEST_F(RunningProgram, MiddleButtonPasteGoesThroughTheTimeMask)
         }
         EXPECT_TRUE(fitsMask.match(field->text()).hasMatch())
             << c.selection << " gave " << field->text().toStdString();
+    }
+}
+
+// The key the menu shows for New works, asks before the changes go, and the
+// empty timeline keeps nothing of the old project's selection or cursor.
+TEST_F(RunningProgram, CtrlNStartsANewProjectAfterAsking)
+{
+    ScriptedQuestions questions;
+    Start({Song("song.wav", 1000)});
+    m_frame->SetQuestionBox(&questions);
+    EXPECT_EQ(m_frame->Action(CMainFrame::Command::New)->shortcut(),
+              QKeySequence(Qt::CTRL | Qt::Key_N));
+    Select(200, 500);
+    m_frame->Action(CMainFrame::Command::Cut)->trigger();
+    Select(100, 400);
+    Ctrl()->SetEditCursor(300);
+
+    // Cancel keeps everything.
+    questions.answers = {IQuestionBox::Answer::Cancel};
+    QTest::keyClick(m_frame, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(questions.asked, QStringList{CMainFrame::kSaveQuestion});
+    EXPECT_EQ(Ctrl()->GetTrackCount(), 1);
+    EXPECT_EQ(Ctrl()->GetSelectionEnd(), 400u);
+
+    // Not saving throws the project away.
+    questions.answers = {IQuestionBox::Answer::No};
+    QTest::keyClick(m_frame, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(questions.asked.size(), 2);
+    EXPECT_EQ(Ctrl()->GetTrackCount(), 0);
+    EXPECT_EQ(Ctrl()->GetSelectionStart(), 0u);
+    EXPECT_EQ(Ctrl()->GetSelectionEnd(), 0u);
+    EXPECT_EQ(Ctrl()->GetEditCursor(), 0u);
+    EXPECT_FALSE(m_frame->History().CanUndo());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(StartField()->text(), QStringLiteral("00:00:00:00"));
+    Shoot("after-new.png");
+
+    // Nothing changed since: no question.
+    QTest::keyClick(m_frame, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(questions.asked.size(), 2);
+}
+
+// Each toolbar button shows the second half of its command string when the
+// pointer rests on it.
+TEST_F(RunningProgram, ToolbarButtonsShowTheirTips)
+{
+    Start({Song("song.wav", 1000)});
+    Select(200, 500);
+    m_frame->Action(CMainFrame::Command::Copy)->trigger();
+    QCoreApplication::processEvents();
+    auto* bar = m_frame->findChild<QToolBar*>(QStringLiteral("mainToolbar"));
+    ASSERT_NE(bar, nullptr);
+    using C = CMainFrame::Command;
+    const std::pair<C, const char*> tips[] = {
+        {C::Copy, "复制"},  {C::Cut, "剪切"},        {C::Paste, "粘贴"},
+        {C::Undo, "撤消"},  {C::Redo, "重做"},       {C::Delete, "删除"},
+        {C::Trim, "修剪"},  {C::Upload, "上传彩铃"}, {C::SaveAsRing, "存为彩铃"},
+        {C::About, "关于"},
+    };
+    for (const auto& [command, tip] : tips) {
+        QAction* action = m_frame->Action(command);
+        QWidget* button = bar->widgetForAction(action);
+        // The undo and redo buttons carry their action as their default.
+        if (!button) {
+            for (auto* tool : bar->findChildren<QToolButton*>())
+                if (tool->defaultAction() == action)
+                    button = tool;
+        }
+        ASSERT_NE(button, nullptr) << tip;
+        QToolTip::hideText();
+        QTest::mouseMove(button, button->rect().center());
+        const bool shown = QTest::qWaitFor(
+            [&] { return QToolTip::isVisible() && QToolTip::text() == QString::fromUtf8(tip); },
+            5000);
+        EXPECT_TRUE(shown) << tip << ": " << QToolTip::text().toStdString();
+        if (command == C::Upload)
+            ShootScreen("toolbar-tooltip.png");
+        QTest::mouseMove(Ctrl(), Ctrl()->rect().center());
     }
 }
 

@@ -6,10 +6,13 @@
 #include "audio/RingFiles.h"
 #include "audio/WmaFormatList.h"
 #include "audio/WmaWriter.h"
+#include "editor/BrevantaApp.h"
 #include "editor/MainFrame.h"
 #include "editor/ResourceView.h"
 #include "editor/WaveCtrl.h"
+#include "platform/WebEngineSwitches.h"
 #include "publish/BrowserDlg.h"
+#include "publish/RingHtmlView.h"
 #include "publish/ListMyRing.h"
 #include "publish/LoginDialog.h"
 #include "publish/MonthOrderDialog.h"
@@ -30,6 +33,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -42,6 +46,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QWebEnginePage>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +54,10 @@
 #include <condition_variable>
 #include <iostream>
 #include <mutex>
+
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -806,6 +815,168 @@ TEST_F(FrameRing, TheRingListUploadsThroughTheFrame)
     EXPECT_EQ(shownName, QStringLiteral("列表 铃"));
     EXPECT_EQ(sink.messages, QStringList{kDone});
     EXPECT_EQ(Uploads().size(), 1);
+}
+
+// The service forgot the login (it restarted, or the session ran out): its
+// refusal is shown in its own words, and the next ring command logs in again.
+TEST_F(FrameRing, ALostLoginIsShownAndAskedForAgain)
+{
+    const QString notLoggedIn = QStringLiteral("请先登录！");
+    const QStringList withLogin{"CRingContentDialog", "CLoginDialog", "CMonthOrderDialog"};
+    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+    ASSERT_EQ(sink.messages, QStringList{kDone});
+
+    // Forgotten between two uploads: the fee query before the second is refused.
+    ASSERT_TRUE(service.Control("forget")["ok"].toBool());
+    dialogs.clear();
+    sink.messages.clear();
+    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+    EXPECT_EQ(sink.messages, QStringList{notLoggedIn});
+    EXPECT_EQ(dialogs, QStringList{"CRingContentDialog"});
+    EXPECT_FALSE(frame.IsLoggedIn());
+    EXPECT_EQ(Uploads().size(), 1);
+    // The next try asks for the login, and its upload lands.
+    dialogs.clear();
+    sink.messages.clear();
+    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+    EXPECT_EQ(dialogs, withLogin);
+    EXPECT_EQ(sink.messages, QStringList{kDone});
+    ASSERT_EQ(Uploads().size(), 2);
+    EXPECT_EQ(Uploads().last()["session_user"].toString(), "13800138000");
+
+    // Forgotten while the ring was built: the upload itself is refused.
+    ReplyToUploads(QJsonObject{{"status", 403}, {"body", notLoggedIn}, {"times", 1}});
+    dialogs.clear();
+    sink.messages.clear();
+    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+    EXPECT_EQ(sink.messages, QStringList{notLoggedIn});
+    EXPECT_FALSE(frame.IsLoggedIn());
+    EXPECT_FALSE(frame.UploadProgress()->isVisible());
+    dialogs.clear();
+    sink.messages.clear();
+    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+    EXPECT_EQ(dialogs, withLogin);
+    EXPECT_EQ(sink.messages, QStringList{kDone});
+    EXPECT_EQ(Uploads().size(), 4);
+}
+
+// A reply that drips one byte a second would hold the upload for ten minutes.
+TEST_F(FrameRing, AnUploadAnsweredByteByByteEndsWithTheUploadMessage)
+{
+    CHTTPFormClient::Timeouts quick;
+    quick.uploadBaseMs = 2000;
+    quick.uploadFloorBytesPerSecond = 1000000;
+    const ScopedTimeouts timeouts(quick);
+    ReplyToUploads(QJsonObject{{"body", QString(600, 'O')}, {"slow", 1.0}});
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+    EXPECT_LT(timer.elapsed(), 60000);
+    EXPECT_EQ(sink.messages, QStringList{kUploadFailed});
+    EXPECT_FALSE(frame.UploadProgress()->isVisible());
+    EXPECT_EQ(Uploads().size(), 1);
+}
+
+// A web view that cannot start, or whose page process dies, is told of; the
+// program and its project go on.
+TEST_F(FrameRing, TheLibraryPageFailingLeavesTheProgramRunning)
+{
+    {
+        const QByteArray saved = qgetenv("QTWEBENGINEPROCESS_PATH");
+        qputenv("QTWEBENGINEPROCESS_PATH", "/nonexistent/QtWebEngineProcess");
+        frame.Action(Command::RingLibrary)->trigger();
+        if (saved.isNull())
+            qunsetenv("QTWEBENGINEPROCESS_PATH");
+        else
+            qputenv("QTWEBENGINEPROCESS_PATH", saved);
+    }
+    EXPECT_EQ(sink.messages, QStringList{CBrowserDlg::kEngineMissing});
+    EXPECT_FALSE(frame.Browser()->isVisible());
+    EXPECT_EQ(frame.Browser()->View(), nullptr);
+
+    sink.messages.clear();
+    frame.Action(Command::RingLibrary)->trigger();
+    ASSERT_TRUE(frame.Browser()->isVisible());
+    QWebEngineView* view = frame.Browser()->View();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->page()->renderProcessPid() > 0; }, 60000));
+    ::kill(static_cast<pid_t>(view->page()->renderProcessPid()), SIGKILL);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sink.messages.isEmpty(); }, 30000));
+    EXPECT_EQ(sink.messages, QStringList{CBrowserDlg::kPageFailed});
+    EXPECT_FALSE(frame.Browser()->isVisible());
+    EXPECT_EQ(ctrl->GetTrackCount(), 1);
+
+    // The next command opens the page again.
+    sink.messages.clear();
+    const int pages = service.Log().size();
+    frame.Action(Command::RingLibrary)->trigger();
+    EXPECT_TRUE(frame.Browser()->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !service.LastRequest("/zuvo/person/client.me").isEmpty() &&
+                   service.Log().size() > pages;
+        },
+        60000));
+    EXPECT_TRUE(sink.messages.isEmpty());
+    frame.Browser()->close();
+}
+
+// Brevanta started as root as main() starts it, without the sandbox switch in
+// its environment (ctest runs each test in a process of its own, so the web
+// engine starts here), opens the ring library page logged in and goes on
+// with its work. The engine keeps off the GPU, which the offscreen platform
+// has not: that switch stays.
+TEST(BrevantaStartedAsRoot, OpensTheRingLibraryPageAndGoesOn)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root needs the switch";
+    qputenv(WebEngineSwitches::kVariable, "--disable-gpu");
+    RingServiceFixture service;
+    ASSERT_TRUE(service.IsRunning()) << service.StartError().toStdString();
+    const ScopedServiceHost host(service.HostPort());
+    const QString song = TestEnvironment::Home() + "/song.wav";
+    ASSERT_TRUE(IndexedClip(44100)->WriteWaveFile(song));
+    RecordingMessageSink sink;
+    CBrevantaApp app(sink);
+    ASSERT_EQ(app.InitInstance({song}), CBrevantaApp::Start::Run);
+    EXPECT_EQ(qgetenv(WebEngineSwitches::kVariable), QByteArray("--disable-gpu --no-sandbox"));
+    CMainFrame* frame = app.MainFrame();
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return frame->WaveCtrl()->GetTrackCount() == 1; }));
+
+    const QString mobile = QStringLiteral("13800138000");
+    frame->SetDialogRunner([&](QDialog& dialog) {
+        auto* login = qobject_cast<CLoginDialog*>(&dialog);
+        if (!login)
+            return false;
+        login->findChild<QLineEdit*>("mobileEdit")->setText(mobile);
+        login->OnGetValCode();
+        if (!QTest::qWaitFor([&] { return !login->IsBusy(); }, 10000))
+            return false;
+        login->findChild<QLineEdit*>("codeEdit")->setText(service.CodeFor(mobile));
+        login->OnOK();
+        return QTest::qWaitFor([&] { return !login->IsBusy(); }, 10000) &&
+               login->result() == QDialog::Accepted;
+    });
+    frame->Action(Command::RingLibrary)->trigger();
+    EXPECT_EQ(sink.messages, QStringList{QString::fromUtf8(ServiceText::kValCodeSent)});
+    CBrowserDlg* browser = frame->Browser();
+    ASSERT_TRUE(browser->isVisible());
+    ASSERT_NE(browser->View(), nullptr);
+    bool loaded = false;
+    QObject::connect(browser->View(), &QWebEngineView::loadFinished,
+                     [&](bool ok) { loaded = loaded || ok; });
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return loaded && browser->View()->title() == QStringLiteral("Zuvo彩铃库"); },
+        60000));
+    EXPECT_EQ(service.LastRequest("/zuvo/person/client.me")["session_user"].toString(), mobile);
+    QTest::qWait(500);
+    KeepScreenshot(*browser, "root-ring-library-offscreen");
+    // Still running, the project as it was.
+    EXPECT_TRUE(browser->isVisible());
+    EXPECT_EQ(frame->WaveCtrl()->GetTrackCount(), 1);
+    EXPECT_EQ(sink.messages.size(), 1);
+    browser->close();
+    EXPECT_EQ(app.ExitInstance(0), 0);
 }
 
 } // namespace

@@ -402,6 +402,26 @@ TEST_F(HTTPFormClientTest, ReplyStatusAndCharsetDecideTheOutcome)
          "gbk",
          ""},
         {{{"body", "x"}, {"content_type", "text/plain"}}, Send::Form, true, "x", "utf-8", ""},
+        // A quoted charset is the charset it quotes.
+        {{{"body", "好"}, {"content_type", "text/plain; charset=\"UTF-8\""}},
+         Send::Form,
+         true,
+         "\xE5\xA5\xBD",
+         "utf-8",
+         ""},
+        // Not logged in: refused, but the service's words are kept.
+        {{{"status", 403}, {"body", "请先登录！"}},
+         Send::Query,
+         false,
+         "\xE8\xAF\xB7\xE5\x85\x88\xE7\x99\xBB\xE5\xBD\x95\xEF\xBC\x81",
+         "utf-8",
+         "提交表单数据时出现错误！"},
+        {{{"status", 401}, {"body", "好"}, {"charset", "gbk"}},
+         Send::Form,
+         false,
+         "\xBA\xC3",
+         "gbk",
+         "提交表单数据时出现错误！"},
         {{{"body", "好"}, {"charset", "gbk"}}, Send::Multipart, true, "\xBA\xC3", "utf-8", ""},
         {{{"status", 204}}, Send::Form, true, "", "utf-8", ""},
         {{{"status", 302}, {"body", "moved"}, {"location", QString::fromStdString(target)}},
@@ -441,6 +461,8 @@ TEST_F(HTTPFormClientTest, ReplyStatusAndCharsetDecideTheOutcome)
         EXPECT_EQ(ok, c.ok);
         EXPECT_EQ(client.GetResponse(), c.response);
         EXPECT_EQ(client.GetResponseCharset(), c.charset);
+        // A reply cut short is no reply.
+        EXPECT_EQ(client.GetStatus(), c.rule["cut"].toBool() ? 0 : c.rule["status"].toInt(200));
         if (c.error == "*") {
             EXPECT_FALSE(client.GetErrorText().empty());
         } else {
@@ -521,11 +543,83 @@ TEST_F(HTTPFormClientTest, FormsEndAtTheirDeadlineUploadsOnlyWhenNothingMoves)
     late.AddTextField("a", "1");
     EXPECT_FALSE(late.PostForm());
 
-    // An upload keeps going as long as it is not stalled.
+    // An upload may take longer than a form.
     CHTTPFormClient upload(m_service.Url("person/late.me"));
     upload.AddFileField("vox", QFile::encodeName(VoxFile()).toStdString());
     EXPECT_TRUE(upload.PostMultipart()) << upload.GetErrorText();
     EXPECT_EQ(upload.GetResponse(), "OK");
+}
+
+// An upload's time grows with its size; a reply that drips one byte a second
+// (ten minutes for the whole) ends at the deadline with the failure result.
+TEST_F(HTTPFormClientTest, AnUploadEndsByItsDeadline)
+{
+    CHTTPFormClient::Timeouts quick;
+    quick.uploadBaseMs = 1500;
+    quick.uploadFloorBytesPerSecond = 500000;
+    const ScopedTimeouts timeouts(quick);
+    ASSERT_TRUE(m_service.Script({
+        QJsonObject{{"path", "pub/drip.me"}, {"body", QString(600, 'O')}, {"slow", 1.0}},
+        QJsonObject{{"path", "pub/late.me"}, {"delay", 3.0}, {"body", "OK"}},
+    }));
+    QElapsedTimer timer;
+    timer.start();
+    CHTTPFormClient drip(m_service.Url("pub/drip.me"));
+    drip.AddFileField("vox", QFile::encodeName(VoxFile()).toStdString());
+    int done = 0;
+    drip.SetDoneHandler([&] { ++done; });
+    EXPECT_FALSE(drip.PostMultipart());
+    EXPECT_FALSE(drip.GetErrorText().empty());
+    EXPECT_EQ(done, 1);
+    EXPECT_GE(timer.elapsed(), 1400);
+    EXPECT_LT(timer.elapsed(), 20000);
+
+    // A body of 2 MB at the floor rate earns four more seconds: a reply after
+    // 3 s still counts.
+    const QString big = m_files.filePath("big.vox");
+    WriteFile(big, QByteArray(2000000, 'v'));
+    CHTTPFormClient late(m_service.Url("pub/late.me"));
+    late.AddFileField("vox", QFile::encodeName(big).toStdString());
+    EXPECT_TRUE(late.PostMultipart()) << late.GetErrorText();
+    // Without them it would not.
+    CHTTPFormClient small(m_service.Url("pub/late.me"));
+    small.AddFileField("vox", QFile::encodeName(VoxFile()).toStdString());
+    EXPECT_FALSE(small.PostMultipart());
+}
+
+TEST(HTTPFormClient, ContentTypeCharsetReadsTheParameter)
+{
+    const struct
+    {
+        const char* contentType;
+        const char* charset; // empty: none
+    } cases[] = {
+        {"text/plain; charset=utf-8", "utf-8"},
+        {"text/plain; charset=\"utf-8\"", "utf-8"},
+        {"text/plain;CHARSET=\"UTF-8\"", "utf-8"},
+        {"text/plain; Charset=GBK", "gbk"},
+        {"text/html; charset=utf-8; format=flowed", "utf-8"},
+        {"text/html; format=flowed; charset=\"gb2312\" ; q=1", "gb2312"},
+        {"text/plain; charset = utf-8 ", "utf-8"},
+        // A quoted value may hold ';', '=' and escaped quotes.
+        {"text/plain; x=\"a;charset=gbk\"; charset=utf-8", "utf-8"},
+        {"text/plain; x=\"a\\\";charset=gbk\"; charset=utf-8", "utf-8"},
+        {"text/plain; charset=\"ut\\f-8\"", "utf-8"},
+        // The first one counts.
+        {"text/plain; charset=gbk; charset=utf-8", "gbk"},
+        // Not a charset parameter, or none at all.
+        {"text/plain; xcharset=gbk", ""},
+        {"charset=gbk", ""},
+        {"text/plain", ""},
+        {"", ""},
+        {"text/plain; charset", ""},
+        {"text/plain; charset=", ""},
+        {"text/plain; charset=\"", ""},
+        {"text/plain; charset=\"utf-8", "utf-8"},
+        {"text/plain;;; charset=gbk", "gbk"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CHTTPFormClient::ContentTypeCharset(c.contentType), c.charset) << c.contentType;
 }
 
 TEST_F(HTTPFormClientTest, ACancelledSendEndsAtOnce)

@@ -266,6 +266,20 @@ TEST(ServiceProtocol, MonthOrderAndUploadOutcomes)
         Text("铃音上传时出现异常！请到『彩铃管理』的『Zuvo彩铃库』中确认铃音是否已经上传成功。"));
 }
 
+TEST(ServiceProtocol, ALostLoginShowsTheServicesWords)
+{
+    for (const long status : {0L, 200L, 302L, 400L, 404L, 500L})
+        EXPECT_FALSE(IsLoginLost(status)) << status;
+    EXPECT_TRUE(IsLoginLost(401));
+    EXPECT_TRUE(IsLoginLost(403));
+    EXPECT_EQ(LoginLostMessage("请先登录！\r\n", kUtf8), Text("请先登录！"));
+    EXPECT_EQ(LoginLostMessage("\xC7\xEB\xCF\xC8\xB5\xC7\xC2\xBC", "gbk"), Text("请先登录"));
+    // Plain text, never markup.
+    EXPECT_EQ(LoginLostMessage("<b>%s</b>", kUtf8), Text("<b>%s</b>"));
+    EXPECT_EQ(LoginLostMessage("", kUtf8), Text(ServiceText::kLoginLost));
+    EXPECT_EQ(LoginLostMessage(" \n", kUtf8), Text(ServiceText::kLoginLost));
+}
+
 TEST(ServiceProtocol, ReplyTextIsConvertedOnlyFromUtf8)
 {
     EXPECT_EQ(ServiceReplyText("彩铃", kUtf8), Text("彩铃"));

@@ -394,10 +394,13 @@ class Handler(BaseHTTPRequestHandler):
         self.end_headers()
         slow = min(float(rule.get("slow", 0)), 5.0)
         if slow > 0:
-            for i in range(len(body)):
-                self.wfile.write(body[i:i + 1])
-                self.wfile.flush()
-                time.sleep(slow)
+            try:
+                for i in range(len(body)):
+                    self.wfile.write(body[i:i + 1])
+                    self.wfile.flush()
+                    time.sleep(slow)
+            except OSError:
+                self.close_connection = True  # the client gave up
         else:
             self.wfile.write(body)
 
@@ -683,6 +686,10 @@ class Handler(BaseHTTPRequestHandler):
             service.set_rules([])
             with service.lock:
                 service.fee_reply = service.args.fee_reply
+        elif path == "/_control/forget":
+            # As after a restart: every login is forgotten, the users stay.
+            with service.lock:
+                service.sessions.clear()
         elif path == "/_control/fee":
             with service.lock:
                 service.fee_reply = request.get("reply")
@@ -716,7 +723,12 @@ def main():
     args = parser.parse_args()
 
     Handler.service = Service(args)
-    server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
+    try:
+        server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
+    except OSError as error:
+        print("ring-service: cannot listen on 127.0.0.1:%d: %s" % (
+            args.port, error.strerror or error), file=sys.stderr, flush=True)
+        return 2
     server.daemon_threads = True
     print("ring-service listening on 127.0.0.1:%d" % server.server_address[1], flush=True)
     print("base address http://127.0.0.1:%d/zuvo/, data in %s, log %s" % (
