@@ -6,11 +6,27 @@
 #include "voice/Brevanta.h"
 #include "voice/WaveData.h"
 
+#include "skin/SkinBmpButton.h"
+#include "skin/SkinEdit.h"
+#include "skin/SkinListCtrl.h"
+#include "skin/SkinMaskEdit.h"
+#include "skin/SkinSliderCtrl.h"
+#include "skin/SkinTabCtrl.h"
+
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QToolTip>
+#include <QTreeWidget>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QSlider>
 #include <QTest>
+
+#include <typeinfo>
 
 namespace {
 
@@ -266,6 +282,89 @@ TEST_F(Kelvo, ASecondStartInTheSameSessionEndsAndRaisesTheFirst)
     EXPECT_EQ(second.MainDialog(), nullptr);
     EXPECT_TRUE(TestEnvironment::WaitFor([&] { return !first->isMinimized(); }));
     EXPECT_TRUE(first->isVisible());
+}
+
+TEST_F(Kelvo, TheSkinWrapsEachControlOnce)
+{
+    ASSERT_EQ(Start(), CKelvoApp::Start::Run);
+    // The time fields are mask edits only, with their mask.
+    for (int id : {1015, 1031, 1030}) {
+        QWidget* edit = Dlg()->Control(id);
+        ASSERT_TRUE(edit) << id;
+        const QList<CSkinEdit*> hooks = edit->findChildren<CSkinEdit*>();
+        ASSERT_EQ(hooks.size(), 1) << id;
+        auto* mask = qobject_cast<CSkinMaskEdit*>(hooks[0]);
+        ASSERT_TRUE(mask) << id;
+        EXPECT_TRUE(mask->IsLoaded()) << id;
+        EXPECT_EQ(mask->Model().Mask(), QStringLiteral("88:88:88")) << id;
+    }
+    // The bitmap buttons, the record and loop buttons checkable.
+    for (int id : {102, 103, 104,  105,  106,  107,  108,  109,  111,  113,  114,
+                   116, 119, 1006, 1007, 1019, 1041, 1051, 1052, 1053, 1061, 1063}) {
+        QWidget* button = Dlg()->Control(id);
+        ASSERT_TRUE(button) << id;
+        EXPECT_EQ(button->findChildren<CSkinBmpButton*>().size(), 1) << id;
+        EXPECT_EQ(qobject_cast<QPushButton*>(button)->isCheckable(), id == 102 || id == 103) << id;
+    }
+    for (int id : {1017, 1018, 1050})
+        EXPECT_EQ(Dlg()->Control(id)->findChildren<CSkinSliderCtrl*>().size(), 1) << id;
+    EXPECT_EQ(Dlg()->Control(1043)->findChildren<CSkinTabCtrl*>().size(), 1);
+    // The download list is a plain list, which the skin draws with its bars.
+    EXPECT_EQ(typeid(*Dlg()->DownloadList()), typeid(QTreeWidget));
+    EXPECT_EQ(Dlg()->DownloadList()->findChildren<CSkinListCtrl*>().size(), 1);
+    EXPECT_EQ(GetDlgCtrlID(Dlg()->DownloadList()), 1009);
+}
+
+TEST_F(Kelvo, TheToolRowsTooltipsInTheDialogsColours)
+{
+    ASSERT_EQ(Start(), CKelvoApp::Start::Run);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Dlg()));
+    const std::pair<int, const char*> tools[] = {
+        {102, "录音"},     {103, "循环播放"},     {104, "从头播放"}, {105, "从光标处播放"},
+        {106, "暂停"},     {107, "停止"},         {108, "到起始点"}, {109, "取消选择"},
+        {111, "加载歌词"}, {113, "删除录音片断"}, {116, "清除音乐"}, {114, "保存铃音到我的铃音库"},
+    };
+    for (const auto& [id, text] : tools) {
+        QWidget* button = Dlg()->Control(id);
+        QHelpEvent tip(QEvent::ToolTip, QPoint(3, 3), button->mapToGlobal(QPoint(3, 3)));
+        QCoreApplication::sendEvent(button, &tip);
+        EXPECT_EQ(QToolTip::text(), QString::fromUtf8(text)) << id;
+        EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipBase), QColor(0xFF, 0xFF, 0xE1));
+        EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipText), QColor(0, 0, 0xC8));
+    }
+    EXPECT_TRUE(Dlg()->Control(1006)->toolTip().isEmpty());
+}
+
+TEST_F(Kelvo, ADropLoadsTheFirstFileIntoTheEditor)
+{
+    QStringList paths;
+    for (const char* name : {"first.wav", "second.wav"}) {
+        const QString path = TestEnvironment::Home() + '/' + name;
+        QProcess sox;
+        sox.start("sox",
+                  {"-n", "-r", "8000", "-c", "1", "-b", "16", path, "synth", "1", "sine", "300"});
+        ASSERT_TRUE(sox.waitForFinished(10000));
+        paths << path;
+    }
+    ASSERT_EQ(Start(), CKelvoApp::Start::Run);
+    EXPECT_TRUE(Dlg()->acceptDrops());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(paths[0]), QUrl::fromLocalFile(paths[1])});
+    // As the window system delivers a drop: entering first.
+    QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(Dlg(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(Dlg(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    ASSERT_TRUE(TestEnvironment::WaitFor(
+        [&] {
+            return Dlg()->Editor()->GetMusicPath() == paths[0] && !Dlg()->Editor()->IsOpening();
+        },
+        20000));
+    QTest::qWait(50);
+    // The dialog followed the load: the fields are open for typing.
+    EXPECT_FALSE(qobject_cast<QLineEdit*>(Dlg()->Control(1015))->isReadOnly());
 }
 
 } // namespace
