@@ -16,7 +16,7 @@ CAboutDlg::CAboutDlg(IUrlOpener& urls, QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("关于Varenth彩铃Zuvo"));
 
     auto* icon = new QLabel(this);
-    icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    icon->setPixmap(QApplication::windowIcon().pixmap(48, 48));
 
     m_link = new CMyHyperLink(this);
     SetDlgCtrlID(m_link, 1059);
@@ -41,6 +41,8 @@ CAboutDlg::CAboutDlg(IUrlOpener& urls, QWidget* parent) : QDialog(parent)
     row->addSpacing(12);
     row->addWidget(m_link, 1);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 18, 20, 14);
+    layout->setSpacing(16);
     layout->addLayout(row);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
