@@ -3,28 +3,30 @@
 #include "tests/simple/KelvoFixture.h"
 
 #include "platform/DlgCtrlId.h"
-#include "voice/Brevanta.h"
-#include "voice/WaveData.h"
-
+#include "publish/BrowserDlg.h"
+#include "publish/SimpleProgress.h"
 #include "skin/SkinBmpButton.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinListCtrl.h"
 #include "skin/SkinMaskEdit.h"
 #include "skin/SkinSliderCtrl.h"
 #include "skin/SkinTabCtrl.h"
+#include "skin/SkinWin.h"
+#include "voice/Brevanta.h"
+#include "voice/WaveData.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
+#include <QFileInfo>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
-#include <QToolTip>
-#include <QTreeWidget>
-#include <QFileInfo>
-#include <QKeyEvent>
 #include <QSlider>
 #include <QTest>
+#include <QToolTip>
+#include <QTreeWidget>
 
 #include <typeinfo>
 
@@ -313,6 +315,16 @@ TEST_F(Kelvo, TheSkinWrapsEachControlOnce)
     EXPECT_EQ(typeid(*Dlg()->DownloadList()), typeid(QTreeWidget));
     EXPECT_EQ(Dlg()->DownloadList()->findChildren<CSkinListCtrl*>().size(), 1);
     EXPECT_EQ(GetDlgCtrlID(Dlg()->DownloadList()), 1009);
+
+    // The main dialog wears neostyle; the web page window, hidden until a page
+    // is asked for, the dialog skin; the busy panel waits hidden.
+    ASSERT_TRUE(CSkinWin::Of(Dlg()));
+    EXPECT_TRUE(CSkinWin::Of(Dlg())->ThemePath().endsWith("skin/neostyle/theme.ini"));
+    ASSERT_TRUE(CSkinWin::Of(Dlg()->Browser()));
+    EXPECT_TRUE(CSkinWin::Of(Dlg()->Browser())->ThemePath().endsWith("skin/dlgstyle/theme.ini"));
+    EXPECT_FALSE(Dlg()->Browser()->isVisible());
+    ASSERT_TRUE(Dlg()->BusyPanel());
+    EXPECT_FALSE(Dlg()->BusyPanel()->isVisible());
 }
 
 TEST_F(Kelvo, TheToolRowsTooltipsInTheDialogsColours)
