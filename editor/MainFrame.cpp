@@ -5,7 +5,7 @@
 #include "editor/DropDownButton.h"
 #include "editor/EditorIcons.h"
 #include "editor/EditorView.h"
-#include "editor/MessageBoxSink.h"
+#include "publish/MessageBoxSink.h"
 #include "editor/ResourceView.h"
 #include "editor/TaskListDialog.h"
 #include "editor/WaveCtrl.h"

@@ -7,7 +7,6 @@
 #include "publish/MessageBoxQuestion.h"
 #include "publish/RingJobGlobals.h"
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -84,14 +83,5 @@ void CResourceView::LoadRingLibrary()
     SilentSink silent;
     const QString folder = GetMyRingDir(m_messages ? *m_messages : silent);
     m_ringList->SetRingFolder(folder);
-    if (folder.isEmpty())
-        return;
-    // Name filters match in any case.
-    const QStringList files = QDir(folder).entryList({QStringLiteral("*.kox")}, QDir::Files,
-                                                     QDir::Name | QDir::IgnoreCase);
-    for (const QString& file : files) {
-        if (file.startsWith(u'.') || file.contains(QChar::ReplacementCharacter))
-            continue;
-        m_ringList->AddRing(GetPathTitle(file), file);
-    }
+    m_ringList->LoadRingFolder();
 }

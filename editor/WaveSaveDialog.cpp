@@ -1,7 +1,7 @@
 #include "editor/WaveSaveDialog.h"
 
 #include "editor/MP3CustDialog.h"
-#include "editor/MessageBoxSink.h"
+#include "publish/MessageBoxSink.h"
 #include "editor/SaveFileCheck.h"
 #include "publish/MessageBoxQuestion.h"
 

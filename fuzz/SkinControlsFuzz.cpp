@@ -8,7 +8,7 @@
 // its edges, caption and buttons.
 #include "FuzzInput.h"
 
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/SkinListCtrl.h"
 #include "skin/SkinListHorizontalScrollbar.h"
 #include "skin/SkinListVerticleScrollbar.h"

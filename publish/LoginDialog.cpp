@@ -1,5 +1,6 @@
 #include "publish/LoginDialog.h"
 
+#include "platform/DlgCtrlId.h"
 #include "publish/ServiceCall.h"
 #include "publish/ServiceProtocol.h"
 #include "platform/IMessageSink.h"
@@ -50,6 +51,10 @@ CLoginDialog::CLoginDialog(IMessageSink& messages, QWidget* parent)
     m_mobileEdit->setObjectName(QStringLiteral("mobileEdit"));
     m_codeEdit->setObjectName(QStringLiteral("codeEdit"));
     m_valCodeButton->setObjectName(QStringLiteral("valCodeButton"));
+    // The identifiers the dialog skin's sections are named after.
+    SetDlgCtrlID(m_mobileEdit, 1013);
+    SetDlgCtrlID(m_codeEdit, 1014);
+    SetDlgCtrlID(m_valCodeButton, 1024);
     // The number edit takes digits only, typed, pasted or dropped.
     m_mobileEdit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]*")), m_mobileEdit));

@@ -1,5 +1,6 @@
 #include "publish/MonthOrderDialog.h"
 
+#include "platform/DlgCtrlId.h"
 #include "publish/ServiceCall.h"
 #include "publish/ServiceProtocol.h"
 #include "platform/IMessageSink.h"
@@ -52,6 +53,12 @@ CMonthOrderDialog::CMonthOrderDialog(IMessageSink& messages, IUrlOpener& urls, Q
     m_perUseRadio->setObjectName(QStringLiteral("perUseRadio"));
     m_noPromptBox->setObjectName(QStringLiteral("noPromptBox"));
     m_infoButton->setObjectName(QStringLiteral("monthInfoButton"));
+    // The identifiers the dialog skin's sections are named after.
+    SetDlgCtrlID(m_explanationLabel, 1068);
+    SetDlgCtrlID(m_monthlyRadio, 1064);
+    SetDlgCtrlID(m_perUseRadio, 1065);
+    SetDlgCtrlID(m_noPromptBox, 1066);
+    SetDlgCtrlID(m_infoButton, 1063);
 
     m_explanationLabel->setTextFormat(Qt::PlainText);
     m_explanationLabel->setWordWrap(true);

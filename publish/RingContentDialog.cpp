@@ -1,5 +1,7 @@
 #include "publish/RingContentDialog.h"
 
+#include "platform/DlgCtrlId.h"
+
 #include <QCheckBox>
 #include <QVBoxLayout>
 
@@ -11,6 +13,8 @@ CRingContentDialog::CRingContentDialog(IMessageSink& messages, QWidget* parent)
 {
     m_addBox->setChecked(m_addToLibrary);
     m_shareBox->setChecked(m_share);
+    SetDlgCtrlID(m_addBox, 1026);
+    SetDlgCtrlID(m_shareBox, 1060);
     OptionsLayout()->addWidget(m_addBox);
     OptionsLayout()->addWidget(m_shareBox);
 }

@@ -1,5 +1,6 @@
 #include "publish/RingContentSaveToDialog.h"
 
+#include "platform/DlgCtrlId.h"
 #include "platform/IMessageSink.h"
 #include "publish/RingNameRules.h"
 
@@ -23,6 +24,7 @@ CRingContentSaveToDialog::CRingContentSaveToDialog(IMessageSink& messages, const
 {
     setWindowTitle(caption);
     m_nameEdit->setObjectName(QStringLiteral("nameEdit"));
+    SetDlgCtrlID(m_nameEdit, 1029);
     auto* nameRow = new QHBoxLayout;
     nameRow->addWidget(new QLabel(QStringLiteral("铃音名称："), this));
     nameRow->addWidget(m_nameEdit, 1);

@@ -1,6 +1,6 @@
 #include "skin/SkinBmpButton.h"
 
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/SkinPlacement.h"
 
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "skin/SkinCheckBox.h"
 
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 
 #include <QCheckBox>
 

@@ -1,6 +1,6 @@
 #include "skin/SkinEdit.h"
 
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/ProfileFile.h"
 #include "skin/SkinHelpers.h"
 

@@ -1,6 +1,6 @@
 #include "skin/SkinGroup.h"
 
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/ProfileFile.h"
 #include "skin/SkinHelpers.h"
 

@@ -1,6 +1,6 @@
 #include "skin/SkinListCtrl.h"
 
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/SkinListHeaderCtrl.h"
 #include "skin/SkinListHorizontalScrollbar.h"
 #include "skin/SkinListVerticleScrollbar.h"

@@ -1,6 +1,6 @@
 #include "skin/SkinRadio.h"
 
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/SkinHelpers.h"
 
 #include <QRadioButton>

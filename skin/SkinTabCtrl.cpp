@@ -1,6 +1,6 @@
 #include "skin/SkinTabCtrl.h"
 
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/ProfileFile.h"
 #include "skin/SkinHelpers.h"
 #include "skin/ThemeSize.h"

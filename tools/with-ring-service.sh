@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs PROGRAM [ARGS...] with a ring service to talk to (tools/run.sh uses it
-# for Brevanta).
+# for both programs).
 #
 # Unless ZUVO_SERVICE_HOST names a ring service, the stand-in service of
 # tools/ring-service runs in the background on 127.0.0.1:8765 (another port

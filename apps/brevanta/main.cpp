@@ -1,5 +1,5 @@
 #include "editor/BrevantaApp.h"
-#include "editor/MessageBoxSink.h"
+#include "publish/MessageBoxSink.h"
 #include "platform/AudioOutput.h"
 #include "platform/Fonts.h"
 #include "platform/QuitOnSignals.h"

@@ -9,7 +9,6 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>

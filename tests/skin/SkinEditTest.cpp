@@ -1,4 +1,4 @@
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/SkinMaskEdit.h"
 
 #include "tests/skin/CellTheme.h"

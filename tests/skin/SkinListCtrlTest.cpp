@@ -1,6 +1,6 @@
 #include "ListTheme.h"
 
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/SkinListCtrl.h"
 #include "skin/SkinListHeaderCtrl.h"
 #include "skin/SkinListHorizontalScrollbar.h"

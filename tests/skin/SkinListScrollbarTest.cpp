@@ -3,7 +3,7 @@
 #include "tests/support/FakeTicks.h"
 #include "tests/support/TestEnvironment.h"
 
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/ListCtrlSkin.h"
 #include "skin/SkinListCtrl.h"
 #include "skin/SkinListHorizontalScrollbar.h"

@@ -1,6 +1,6 @@
 #include "ControlTheme.h"
 
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/SkinSliderCtrl.h"
 
 #include <QSlider>

@@ -1,6 +1,6 @@
 #include "ControlTheme.h"
 
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/SkinTabCtrl.h"
 #include "skin/TabCtrl.h"
 

@@ -1,4 +1,4 @@
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/SkinWin.h"
 #include "skin/SubclassWndMap.h"
 

@@ -1,5 +1,5 @@
 #include "skin/ButtonSkin.h"
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/SkinMaskEdit.h"
 #include "skin/SkinWrap.h"
 

@@ -1,4 +1,4 @@
-#include "skin/DlgCtrlId.h"
+#include "platform/DlgCtrlId.h"
 #include "skin/SkinListCtrl.h"
 #include "skin/SkinListVerticleScrollbar.h"
 #include "skin/SkinSliderCtrl.h"

@@ -1,4 +1,4 @@
-#include "editor/MessageBoxSink.h"
+#include "publish/MessageBoxSink.h"
 
 #include <QMessageBox>
 

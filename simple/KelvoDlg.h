@@ -1,0 +1,185 @@
+#pragma once
+
+#include "audio/PlayerFactory.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <thread>
+
+class CAboutDlg;
+class CBrevanta;
+class CBrowserDlg;
+class CColouredToolTip;
+class CListMyRing;
+class CListResourceCtrl;
+class CLyricsShow;
+class CProgressDialog;
+class CSimpleProgress;
+class CSkinBmpButton;
+class CSkinMaskEdit;
+class CSongInfoShow;
+class CTabCtrl;
+class CTimerShow;
+class CWaveShow;
+class IMessageSink;
+class IQuestionBox;
+class IUrlOpener;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QTreeWidget;
+
+// Kelvo's only main window, on the 720 x 520 client area of its neostyle
+// theme: the editor with its spectrum, clock, song information and lyrics,
+// the transport buttons, the selection's time fields, the volume sliders and
+// a tab control holding the materials list, the ring library and the
+// download list. It owns the web page dialog and the busy panel.
+//
+// Every way out (the skinned close button, Alt+F4, Escape, the program's end
+// by a signal) runs one close routine: the volumes are saved, playback and
+// recording stop and every worker is joined. A close the user asked for first
+// asks when a recorded voice went into no saved or uploaded ring. GUI thread.
+class CKelvoDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    // What the dialog shows and asks through; all outlive it.
+    struct Services
+    {
+        IMessageSink& messages;
+        IQuestionBox& questions;
+        IUrlOpener& urls;
+        PlayerFactory players;
+    };
+    using AboutRunner = std::function<void(CAboutDlg& about)>;
+
+    // Kelvo's own version, which the settings record as the installed one.
+    static constexpr int kMajorVersion = 1;
+    static constexpr int kSubVersion = 11;
+    static constexpr int kSliderMin = -120;
+    // Hundredths of a decibel per slider step.
+    static constexpr int kVolumeStep = 50;
+
+    explicit CKelvoDlg(const Services& services, QWidget* parent = nullptr);
+    ~CKelvoDlg() override;
+
+    // Skins the dialog, places and fills its controls and reads the settings;
+    // once, before the first show.
+    void OnInitDialog();
+    // A second start asked for this window: restored when minimised, raised.
+    void RestoreAndRaise();
+    // Saves the volumes, stops playback and recording and joins the workers;
+    // the dialog stays as it is. Runs once, whatever calls it.
+    void CloseRoutine();
+    // True when the user lets the dialog close now (asked only when a
+    // recorded voice would be lost).
+    bool QueryClose();
+    // The current voice went into a saved or uploaded ring.
+    void MarkVoiceKept() { m_voiceKept = true; }
+
+    // Opens a music file in the editor (the displays stop first); a ring
+    // file of the lists likewise, but not while a job runs.
+    void LoadMusicFile(const QString& path);
+    void LoadRingFile(const QString& path);
+    // Fills the selection's start, end and length fields from the editor.
+    void UpdateTimeEdits();
+    // Shows the list of the current tab and hides the others.
+    void OnTcnSelchangeTab();
+    // The about box, as the system menu's item runs it.
+    void OnAbout();
+    void SetAboutRunner(AboutRunner runner) { m_runAbout = std::move(runner); }
+
+    // The controls by their dialog identifiers; null for an unknown one.
+    QWidget* Control(int id) const;
+    CBrevanta* Editor() const { return m_editor; }
+    CListResourceCtrl* Materials() const { return m_materials; }
+    CListMyRing* RingLibrary() const { return m_ringLibrary; }
+    QTreeWidget* DownloadList() const { return m_downloadList; }
+    CTabCtrl* Tab() const { return m_tab; }
+    CSongInfoShow* SongInfo() const { return m_songInfo; }
+    CBrowserDlg* Browser() const { return m_browser; }
+    CSimpleProgress* BusyPanel() const { return m_busyPanel; }
+    QString ThemePath() const { return m_themePath; }
+    // The flag Kelvo's long jobs share: opening a music file, the ring job.
+    std::atomic<bool>& BusyFlag() { return m_busy; }
+    bool IsClosed() const { return m_closed; }
+
+public slots:
+    void done(int result) override;
+    // Enter applies a field; it never closes the dialog.
+    void accept() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateControls();
+    QPushButton* AddBmpButton(int id, const QString& tip);
+    void PlaceLists();
+    void CreateTimeEdits();
+    void FillLists();
+    void ReadVolumes();
+    void CheckInstalledVersion();
+    // The upgrade message, once, after the dialog is up.
+    void ContinueModal();
+    void OnHScroll(QSlider* slider);
+    void OnMusicLoaded();
+    void SaveVolumes();
+
+    IMessageSink& m_messages;
+    IQuestionBox& m_questions;
+    IUrlOpener& m_urls;
+    std::atomic<bool> m_busy{false};
+    QString m_themePath;
+
+    // In the order the dialog makes them.
+    CBrowserDlg* m_browser = nullptr;
+    QTreeWidget* m_downloadList = nullptr;
+    CListResourceCtrl* m_materials = nullptr;
+    CListMyRing* m_ringLibrary = nullptr;
+    CTimerShow* m_clock = nullptr;
+    CLyricsShow* m_lyrics = nullptr;
+    CWaveShow* m_spectrum = nullptr;
+    CSongInfoShow* m_songInfo = nullptr;
+    CProgressDialog* m_progress = nullptr; // the editor's progress window
+    CBrevanta* m_editor = nullptr;
+    QLineEdit* m_startEdit = nullptr;
+    QLineEdit* m_endEdit = nullptr;
+    QLineEdit* m_lengthEdit = nullptr;
+    CSkinMaskEdit* m_startMask = nullptr;
+    CSkinMaskEdit* m_endMask = nullptr;
+    CSkinMaskEdit* m_lengthMask = nullptr;
+    QString m_loginId;
+    QSlider* m_musicVolume = nullptr;  // 1017
+    QSlider* m_recordVolume = nullptr; // 1018
+    CTabCtrl* m_tab = nullptr;
+    CColouredToolTip* m_toolTips = nullptr;
+    CSimpleProgress* m_busyPanel = nullptr;
+    QSlider* m_musicVolume2 = nullptr; // 1050, follows 1017
+    CSkinBmpButton* m_recordButton = nullptr;
+    CSkinBmpButton* m_loopButton = nullptr;
+
+    int m_loggedIn = 0;
+    int m_downloadId = 0;
+    int m_justUpgraded = 0;
+    std::map<int, QWidget*> m_controls;
+    QCheckBox* m_voiceCheck = nullptr; // 1048
+    QCheckBox* m_musicCheck = nullptr; // 1049
+    AboutRunner m_runAbout;
+    // The update check's worker (started by the update check), which sets
+    // m_updateDone as its last step; joined on close.
+    std::thread m_updateThread;
+    std::atomic<bool> m_updateDone{false};
+    bool m_initialised = false;
+    bool m_shown = false;
+    bool m_closed = false;
+    bool m_voiceKept = true;
+};
