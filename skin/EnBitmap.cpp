@@ -42,21 +42,21 @@ bool CEnBitmap::LoadImage(const QString& path, ColorRef background)
     if (decoded.isNull())
         return false;
 
-    QImage image;
-    if (background == kNoBackground) {
-        image =
-            decoded.convertToFormat(decoded.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                              : QImage::Format_RGB32);
-    } else {
-        image = QImage(decoded.size(), QImage::Format_RGB32);
-        if (image.isNull())
-            return false;
-        image.fill(ColorRefToQColor(background));
-        QPainter painter(&image);
-        painter.drawImage(0, 0, decoded);
-    }
+    // Every image becomes 32-bit before anything draws it: the conversion
+    // gives a palette image a full colour table, so indices past a short
+    // palette read black instead of memory past the table.
+    QImage image = decoded.convertToFormat(
+        decoded.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (image.isNull())
         return false;
+    if (background != kNoBackground && image.hasAlphaChannel()) {
+        QImage flat(image.size(), QImage::Format_RGB32);
+        if (flat.isNull())
+            return false;
+        flat.fill(ColorRefToQColor(background));
+        QPainter(&flat).drawImage(0, 0, image);
+        image = flat;
+    }
     m_image = image;
     ImageChanged();
     return true;
