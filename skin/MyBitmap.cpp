@@ -1,5 +1,6 @@
 #include "skin/MyBitmap.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <algorithm>
@@ -20,16 +21,23 @@ void CopyPart(QPainter* dc, int x, int y, const QImage& image, const QRect& part
     dc->drawImage(QPoint(x, y), image, part);
 }
 
-// The part of the painter's device that drawing can reach (inside its clip),
-// in the painter's own coordinates; area itself when nothing is known.
+// The part of the painter's device that drawing can reach (inside the clips,
+// the paint event's too), in the painter's own coordinates; area itself when
+// nothing is known.
 QRect Reachable(const QPainter* dc, const QRect& area)
 {
     QRect reachable = area;
-    if (const QPaintDevice* device = dc->device()) {
-        bool invertible = false;
-        const QTransform back = dc->combinedTransform().inverted(&invertible);
-        if (invertible)
-            reachable &= back.mapRect(QRect(0, 0, device->width(), device->height()));
+    const QPaintEngine* engine = dc->paintEngine();
+    // A widget's painter draws into its window's store: that device counts.
+    const QPaintDevice* device =
+        engine && engine->paintDevice() ? engine->paintDevice() : dc->device();
+    bool invertible = false;
+    const QTransform back = dc->deviceTransform().inverted(&invertible);
+    if (device && invertible) {
+        QRect onDevice(0, 0, device->width(), device->height());
+        if (engine && !engine->systemClip().isEmpty())
+            onDevice &= engine->systemClip().boundingRect();
+        reachable &= back.mapRect(onDevice);
     }
     if (dc->hasClipping())
         reachable &= dc->clipBoundingRect().toAlignedRect();
