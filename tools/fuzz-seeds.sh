@@ -212,6 +212,11 @@ printf 'BMB\000\000\000\000\000\000\000>\000\000\000(\000\000\000\004\000\000\00
 printf '\001\000\000\000\001\000\010\000\000\000\000\000\004\000\000\000' >>"$work/short-palette.bmp"
 printf '\023\013\000\000\023\013\000\000\002\000\000\000\002\000\000\000' >>"$work/short-palette.bmp"
 printf '\000\000\377\000\377\000\000\000\000\001\002\377' >>"$work/short-palette.bmp"
+# The same header declaring 6000 x 6000 pixels of run-length data that ends at once.
+printf 'BMB\000\000\000\000\000\000\000>\000\000\000(\000\000\000p\027\000\000' >"$work/huge-rle.bmp"
+printf 'p\027\000\000\001\000\010\000\001\000\000\000\004\000\000\000' >>"$work/huge-rle.bmp"
+printf '\023\013\000\000\023\013\000\000\002\000\000\000\002\000\000\000' >>"$work/huge-rle.bmp"
+printf '\000\000\377\000\377\000\000\000\000\000\000\001' >>"$work/huge-rle.bmp"
 skin_theme() { # $1: a size for every size key
     local n=$1
     printf '\n[Personality]\nTop=top.png\nLeft=left.png\nRight=right.png\nBottom=bottom.png\n'
@@ -240,6 +245,7 @@ skin_theme() { # $1: a size for every size key
 }
 for target in fuzz_skin_controls fuzz_theme; do
     cp "$work/short-palette.bmp" "$out/$target/short-palette.bmp"
+    { cat "$work/huge-rle.bmp"; skin_theme 12; } >"$out/$target/huge-rle-theme.bmp"
     { cat "$work/short-palette.bmp"; skin_theme 12; } >"$out/$target/short-palette-theme.bmp"
     { cat "$work/short-palette.bmp"; skin_theme 99999; } >"$out/$target/huge-sizes.bmp"
     { cat "$work/short-palette.bmp"; skin_theme 20000; } >"$out/$target/large-sizes.bmp"

@@ -1,4 +1,5 @@
 #include "skin/MyBitmap.h"
+#include "skin/ThemeSize.h"
 #include "skin/WidgetRegion.h"
 
 #include "tests/support/TestEnvironment.h"
@@ -155,6 +156,28 @@ TEST(MyBitmapTest, IndicesPastAShortPaletteReadBlack)
         painter.end();
         EXPECT_EQ(At(paper, 35, 5), QColor(Qt::black));
     }
+}
+
+TEST(MyBitmapTest, RefusesImagesLargerThanAScreen)
+{
+    QImage strip(kThemeSizeLimit, 1, QImage::Format_RGB32);
+    strip.fill(kRed);
+    CMyBitmap widest;
+    EXPECT_TRUE(widest.LoadImage(Save(strip, "widest.png"), 0));
+    for (const QSize size : {QSize(kThemeSizeLimit + 1, 1), QSize(1, kThemeSizeLimit + 1)}) {
+        CMyBitmap larger;
+        EXPECT_FALSE(larger.LoadImage(Save(QImage(size, QImage::Format_RGB32), "larger.png"), 0))
+            << size.width() << "x" << size.height();
+    }
+    // 66 bytes of run-length BMP that declare 6000 x 6000 pixels: refused
+    // before anything is decoded.
+    QByteArray rle = ShortPaletteBmp();
+    rle.replace(18, 8, QByteArray::fromHex("7017000070170000"));
+    rle.replace(30, 4, QByteArray::fromHex("01000000")); // BI_RLE8
+    rle.replace(62, 4, QByteArray::fromHex("00010000")); // end of line, end of bitmap
+    CMyBitmap huge;
+    EXPECT_FALSE(huge.LoadImage(SaveBytes(rle, "huge-rle.bmp"), 0));
+    EXPECT_FALSE(huge.IsLoaded());
 }
 
 TEST(MyBitmapTest, RefusesWhatIsNotAThemeImageAndKeepsAHeldOne)
