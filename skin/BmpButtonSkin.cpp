@@ -2,6 +2,7 @@
 
 #include "skin/ProfileFile.h"
 #include "skin/SkinHelpers.h"
+#include "skin/ThemeSize.h"
 
 bool BmpButtonSkin::Load(const QString& themePath, const QString& section)
 {
@@ -10,7 +11,7 @@ bool BmpButtonSkin::Load(const QString& themePath, const QString& section)
         return false;
     const CProfileFile theme = CProfileFile::Load(themePath);
     const auto number = [&](const char* key) {
-        return theme.GetInt(section, QString::fromLatin1(key), 0);
+        return ThemeSize(theme.GetInt(section, QString::fromLatin1(key), 0));
     };
     left = number("Left");
     top = number("Top");

@@ -2,6 +2,7 @@
 
 #include "skin/ProfileFile.h"
 #include "skin/SkinHelpers.h"
+#include "skin/ThemeSize.h"
 
 #include <QPainter>
 
@@ -16,10 +17,10 @@ bool ButtonSkin::Load(const QString& themePath)
     if (!LoadThemeImage(m_image, kSection, QStringLiteral("Bitmap"), themePath))
         return false;
     const CProfileFile theme = CProfileFile::Load(themePath);
-    m_top = theme.GetInt(kSection, QStringLiteral("TopHeight"), 0);
-    m_left = theme.GetInt(kSection, QStringLiteral("LeftWidth"), 0);
-    m_right = theme.GetInt(kSection, QStringLiteral("RightWidth"), 0);
-    m_bottom = theme.GetInt(kSection, QStringLiteral("BottomHeight"), 0);
+    m_top = ThemeSize(theme.GetInt(kSection, QStringLiteral("TopHeight"), 0));
+    m_left = ThemeSize(theme.GetInt(kSection, QStringLiteral("LeftWidth"), 0));
+    m_right = ThemeSize(theme.GetInt(kSection, QStringLiteral("RightWidth"), 0));
+    m_bottom = ThemeSize(theme.GetInt(kSection, QStringLiteral("BottomHeight"), 0));
     m_loaded = true;
     return true;
 }

@@ -1,5 +1,7 @@
 #include "skin/EnBitmap.h"
 
+#include "skin/ThemeSize.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +15,16 @@ bool IsThemeFormat(const QByteArray& format)
 {
     return format == "bmp" || format == "png" || format == "jpeg" || format == "jpg" ||
            format == "gif" || format == "ico";
+}
+
+// At most kThemeSizeLimit along either side and no more pixels than the
+// largest screens have (8K: 7680 x 4320), so that every copy a skin makes of
+// it stays small.
+bool FitsAScreen(const QSize& size)
+{
+    constexpr qint64 kMostPixels = 7680 * 4320;
+    return size.width() <= kThemeSizeLimit && size.height() <= kThemeSizeLimit &&
+           qint64(size.width()) * size.height() <= kMostPixels;
 }
 
 } // namespace
@@ -38,25 +50,30 @@ bool CEnBitmap::LoadImage(const QString& path, ColorRef background)
     reader.setAutoTransform(false);
     if (!IsThemeFormat(reader.format()))
         return false;
+    // A few compressed bytes can declare an image no screen shows; such a
+    // file is refused before it is decoded (and after, for a format that
+    // tells its size only then).
+    if (reader.size().isValid() && !FitsAScreen(reader.size()))
+        return false;
     const QImage decoded = reader.read();
-    if (decoded.isNull())
+    if (decoded.isNull() || !FitsAScreen(decoded.size()))
         return false;
 
-    QImage image;
-    if (background == kNoBackground) {
-        image =
-            decoded.convertToFormat(decoded.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                              : QImage::Format_RGB32);
-    } else {
-        image = QImage(decoded.size(), QImage::Format_RGB32);
-        if (image.isNull())
-            return false;
-        image.fill(ColorRefToQColor(background));
-        QPainter painter(&image);
-        painter.drawImage(0, 0, decoded);
-    }
+    // Every image becomes 32-bit before anything draws it: the conversion
+    // gives a palette image a full colour table, so indices past a short
+    // palette read black instead of memory past the table.
+    QImage image = decoded.convertToFormat(
+        decoded.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (image.isNull())
         return false;
+    if (background != kNoBackground && image.hasAlphaChannel()) {
+        QImage flat(image.size(), QImage::Format_RGB32);
+        if (flat.isNull())
+            return false;
+        flat.fill(ColorRefToQColor(background));
+        QPainter(&flat).drawImage(0, 0, image);
+        image = flat;
+    }
     m_image = image;
     ImageChanged();
     return true;

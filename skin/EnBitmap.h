@@ -20,9 +20,10 @@ public:
 
     // Loads the file into this object. False, changing nothing, when an image
     // is already held; false, staying empty, when the file is not a regular
-    // readable file of one of the formats above or does not decode. Transparent
-    // pixels are composited onto background (0: black), unless it is
-    // kNoBackground.
+    // readable file of one of the formats above, does not decode, or holds
+    // an image larger than a screen (kThemeSizeLimit a side, the pixels of an
+    // 8K screen). Transparent pixels are composited onto background (0:
+    // black), unless it is kNoBackground.
     bool LoadImage(const QString& path, ColorRef background);
     // Drops the held image, then LoadImage with a black background.
     bool ReloadImage(const QString& path);

@@ -1,5 +1,6 @@
 #include "skin/MyBitmap.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <algorithm>
@@ -18,6 +19,36 @@ void CopyPart(QPainter* dc, int x, int y, const QImage& image, const QRect& part
     if (part.width() <= 0 || part.height() <= 0)
         return;
     dc->drawImage(QPoint(x, y), image, part);
+}
+
+// The part of the painter's device that drawing can reach (inside the clips,
+// the paint event's too), in the painter's own coordinates; area itself when
+// nothing is known.
+QRect Reachable(const QPainter* dc, const QRect& area)
+{
+    QRect reachable = area;
+    const QPaintEngine* engine = dc->paintEngine();
+    // A widget's painter draws into its window's store: that device counts.
+    const QPaintDevice* device =
+        engine && engine->paintDevice() ? engine->paintDevice() : dc->device();
+    bool invertible = false;
+    const QTransform back = dc->deviceTransform().inverted(&invertible);
+    if (device && invertible) {
+        QRect onDevice(0, 0, device->width(), device->height());
+        if (engine && !engine->systemClip().isEmpty())
+            onDevice &= engine->systemClip().boundingRect();
+        reachable &= back.mapRect(onDevice);
+    }
+    if (dc->hasClipping())
+        reachable &= dc->clipBoundingRect().toAlignedRect();
+    return reachable;
+}
+
+// Source pixel of destination pixel d (of n) for a part of length m from
+// start: the one under the pixel's centre, as a nearest-neighbour stretch.
+qint64 Sample(qint64 start, qint64 m, qint64 d, qint64 n)
+{
+    return start + (2 * d + 1) * m / (2 * n);
 }
 
 } // namespace
@@ -84,10 +115,36 @@ bool CMyBitmap::StretchDraw(QPainter* dc, const QRect& destination, const QRect*
     const QRect part = source ? *source : Image().rect();
     if (part.width() <= 0 || part.height() <= 0)
         return true;
-    // Scaled here rather than by the painter, so no render hint can smooth it.
-    const QImage scaled = Image().copy(part).scaled(destination.size(), Qt::IgnoreAspectRatio,
-                                                    Qt::FastTransformation);
-    dc->drawImage(destination.topLeft(), scaled);
+    // Only the pixels that can show are made, however large the destination
+    // (a theme may give sizes far past the screen). Sampled here rather than
+    // scaled by the painter, so no render hint can smooth it.
+    const QRect shown = destination & Reachable(dc, destination);
+    if (shown.isEmpty())
+        return true;
+    const QImage& image = Image();
+    QImage out(shown.size(), image.format());
+    if (out.isNull() || image.depth() != 32)
+        return true;
+    std::vector<int> columns(static_cast<size_t>(shown.width()));
+    for (int i = 0; i < shown.width(); ++i) {
+        const qint64 x = Sample(part.x(), part.width(), shown.x() - destination.x() + qint64(i),
+                                destination.width());
+        columns[static_cast<size_t>(i)] = x >= 0 && x < image.width() ? int(x) : -1;
+    }
+    for (int j = 0; j < shown.height(); ++j) {
+        const qint64 y = Sample(part.y(), part.height(), shown.y() - destination.y() + qint64(j),
+                                destination.height());
+        const auto* from =
+            y >= 0 && y < image.height()
+                ? reinterpret_cast<const QRgb*>(image.constScanLine(static_cast<int>(y)))
+                : nullptr;
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(j));
+        for (int i = 0; i < shown.width(); ++i) {
+            const int x = columns[static_cast<size_t>(i)];
+            line[i] = from && x >= 0 ? from[x] : 0; // outside the image: as a copy leaves it
+        }
+    }
+    dc->drawImage(shown.topLeft(), out);
     return true;
 }
 
@@ -119,10 +176,19 @@ bool CMyBitmap::TileDraw(QPainter* dc, const QRect& destination, const QRect& ce
     const int h = cell.height();
     if (w <= 0 || h <= 0 || !IsLoaded())
         return true;
+    const QRect shown = destination & Reachable(dc, destination);
+    if (shown.isEmpty())
+        return true;
+    // Pieces stay on the destination's grid, cut at its end; only the ones
+    // that can show are drawn.
     const int right = destination.x() + destination.width();
     const int bottom = destination.y() + destination.height();
-    for (int y = destination.y(); y < bottom; y += h) {
-        for (int x = destination.x(); x < right; x += w) {
+    const int firstX = destination.x() + (shown.x() - destination.x()) / w * w;
+    const int firstY = destination.y() + (shown.y() - destination.y()) / h * h;
+    const int lastX = shown.x() + shown.width();
+    const int lastY = shown.y() + shown.height();
+    for (int y = firstY; y < lastY; y += h) {
+        for (int x = firstX; x < lastX; x += w) {
             const QRect piece(cell.x(), cell.y(), std::min(w, right - x), std::min(h, bottom - y));
             if (transparent)
                 DrawTrans(dc, x, y, piece, colour, true);

@@ -2,6 +2,7 @@
 
 #include "skin/ProfileFile.h"
 #include "skin/SkinHelpers.h"
+#include "skin/ThemeSize.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -25,7 +26,7 @@ bool CSkinCheckCtrl::LoadCells(const QString& themePath, const QString& section,
     m_image.DeleteObject();
     if (LoadThemeImage(m_image, section, imageKey, themePath)) {
         const CProfileFile theme = CProfileFile::Load(themePath);
-        m_cellSize = theme.GetInt(section, sizeKey, 0);
+        m_cellSize = ThemeSize(theme.GetInt(section, sizeKey, 0));
         m_trans = theme.GetInt(section, QStringLiteral("Trans"), 0);
         m_transColour = ReadProfileColor(theme, section, QStringLiteral("TransColor"), 0xFF00FF);
         m_loaded = true;

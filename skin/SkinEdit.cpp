@@ -55,7 +55,7 @@ void CSkinEdit::RefreshSkin()
         return;
     m_placement.Apply(m_edit);
     if ((m_placement.PosX() < 0 || m_placement.PosY() < 0) && m_placement.HasHome())
-        m_edit->setGeometry(m_placement.Home());
+        m_edit->setGeometry(m_placement.HomeIn(m_edit));
     m_edit->update();
 }
 

@@ -31,8 +31,11 @@ public:
     int PosY() const { return m_posY; }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
-    // The geometry remembered by the first Apply (null before it).
+    // The geometry remembered by the first Apply, in the parent's client area
+    // (null before it).
     QRect Home() const { return m_home; }
+    // Home() in the parent's own coordinates, as the client area lies now.
+    QRect HomeIn(const QWidget* widget) const;
     bool HasHome() const { return m_homeTaken; }
 
 private:

@@ -317,7 +317,8 @@ QImage CSkinWin::CaptionImage() const
     SkinFrame::Look look;
     look.active = m_active;
     look.maximised = m_state == kMaximised;
-    look.pressed = m_pressed;
+    // A button looks pressed only while the pointer stays on it.
+    look.pressed = m_pressed == m_hover ? m_pressed : 0;
     look.hover = m_hover;
     look.hints = m_hints;
     look.title = m_title.isEmpty() ? dialog->windowTitle() : m_title;
@@ -523,6 +524,8 @@ bool CSkinWin::OnPress(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
     const int hit = HitTest(pos);
+    if (event->button() == Qt::LeftButton)
+        m_pressTaken = false;
     if (hit == H::HTCLIENT)
         return false;
     if (event->button() == Qt::RightButton) {
@@ -534,9 +537,11 @@ bool CSkinWin::OnPress(QMouseEvent* event)
         return true;
     m_pressed = m_hover = hit;
     RepaintFrame();
-    if (IsEdge(hit) || (hit == H::HTCAPTION && m_state != kMaximised))
+    if (IsEdge(hit) || (hit == H::HTCAPTION && m_state != kMaximised)) {
+        m_pressTaken = true;
         StartMoveOrResize(hit, event->globalPosition().toPoint());
-    else if (hit == H::HTSYSMENU) {
+    } else if (hit == H::HTSYSMENU) {
+        m_pressTaken = true;
         ShowSystemMenu(event->globalPosition().toPoint());
         // The menu took the release.
         m_pressed = 0;
@@ -574,8 +579,8 @@ bool CSkinWin::OnMove(QMouseEvent* event)
         SetHover(0);
         return false;
     }
-    if (event->buttons() == Qt::NoButton || IsButton(m_pressed))
-        SetHover(hit);
+    // The button under the pointer is the one a release would work.
+    SetHover(hit);
     return m_pressed != 0 || hit != H::HTCLIENT;
 }
 
@@ -583,15 +588,15 @@ bool CSkinWin::OnRelease(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return HitTest(event->position().toPoint()) != H::HTCLIENT;
-    const int pressed = m_pressed;
-    const bool dragging = m_dragHit != 0;
+    const bool pressed = m_pressed != 0;
+    // A press that began a move, a resize or the system menu ends with them.
+    const bool taken = m_pressTaken || m_dragHit != 0;
     m_dragHit = 0;
     m_pressed = 0;
-    if (pressed == 0)
-        return HitTest(event->position().toPoint()) != H::HTCLIENT;
+    m_pressTaken = false;
     const int hit = HitTest(event->position().toPoint());
-    // A title button acts only for a press and a release both on it.
-    if (!dragging && IsButton(pressed) && hit == pressed) {
+    // The release point decides, wherever the press was.
+    if (!taken && IsButton(hit)) {
         m_hover = 0;
         RepaintFrame();
         if (hit == H::HTCLOSE) {
@@ -606,6 +611,8 @@ bool CSkinWin::OnRelease(QMouseEvent* event)
             Maximize();
         return true;
     }
+    if (!pressed && hit == H::HTCLIENT)
+        return false;
     SetHover(hit);
     RepaintFrame();
     return true;
@@ -676,7 +683,7 @@ bool CSkinWin::WindowProc(QEvent* event)
         return OnMove(static_cast<QMouseEvent*>(event)) || CSubclassWnd::WindowProc(event);
     case QEvent::HoverEnter:
     case QEvent::HoverMove:
-        if (m_dragHit == 0 && (m_pressed == 0 || IsButton(m_pressed)))
+        if (m_dragHit == 0)
             SetHover(HitTest(static_cast<QHoverEvent*>(event)->position().toPoint()));
         break;
     case QEvent::HoverLeave:

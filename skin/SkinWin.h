@@ -138,6 +138,9 @@ private:
     bool m_framed = false; // the dialog wears the theme's frame
     bool m_translucent = false;
     bool m_cursorSet = false;
+    // The last left press began a move, a resize or the system menu: its
+    // release belongs to them and works no title button.
+    bool m_pressTaken = false;
     // A move or resize carried out here because the window system refused it.
     int m_dragHit = 0;
     QPoint m_dragStart;

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTextDocument>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -57,7 +58,11 @@ Kind KindOf(const QWidget* widget)
         const auto* label = static_cast<const QLabel*>(widget);
         const bool picture =
             !label->pixmap().isNull() || !label->picture().isNull() || label->movie() != nullptr;
-        return picture || label->textFormat() == Qt::RichText ? Kind::None : Kind::Static;
+        // The skinned label draws plain text; rich text keeps the label's own drawing.
+        const bool rich =
+            label->textFormat() == Qt::RichText ||
+            (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()));
+        return picture || rich ? Kind::None : Kind::Static;
     }
     if (IsExactly<QLineEdit>(widget))
         return Kind::Edit;

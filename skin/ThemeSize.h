@@ -2,10 +2,14 @@
 
 #include <algorithm>
 
-// A size or image coordinate read from a theme, held to a range no real theme
-// leaves, so that the controls' geometry sums cannot overflow.
+// The largest size or place a theme may give: a little more than the widest
+// screen. Beyond it a theme asks for windows and images no screen shows.
+constexpr int kThemeSizeLimit = 8192;
+
+// A size or image coordinate read from a theme, held to what a screen can
+// show, so that the controls' geometry sums cannot overflow and no drawing
+// allocates for pixels nobody sees.
 inline int ThemeSize(int value)
 {
-    constexpr int kLimit = 1 << 16;
-    return std::clamp(value, -kLimit, kLimit);
+    return std::clamp(value, -kThemeSizeLimit, kThemeSizeLimit);
 }

@@ -205,8 +205,56 @@ printf '\007text/plain; charset="UTF-8"\000OK' >"$r/quoted-charset"
 
 # The shipped main-dialog theme, whose slider, tab and list sections the
 # skinned controls read.
-mkdir -p "$out/fuzz_skin_controls"
+mkdir -p "$out/fuzz_skin_controls" "$out/fuzz_theme"
 cp "$root/apps/kelvo/skin/neostyle/theme.ini" "$out/fuzz_skin_controls/neostyle.ini"
+# An 8-bit BMP, 4 x 1, with a palette of two colours and pixel indices 0, 1, 2
+# and 255. The seeds below are that image followed by a theme that names it
+# (the image reader stops at its pixels, the theme reader skips the binary
+# line), once with sizes of the shipped theme and once with sizes far past any
+# screen.
+printf 'BMB\000\000\000\000\000\000\000>\000\000\000(\000\000\000\004\000\000\000' >"$work/short-palette.bmp"
+printf '\001\000\000\000\001\000\010\000\000\000\000\000\004\000\000\000' >>"$work/short-palette.bmp"
+printf '\023\013\000\000\023\013\000\000\002\000\000\000\002\000\000\000' >>"$work/short-palette.bmp"
+printf '\000\000\377\000\377\000\000\000\000\001\002\377' >>"$work/short-palette.bmp"
+# The same header declaring 6000 x 6000 pixels of run-length data that ends at once.
+printf 'BMB\000\000\000\000\000\000\000>\000\000\000(\000\000\000p\027\000\000' >"$work/huge-rle.bmp"
+printf 'p\027\000\000\001\000\010\000\001\000\000\000\004\000\000\000' >>"$work/huge-rle.bmp"
+printf '\023\013\000\000\023\013\000\000\002\000\000\000\002\000\000\000' >>"$work/huge-rle.bmp"
+printf '\000\000\377\000\377\000\000\000\000\000\000\001' >>"$work/huge-rle.bmp"
+skin_theme() { # $1: a size for every size key
+    local n=$1
+    printf '\n[Personality]\nTop=top.png\nLeft=left.png\nRight=right.png\nBottom=bottom.png\n'
+    printf 'DialogBmp=image.bin\nTopTopHeight=%s\nTopBotHeight=%s\nLeftTopHeight=%s\n' "$n" "$n" "$n"
+    printf 'LeftBotHeight=%s\nBottomTopHeight=%s\nTextShift=%s\nTextShiftVert=%s\n' "$n" "$n" "$n" "$n"
+    printf 'ButtonCount=1\nUsesTran=1\n[Button0]\nButtonImage=close.png\nXCoord=%s\nYCoord=%s\n' "$n" "$n"
+    printf '[Buttons]\nBitmap=image.bin\nTopHeight=%s\nLeftWidth=%s\n' "$n" "$n"
+    printf '[SliderCtrl_1017]\nImage=image.bin\nPosX=0\nPosY=0\nWidth=%s\nHeight=%s\n' "$n" "$n"
+    printf 'Trans=1\nBarWidth=%s\nBarHeight=%s\nPointWidth=%s\nPointHeight=%s\nForeX=%s\n' \
+        "$n" "$n" "$n" "$n" "$n"
+    printf '[TabCtrl_1043]\nTabButtonImage=image.bin\nWidth=%s\nButtonHeight=%s\n' "$n" "$n"
+    printf 'ButtonWidth=%s\nPendingX=%s\nMidTabOverX=%s\n' "$n" "$n" "$n"
+    printf '[ListCtrl_1009]\nPosX=0\nPosY=0\nWidth=%s\nHeight=%s\nFontSize=%s\n' "$n" "$n" "$n"
+    local key
+    for key in ListColumnHeaderSpan ListColumnHeaderStart ListColumnHeaderEnd \
+        ListVerticleScrollbarTop ListVerticleScrollBarUpArrow ListVerticleScrollBarThumb \
+        ListVerticleScrollBarSpan ListVerticleScrollBarDownArrow ListVerticleScrollbarBottom \
+        ListHorizontalScrollBarThumb ListHorizontalScrollBarSpan \
+        ListHorizontalScrollBarRightArrow ListHorizontalScrollBarLeftArrow; do
+        printf '%s=image.bin\n' "$key"
+    done
+    for key in VerBarWidth VerTopHeight VerBottomHeight VerUpArrowHeight VerDownArrowHeight \
+        VerThumbHeight HorBarHeight HorRightArrowWidth HorLeftArrowWidth HorThumbWidth; do
+        printf '%s=%s\n' "$key" "$n"
+    done
+}
+for target in fuzz_skin_controls fuzz_theme; do
+    cp "$work/short-palette.bmp" "$out/$target/short-palette.bmp"
+    { cat "$work/huge-rle.bmp"; skin_theme 12; } >"$out/$target/huge-rle-theme.bmp"
+    { cat "$work/short-palette.bmp"; skin_theme 12; } >"$out/$target/short-palette-theme.bmp"
+    { cat "$work/short-palette.bmp"; skin_theme 99999; } >"$out/$target/huge-sizes.bmp"
+    { cat "$work/short-palette.bmp"; skin_theme 20000; } >"$out/$target/large-sizes.bmp"
+    { cat "$work/short-palette.bmp"; skin_theme -99999; } >"$out/$target/negative-sizes.bmp"
+done
 
 # Lyrics: time tags one and several to a line, information tags, odd tags,
 # every line end, a byte-order mark, GBK and UTF-8 text.

@@ -1,4 +1,5 @@
 #include "skin/MyBitmap.h"
+#include "skin/ThemeSize.h"
 #include "skin/WidgetRegion.h"
 
 #include "tests/support/TestEnvironment.h"
@@ -109,6 +110,76 @@ TEST(MyBitmapTest, CompositesTransparencyOntoTheBackground)
     EXPECT_EQ(kept.Image().pixelColor(1, 0), kBlue);
 }
 
+// An 8-bit BMP, 4 x 1, whose palette holds red and blue only, with pixel
+// indices 0, 1, 2 and 255.
+QByteArray ShortPaletteBmp()
+{
+    QByteArray bmp = QByteArray::fromHex("424d"
+                                         "42000000"
+                                         "00000000"
+                                         "3e000000" // file header
+                                         "28000000"
+                                         "04000000"
+                                         "01000000"
+                                         "0100"
+                                         "0800"
+                                         "00000000"
+                                         "04000000"
+                                         "130b0000"
+                                         "130b0000"
+                                         "02000000"
+                                         "02000000"); // 2 colours used
+    bmp += QByteArray::fromHex("0000ff00"
+                               "ff000000"); // BGRx: red, blue
+    bmp += QByteArray::fromHex("000102ff");
+    return bmp;
+}
+
+TEST(MyBitmapTest, IndicesPastAShortPaletteReadBlack)
+{
+    const QString path = SaveBytes(ShortPaletteBmp(), "short-palette.bmp");
+    for (ColorRef background : {ColorRef(0), MakeColorRef(0, 255, 0), CEnBitmap::kNoBackground}) {
+        CMyBitmap bitmap;
+        ASSERT_TRUE(bitmap.LoadImage(path, background));
+        const QImage& image = bitmap.Image();
+        ASSERT_EQ(image.size(), QSize(4, 1));
+        EXPECT_EQ(image.format(), QImage::Format_RGB32);
+        EXPECT_EQ(At(image, 0, 0), kRed);
+        EXPECT_EQ(At(image, 1, 0), kBlue);
+        EXPECT_EQ(At(image, 2, 0), QColor(Qt::black));
+        EXPECT_EQ(At(image, 3, 0), QColor(Qt::black));
+        // Drawn stretched and keyed, as the skinned controls draw it.
+        QImage paper = Paper(40, 10);
+        QPainter painter(&paper);
+        bitmap.StretchDraw(&painter, QRect(0, 0, 40, 10), nullptr);
+        bitmap.DrawTrans(&painter, 0, 0, QRect(0, 0, 4, 1), kKeyRef, true);
+        painter.end();
+        EXPECT_EQ(At(paper, 35, 5), QColor(Qt::black));
+    }
+}
+
+TEST(MyBitmapTest, RefusesImagesLargerThanAScreen)
+{
+    QImage strip(kThemeSizeLimit, 1, QImage::Format_RGB32);
+    strip.fill(kRed);
+    CMyBitmap widest;
+    EXPECT_TRUE(widest.LoadImage(Save(strip, "widest.png"), 0));
+    for (const QSize size : {QSize(kThemeSizeLimit + 1, 1), QSize(1, kThemeSizeLimit + 1)}) {
+        CMyBitmap larger;
+        EXPECT_FALSE(larger.LoadImage(Save(QImage(size, QImage::Format_RGB32), "larger.png"), 0))
+            << size.width() << "x" << size.height();
+    }
+    // 66 bytes of run-length BMP that declare 6000 x 6000 pixels: refused
+    // before anything is decoded.
+    QByteArray rle = ShortPaletteBmp();
+    rle.replace(18, 8, QByteArray::fromHex("7017000070170000"));
+    rle.replace(30, 4, QByteArray::fromHex("01000000")); // BI_RLE8
+    rle.replace(62, 4, QByteArray::fromHex("00010000")); // end of line, end of bitmap
+    CMyBitmap huge;
+    EXPECT_FALSE(huge.LoadImage(SaveBytes(rle, "huge-rle.bmp"), 0));
+    EXPECT_FALSE(huge.IsLoaded());
+}
+
 TEST(MyBitmapTest, RefusesWhatIsNotAThemeImageAndKeepsAHeldOne)
 {
     CMyBitmap bitmap;
@@ -201,6 +272,28 @@ TEST(MyBitmapTest, StretchesWithoutSmoothing)
             EXPECT_EQ(At(paper, x, y), x < 4 ? kRed : kBlue) << x << "," << y;
     }
     EXPECT_FALSE(bitmap.StretchDraw(nullptr, QRect(0, 0, 2, 2)));
+}
+
+TEST(MyBitmapTest, HugeDestinationsDrawOnlyWhatShows)
+{
+    // A destination of 10^10 pixels around a 16 x 16 paper: the middle of the
+    // stretch lands on the paper's left column; a 1-pixel tile covers it.
+    CMyBitmap bitmap;
+    Load(bitmap, Pixels({{kRed, kBlue}}));
+    QImage paper = Paper(16, 16);
+    QPainter painter(&paper);
+    EXPECT_TRUE(bitmap.StretchDraw(&painter, QRect(-50000, -50000, 100000, 100000)));
+    EXPECT_EQ(At(paper, 0, 0), kBlue);
+    EXPECT_EQ(At(paper, 15, 15), kBlue);
+    EXPECT_TRUE(bitmap.StretchDraw(&painter, QRect(-49999, 0, 100000, 100000)));
+    EXPECT_EQ(At(paper, 0, 0), kRed);
+    EXPECT_EQ(At(paper, 1, 0), kBlue);
+    const QRect cell(0, 0, 1, 1);
+    painter.setClipRect(QRect(4, 4, 4, 4));
+    EXPECT_TRUE(bitmap.TileDraw(&painter, QRect(-50001, -50001, 100000, 100000), cell, 0, false));
+    painter.end();
+    EXPECT_EQ(At(paper, 5, 5), kRed);
+    EXPECT_EQ(At(paper, 12, 12), kBlue) << "outside the clip";
 }
 
 TEST(MyBitmapTest, TilesInPiecesCutAtTheEdges)

@@ -5,8 +5,10 @@
 #include "skin/SkinListHeaderCtrl.h"
 #include "skin/SkinListHorizontalScrollbar.h"
 #include "skin/SkinListVerticleScrollbar.h"
+#include "skin/ThemeSize.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTreeWidget>
@@ -80,6 +82,28 @@ TEST_F(SkinListCtrlTest, DrawsRowsHeaderAndBarsFromTheTheme)
     EXPECT_EQ(At(QPoint(215, 10 + 13 + 12)), kThumb);
     EXPECT_EQ(At(QPoint(215, 10 + 162 - 2 - 6)), kDown);
     EXPECT_FALSE(list->verticalScrollBar()->isVisible());
+}
+
+TEST_F(SkinListCtrlTest, SizesPastAnyScreenAreHeldToIt)
+{
+    // Sizes no screen shows: the controls stop at the limit, and painting
+    // makes only what shows (a stretch of the full size would need gigabytes).
+    Write(theme);
+    {
+        QFile ini(theme.Path());
+        ASSERT_TRUE(ini.open(QIODevice::Append));
+        ini.write("VerBarWidth=99999\nHorBarHeight=65536\nVerUpArrowHeight=-99999\n"
+                  "PosX=0\nPosY=0\nWidth=2147483647\nHeight=99999\n");
+    }
+    CSkinListCtrl* skin = CSkinListCtrl::Wrap(list, theme.Path());
+    ASSERT_NE(skin, nullptr);
+    dialog->show();
+    EXPECT_EQ(list->geometry(), QRect(0, 0, kThemeSizeLimit, kThemeSizeLimit));
+    EXPECT_EQ(skin->VerticalBar()->width(), kThemeSizeLimit);
+    EXPECT_EQ(skin->HorizontalBar()->height(), kThemeSizeLimit);
+    EXPECT_EQ(At(RowPoint(1)), kRowBack);
+    const QImage bar = skin->HorizontalBar()->grab(QRect(0, 0, 300, 200)).toImage();
+    EXPECT_EQ(bar.pixelColor(150, 100), kTrack);
 }
 
 TEST_F(SkinListCtrlTest, SelectedRowsTakeTheThemeColoursActiveOrNot)

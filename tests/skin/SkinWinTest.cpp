@@ -147,6 +147,30 @@ TEST(SkinWinTest, OurThemesFrameADialog)
     }
 }
 
+TEST(SkinWinTest, ReskinningWithAnotherFrameKeepsTheControlsTogether)
+{
+    // neostyle's caption is 2 px higher than dlgstyle's: the client area
+    // moves, and every control, the edit too, moves with it.
+    auto dialog = MakeDialog({}, true);
+    auto* button = new QPushButton(QStringLiteral("确定"), dialog.get());
+    button->setGeometry(10, 20, 80, 24);
+    auto* edit = new QLineEdit(dialog.get());
+    edit->setGeometry(10, 60, 120, 22);
+    SetDlgCtrlID(edit, 1015); // a section without placement in both themes
+    const QString themes[] = {QStringLiteral(KELVO_SKIN_DIR "/neostyle/theme.ini"),
+                              QStringLiteral(KELVO_SKIN_DIR "/dlgstyle/theme.ini"),
+                              QStringLiteral(KELVO_SKIN_DIR "/neostyle/theme.ini")};
+    for (const QString& path : themes) {
+        ApplySkin(path, dialog.get());
+        const QMargins frame = dialog->contentsMargins();
+        EXPECT_EQ(button->pos(), QPoint(10 + frame.left(), 20 + frame.top()))
+            << path.toStdString();
+        EXPECT_EQ(edit->geometry(), QRect(10 + frame.left(), 60 + frame.top(), 120, 22))
+            << path.toStdString();
+    }
+    EXPECT_EQ(CSkinWin::Of(dialog.get())->ControlCount(), 2);
+}
+
 TEST(SkinWinTest, AFailedLoadKeepsTheStandardFrameAndPassesEventsOn)
 {
     FrameTheme theme;
@@ -213,7 +237,7 @@ TEST(SkinWinTest, TheDialogKeepsItsOwnHandlersForTheClientArea)
     EXPECT_NE(CSkinWin::Of(dialog.get())->CaptionImage(), before);
 }
 
-TEST(SkinWinTest, TitleButtonsActOncePerClickOnThemOnly)
+TEST(SkinWinTest, TitleButtonsActWhereTheReleaseIs)
 {
     FrameTheme theme;
     auto dialog = MakeDialog(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint, true);
@@ -234,13 +258,25 @@ TEST(SkinWinTest, TitleButtonsActOncePerClickOnThemOnly)
 
     QTest::mouseClick(dialog.get(), Qt::LeftButton, {}, close);
     EXPECT_EQ(dialog->closes, 1);
-    // Press on the button, release elsewhere: nothing. Press elsewhere,
-    // release on it: nothing.
+    // The release point decides. Press on the button, release elsewhere:
+    // nothing; the button looks pressed only while the pointer is on it.
     QTest::mousePress(dialog.get(), Qt::LeftButton, {}, close);
+    EXPECT_EQ(qGreen(skin->CaptionImage().pixel(close)) / 60, 1);
+    Send(dialog.get(), QEvent::MouseMove, {150, 100}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(qGreen(skin->CaptionImage().pixel(close)) / 60, 0);
     QTest::mouseRelease(dialog.get(), Qt::LeftButton, {}, QPoint(150, 100));
-    QTest::mousePress(dialog.get(), Qt::LeftButton, {}, QPoint(150, 100));
-    QTest::mouseRelease(dialog.get(), Qt::LeftButton, {}, close);
     EXPECT_EQ(dialog->closes, 1);
+    EXPECT_EQ(skin->CurrentState(), CSkinWin::kNormal);
+    // Press elsewhere (the client area, another title button), release on it: closes.
+    QTest::mousePress(dialog.get(), Qt::LeftButton, {}, QPoint(150, 100));
+    Send(dialog.get(), QEvent::MouseMove, close, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(skin->HoverHit(), H::HTCLOSE);
+    QTest::mouseRelease(dialog.get(), Qt::LeftButton, {}, close);
+    EXPECT_EQ(dialog->closes, 2);
+    QTest::mousePress(dialog.get(), Qt::LeftButton, {}, max);
+    QTest::mouseRelease(dialog.get(), Qt::LeftButton, {}, close);
+    EXPECT_EQ(dialog->closes, 3);
+    EXPECT_FALSE(dialog->isMaximized());
 
     // A caption drag (the offscreen platform refuses the system move, so the
     // window is moved here) ends over the close button without closing.
@@ -248,7 +284,7 @@ TEST(SkinWinTest, TitleButtonsActOncePerClickOnThemOnly)
     Send(dialog.get(), QEvent::MouseMove, caption, Qt::NoButton, Qt::LeftButton, {30, 20});
     EXPECT_EQ(dialog->pos(), normal.topLeft() + QPoint(30, 20));
     Send(dialog.get(), QEvent::MouseButtonRelease, close, Qt::LeftButton, Qt::NoButton);
-    EXPECT_EQ(dialog->closes, 1);
+    EXPECT_EQ(dialog->closes, 3);
     dialog->move(normal.topLeft());
     // An edge drag resizes, never below the frame's least size.
     Send(dialog.get(), QEvent::MouseButtonPress, {299, 100}, Qt::LeftButton, Qt::LeftButton);

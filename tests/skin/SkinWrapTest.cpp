@@ -94,6 +94,22 @@ TEST(SkinWrapTest, ExactClassesAndPlainStylesAreWrapped)
              return l;
          },
          Kind::None},
+        {"rich text label",
+         [] {
+             auto* l = new QLabel(QStringLiteral("a"));
+             l->setTextFormat(Qt::RichText);
+             return l;
+         },
+         Kind::None},
+        {"label that shows its text as rich", [] { return new QLabel("<b>粗体</b>"); },
+         Kind::None},
+        {"plain label with tags",
+         [] {
+             auto* l = new QLabel("<b>粗体</b>");
+             l->setTextFormat(Qt::PlainText);
+             return l;
+         },
+         Kind::Static},
         {"edit", [] { return new QLineEdit; }, Kind::Edit},
         {"slider", [] { return new QSlider; }, Kind::None},
     };
