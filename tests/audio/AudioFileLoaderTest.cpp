@@ -1,6 +1,8 @@
 #include "audio/AudioFileLoader.h"
 #include "audio/AudioSaver.h"
+#include "audio/MappedTempFile.h"
 #include "audio/MP3Info.h"
+#include "audio/WaveDoc.h"
 #include "audio/WmaToWavConverter.h"
 #include "tests/audio/EncodedFixtures.h"
 #include "tests/support/TestEnvironment.h"
@@ -215,6 +217,29 @@ TEST(OpenFailures, TheUserIsToldAndNothingStaleIsLoaded)
               QStringList{QStringLiteral("不支持的文件类型！")});
     EXPECT_EQ(AudioFileLoader::Load(PathOf("gone.mp3"), work, 0, nullptr).messages,
               QStringList{QStringLiteral("打开文件失败！")});
+}
+
+// WAV files whose walk finds samples only before the format record, or
+// none: the first opens with its samples, the second is refused with a
+// word instead of opening as an empty clip.
+TEST(OpenFailures, WavWithoutSamplesBehindItsFormat)
+{
+    const QByteArray good = ReadAll(MakeWav("good.wav", 8000, 1, 0.2));
+    ASSERT_EQ(good.mid(36, 4), "data");
+    const QByteArray samples = good.mid(44);
+    const QString work = WorkFolder();
+
+    ASSERT_TRUE(WriteAll(PathOf("order.wav"), good.left(12) + good.mid(36) + good.mid(12, 24)));
+    const auto reordered = AudioFileLoader::Load(PathOf("order.wav"), work, 0, nullptr);
+    ASSERT_TRUE(reordered.clip) << reordered.messages.join(" ");
+    ASSERT_EQ(reordered.clip->GetDataSize(), uint32_t(samples.size()));
+    const CMappedView view = reordered.clip->GetStore()->MapView(0, samples.size());
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(view.data()), samples.size()), samples);
+
+    ASSERT_TRUE(WriteAll(PathOf("format-only.wav"), good.left(36)));
+    const auto empty = AudioFileLoader::Load(PathOf("format-only.wav"), work, 0, nullptr);
+    EXPECT_FALSE(empty.clip);
+    EXPECT_EQ(empty.messages, QStringList{QStringLiteral("不支持的文件类型！")});
 }
 
 TEST(Saving, WavRingWavAndMp3WithTags)
