@@ -183,6 +183,8 @@ bool TagIsSound(const uint8_t* h, uint32_t size, Id3v2Walk& walk)
                 walk.encodings[slot] = encoding;
         }
         ++frames;
+        if (++walk.frames > kMaxId3v2Frames)
+            return false;
         pos += headLength + length;
     }
     for (; pos < body.size(); ++pos)

@@ -10,17 +10,23 @@ class ID3_Tag;
 
 // What a walk of the ID3v2 tags at a file's start found. Sound when every
 // chained tag, every frame header, flag, text encoding and size was walked and
-// accepted (also when there is no tag); only then does id3lib see the file.
+// accepted (also when there is no tag) and the tags hold no more frames than
+// kMaxId3v2Frames; only then does id3lib see the file.
 struct Id3v2Walk
 {
     bool sound = false;
     uint64_t needed = 0;   // refused only because the buffer ended: bytes to pass
     uint64_t tagBytes = 0; // bytes the tags take at the start (so far, when not sound)
+    uint64_t frames = 0;   // frames the tags hold (so far, when not sound)
     bool v24 = false;      // a version 2.4 tag is among them (id3lib misreads those)
     // Text encodings of the first TIT2, TPE1, TALB, COMM, TYER/TDRC, TCON and
     // TCOP frames, -1 where there is none.
     int encodings[7] = {-1, -1, -1, -1, -1, -1, -1};
 };
+
+// id3lib reads chained tags as one and takes time that grows with the square
+// of their frames (16000 take seconds); real tags hold a few dozen.
+constexpr uint64_t kMaxId3v2Frames = 1024;
 
 // Walks the ID3v2 tags at the start of bytes, which holds available bytes of a
 // file of fileSize bytes. Pure: a fuzz target may call it on any buffer.

@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -77,6 +78,14 @@ public:
     uint64_t PassZeroHeaders(uint64_t position)
     {
         for (;;) {
+            // A hole of a sparse file is zeros: passed without reading it.
+            if (position >= m_start + m_count && position < m_length) {
+                const off_t data = lseek(m_fd, static_cast<off_t>(position), SEEK_DATA);
+                const uint64_t end = data < 0 ? (errno == ENXIO ? m_length : position)
+                                              : std::min<uint64_t>(data, m_length);
+                if (end > position)
+                    position += (end - position) / 8 * 8;
+            }
             const uint8_t* bytes = At(position, 8);
             if (bytes == nullptr)
                 return position;

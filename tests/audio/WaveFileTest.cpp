@@ -375,6 +375,41 @@ TEST(WaveFile, SamplesBeforeTheirFormatAndRunsOfZeros)
     }
 }
 
+// Holes of sparse files read as the zeros they are: samples around a hole in
+// the data chunk come through, and a pair behind a hole of 64 MiB is found.
+TEST(WaveFile, SparseFilesReadAsTheirBytes)
+{
+    const QString path = TestFile(QStringLiteral("sparse.wav"));
+    constexpr qint64 kData = 12 * 1024 * 1024 + 6;
+    QByteArray head = Riff(Chunk("fmt ", Pcm16Mono8k())) + "data" + U32(uint32_t(kData));
+    ASSERT_TRUE(WriteFile(path, head + "start"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(head.size() + kData));
+    ASSERT_TRUE(file.seek(head.size() + 9 * 1024 * 1024 + 1));
+    ASSERT_EQ(file.write("middle"), 6);
+    ASSERT_TRUE(file.seek(head.size() + kData - 3));
+    ASSERT_EQ(file.write("end"), 3);
+    file.close();
+    CWaveDoc clip;
+    ASSERT_EQ(clip.ReadWaveFile(path, nullptr), 1);
+    QFile read(path);
+    ASSERT_TRUE(read.open(QIODevice::ReadOnly));
+    EXPECT_EQ(Md5(StoreBytes(clip)), Md5(read.readAll().mid(head.size())));
+
+    const QByteArray first = Chunk("fmt ", Pcm16Mono8k()) + Chunk("data", "ab");
+    const QByteArray second = Chunk("fmt ", FmtRecord(1, 1, 11025, 11025, 1, 8)) +
+                              Chunk("data", "xyz");
+    ASSERT_TRUE(WriteFile(path, Riff(first)));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(file.size() + 64 * 1024 * 1024));
+    ASSERT_TRUE(file.seek(file.size()));
+    ASSERT_EQ(file.write(second), second.size());
+    file.close();
+    ASSERT_EQ(clip.ReadWaveFile(path, nullptr), 1);
+    EXPECT_EQ(StoreBytes(clip), QByteArray("xyz"));
+}
+
 // A decoder's output taken as the clip's store: PCM where it lies, the rest
 // copied. The file sits beside the store folder, so the move can happen.
 TEST(WaveFile, TakenFilesBecomeTheStoreOrAreCopied)
