@@ -626,8 +626,8 @@ void Id3TagInfo::SetTitle(const QString& text)
 void Id3TagInfo::SetArtist(const QString& text)
 {
     m_artist = text;
-    ReplaceFrames(*m_tag,
-                  {ID3FID_LEADARTIST, ID3FID_BAND, ID3FID_CONDUCTOR, ID3FID_COMPOSER}, text);
+    ReplaceFrames(*m_tag, {ID3FID_LEADARTIST, ID3FID_BAND, ID3FID_CONDUCTOR, ID3FID_COMPOSER},
+                  text);
 }
 
 void Id3TagInfo::SetComment(const QString& text)
@@ -745,9 +745,9 @@ uint16_t Id3TagInfo::UpdateV1()
     constexpr size_t kField = 30;
     const std::pair<ID3_FrameID, std::string> texts[] = {
         {ID3FID_TITLE, GbkPrefix(text({ID3FID_TITLE}), kField)},
-        {ID3FID_LEADARTIST, GbkPrefix(text({ID3FID_LEADARTIST, ID3FID_BAND, ID3FID_CONDUCTOR,
-                                             ID3FID_COMPOSER}),
-                                       kField)},
+        {ID3FID_LEADARTIST,
+         GbkPrefix(text({ID3FID_LEADARTIST, ID3FID_BAND, ID3FID_CONDUCTOR, ID3FID_COMPOSER}),
+                   kField)},
         {ID3FID_ALBUM, GbkPrefix(text({ID3FID_ALBUM}), kField)},
         {ID3FID_YEAR, GbkPrefix(text({ID3FID_YEAR}), 4)},
         {ID3FID_CONTENTTYPE,
@@ -755,9 +755,9 @@ uint16_t Id3TagInfo::UpdateV1()
         {ID3FID_COMMENT, GbkPrefix(comment, track.isEmpty() ? kField : kField - 2)},
         {ID3FID_TRACKNUM, Gbk(track)},
     };
-    RemoveFrames(v1, {ID3FID_TITLE, ID3FID_LEADARTIST, ID3FID_BAND, ID3FID_CONDUCTOR,
-                      ID3FID_COMPOSER, ID3FID_ALBUM, ID3FID_YEAR, ID3FID_CONTENTTYPE,
-                      ID3FID_COMMENT, ID3FID_TRACKNUM});
+    RemoveFrames(v1,
+                 {ID3FID_TITLE, ID3FID_LEADARTIST, ID3FID_BAND, ID3FID_CONDUCTOR, ID3FID_COMPOSER,
+                  ID3FID_ALBUM, ID3FID_YEAR, ID3FID_CONTENTTYPE, ID3FID_COMMENT, ID3FID_TRACKNUM});
     for (const auto& [id, bytes] : texts)
         if (!bytes.empty())
             v1.AttachFrame(NewGbkFrame(id, bytes));

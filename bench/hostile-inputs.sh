@@ -2,9 +2,10 @@
 # Makes the hostile inputs the readers must end on quickly, opens each through
 # open_audio (Brevanta's open driver) and, when the tree builds it, open_music
 # (Kelvo's), under /usr/bin/time -v, and prints a table: input, tool, exit
-# status, wall seconds, peak resident memory. Large inputs are sparse files
-# (truncate), so they take next to no disk; all of them live in a temporary
-# folder removed at the end. Not a test: nothing fails on a slow figure.
+# status, wall seconds, CPU seconds (user and system), peak resident memory.
+# Large inputs are sparse files (truncate), so they take next to no disk; all
+# of them live in a temporary folder removed at the end. Not a test: nothing
+# fails on a slow figure.
 #   bench/hostile-inputs.sh              Release build in build-release/
 #   BUILD_DIR=/tmp/rel JOBS=3 bench/hostile-inputs.sh
 set -euo pipefail
@@ -70,8 +71,10 @@ truncate -s $((4 * 1024 * 1024 * 1024 - 64 + 44)) 4g.wav
 cp tone.mp3 junk-1g.mp3
 truncate -s +1G junk-1g.mp3
 
-inputs=(chained-tags.mp3 zero-tail.wav ffff-over-5g.wav junk-1g.mp3 data-before-fmt.wav 4g.wav)
-printf '%-22s %-11s %6s %8s %9s\n' input tool status "wall s" "peak MB"
+# tone.wav first: what starting the tool and opening a plain file cost.
+inputs=(tone.wav chained-tags.mp3 zero-tail.wav ffff-over-5g.wav junk-1g.mp3
+    data-before-fmt.wav 4g.wav)
+printf '%-22s %-11s %6s %8s %7s %9s\n' input tool status "wall s" "cpu s" "peak MB"
 for input in "${inputs[@]}"; do
     for tool in "${tools[@]}"; do
         status=0
@@ -79,8 +82,11 @@ for input in "${inputs[@]}"; do
             status=$?
         wall=$(sed -n 's/.*Elapsed (wall clock) time (h:mm:ss or m:ss): //p' time.txt |
             awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; printf "%.2f", s }')
+        cpu=$(sed -n -e 's/.*User time (seconds): //p' -e 's/.*System time (seconds): //p' \
+            time.txt | awk '{ s += $1 } END { printf "%.2f", s }')
         rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' time.txt |
             awk '{ printf "%.0f", $1 / 1024 }')
-        printf '%-22s %-11s %6s %8s %9s\n' "$input" "$tool" "$status" "$wall" "$rss"
+        printf '%-22s %-11s %6s %8s %7s %9s\n' "$input" "$tool" "$status" "$wall" "$cpu" \
+            "$rss"
     done
 done

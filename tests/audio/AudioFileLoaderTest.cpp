@@ -270,19 +270,34 @@ TEST(Saving, WavRingWavAndMp3WithTags)
     mp3.outputPath = PathOf("song");
     mp3.encoderOptions = " -b 128";
     mp3.writeTag = 1;
-    mp3.title = QStringLiteral("彩铃");
-    mp3.copyright = QStringLiteral("zuvo");
+    mp3.title = QStringLiteral("新歌曲标题");
+    mp3.artist = QStringLiteral("歌手");
+    mp3.album = QStringLiteral("专辑");
+    mp3.year = QStringLiteral("2008");
+    mp3.comment = QStringLiteral("注释");
+    mp3.copyright = QStringLiteral("版权所有");
+    mp3.genre = QStringLiteral("Blues");
     saved = AudioSaver::Save(*mix, mp3, work, nullptr);
     ASSERT_TRUE(saved.saved) << saved.messages.join(" ");
     EXPECT_EQ(saved.path, PathOf("song.mp3"));
     ASSERT_TRUE(RunTool("ffprobe", {"-v", "error", "-show_entries",
-                                    "stream=sample_rate,channels:format_tags=title",
+                                    "stream=sample_rate,channels:format_tags=title,artist,"
+                                    "comment,genre",
                                     "-of", "default=nw=1", saved.path}, &probe));
     EXPECT_TRUE(probe.contains("sample_rate=44100")) << probe;
     EXPECT_TRUE(probe.contains("channels=2")) << probe;
+    const QString tags = QString::fromUtf8(probe);
+    EXPECT_TRUE(tags.contains(QStringLiteral("TAG:title=新歌曲标题\n"))) << qPrintable(tags);
+    EXPECT_TRUE(tags.contains(QStringLiteral("TAG:artist=歌手\n"))) << qPrintable(tags);
+    EXPECT_TRUE(tags.contains(QStringLiteral("TAG:comment=注释\n"))) << qPrintable(tags);
+    EXPECT_TRUE(tags.contains(QStringLiteral("TAG:genre=Blues\n"))) << qPrintable(tags);
     const QByteArray bytes = ReadAll(saved.path);
-    EXPECT_TRUE(bytes.contains(IconvGbk(QStringLiteral("彩铃")))) << "title stored as GBK";
     EXPECT_EQ(bytes.count("TCOP"), 1);
+    // The ID3v1 block: the title's GBK bytes and Blues, genre 0.
+    const QByteArray v1 = bytes.right(128);
+    ASSERT_TRUE(v1.startsWith("TAG"));
+    EXPECT_TRUE(v1.mid(3, 30).startsWith(IconvGbk(QStringLiteral("新歌曲标题"))));
+    EXPECT_EQ(uint8_t(v1.at(127)), 0);
 }
 
 TEST(Saving, AFailingEncoderWritesNothing)

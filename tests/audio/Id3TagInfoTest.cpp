@@ -233,11 +233,14 @@ TEST(Id3TagInfo, ChineseTextsReadAsTypedInTheTools)
 
     // FFmpeg.
     QByteArray probe;
-    ASSERT_TRUE(RunTool("ffprobe", {"-v", "error", "-show_entries", "format_tags", "-of", "json",
-                                    path},
-                        &probe));
-    const QJsonObject probed =
-        QJsonDocument::fromJson(probe).object().value("format").toObject().value("tags").toObject();
+    ASSERT_TRUE(RunTool(
+        "ffprobe", {"-v", "error", "-show_entries", "format_tags", "-of", "json", path}, &probe));
+    const QJsonObject probed = QJsonDocument::fromJson(probe)
+                                   .object()
+                                   .value("format")
+                                   .toObject()
+                                   .value("tags")
+                                   .toObject();
     EXPECT_EQ(probed.value("title").toString(), title) << probe;
     EXPECT_EQ(probed.value("artist").toString(), artist);
     EXPECT_EQ(probed.value("album").toString(), album);
@@ -249,9 +252,11 @@ TEST(Id3TagInfo, ChineseTextsReadAsTypedInTheTools)
     QByteArray listing;
     ASSERT_TRUE(RunTool("id3v2", {"-l", path}, &listing));
     // Its ID3v1 lines are GBK: only the ID3v2 lines are read as UTF-8.
-    const std::pair<const char*, QString> listed[] = {
-        {"TIT2", title}, {"TPE1", artist}, {"TALB", album}, {"COMM", comment},
-        {"TCOP", copyright}};
+    const std::pair<const char*, QString> listed[] = {{"TIT2", title},
+                                                      {"TPE1", artist},
+                                                      {"TALB", album},
+                                                      {"COMM", comment},
+                                                      {"TCOP", copyright}};
     for (const auto& [id, text] : listed) {
         QString line;
         for (const QByteArray& bytes : listing.split('\n'))
@@ -298,8 +303,8 @@ TEST(Id3TagInfo, TheId3v1BlockCutsAtACharacterAndNumbersTheGenre)
     {
         const char* genre;
         int number;
-    } cases[] = {{"Synthpop", 147}, {"pop", 13}, {"ProgessiveRock", 92}, {"Ska", 21},
-                 {"我的流派", 255}};
+    } cases[] = {
+        {"Synthpop", 147}, {"pop", 13}, {"ProgessiveRock", 92}, {"Ska", 21}, {"我的流派", 255}};
     for (const auto& c : cases) {
         Id3TagInfo tags;
         ASSERT_TRUE(tags.Read(path));

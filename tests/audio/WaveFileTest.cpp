@@ -355,8 +355,8 @@ TEST(WaveFile, SamplesBeforeTheirFormatAndRunsOfZeros)
     EXPECT_EQ(StoreBytes(clip), QByteArray("\x01\x02\x03\x04"));
 
     const QByteArray first = Chunk("fmt ", Pcm16Mono8k()) + Chunk("data", "ab");
-    const QByteArray second = Chunk("fmt ", FmtRecord(1, 1, 11025, 11025, 1, 8)) +
-                              Chunk("data", "xyz");
+    const QByteArray second =
+        Chunk("fmt ", FmtRecord(1, 1, 11025, 11025, 1, 8)) + Chunk("data", "xyz");
     const struct
     {
         const char* name;
@@ -398,8 +398,8 @@ TEST(WaveFile, SparseFilesReadAsTheirBytes)
     EXPECT_EQ(Md5(StoreBytes(clip)), Md5(read.readAll().mid(head.size())));
 
     const QByteArray first = Chunk("fmt ", Pcm16Mono8k()) + Chunk("data", "ab");
-    const QByteArray second = Chunk("fmt ", FmtRecord(1, 1, 11025, 11025, 1, 8)) +
-                              Chunk("data", "xyz");
+    const QByteArray second =
+        Chunk("fmt ", FmtRecord(1, 1, 11025, 11025, 1, 8)) + Chunk("data", "xyz");
     ASSERT_TRUE(WriteFile(path, Riff(first)));
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.resize(file.size() + 64 * 1024 * 1024));
