@@ -39,10 +39,18 @@ bool DecodeToClip(const QString& source, CWaveDoc& clip)
 }
 
 // Reads a WAV file; one the reader's rules refuse (24-bit, float,
-// extensible) still opens when FFmpeg decodes it, to 16-bit PCM.
-bool ReadWave(const QString& path, CWaveDoc& clip)
+// extensible) still opens when FFmpeg decodes it, to 16-bit PCM. One that
+// holds no samples (a format without a data chunk) gets the same chance;
+// noSamples (may be null) then says so.
+bool ReadWave(const QString& path, CWaveDoc& clip, bool* noSamples = nullptr)
 {
-    return clip.ReadWaveFile(path, nullptr) || DecodeToClip(path, clip);
+    if (clip.ReadWaveFile(path, nullptr)) {
+        if (clip.GetDataSize() > 0)
+            return true;
+        if (noSamples)
+            *noSamples = true;
+    }
+    return DecodeToClip(path, clip);
 }
 
 // Opens a decoded or unpacked file of the given type into the clip.
@@ -80,12 +88,15 @@ Result Load(const QString& source, const QString& workFolder, uint32_t startMs,
     auto clip = std::make_unique<CWaveDoc>();
     clip->SetStart(startMs);
     switch (type) {
-    case kAudioWave:
+    case kAudioWave: {
         if (progress)
             progress->StageLoad();
-        if (!ReadWave(source, *clip))
-            return fail(kReadFailed);
+        bool noSamples = false;
+        if (!ReadWave(source, *clip, &noSamples))
+            // A WAV without samples is refused, never opened as an empty clip.
+            return fail(noSamples ? kUnsupported : kReadFailed);
         break;
+    }
     case kAudioRingContainer: {
         const QString payload = workFolder + QStringLiteral("/~VAZOZEDU.TMP");
         QFile::remove(payload);

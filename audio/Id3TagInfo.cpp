@@ -5,6 +5,8 @@
 #include "platform/TextCoding.h"
 
 #include <QFile>
+#include <QSaveFile>
+#include <QtEndian>
 
 #include <id3/misc_support.h>
 #include <id3/tag.h>
@@ -181,6 +183,8 @@ bool TagIsSound(const uint8_t* h, uint32_t size, Id3v2Walk& walk)
                 walk.encodings[slot] = encoding;
         }
         ++frames;
+        if (++walk.frames > kMaxId3v2Frames)
+            return false;
         pos += headLength + length;
     }
     for (; pos < body.size(); ++pos)
@@ -191,12 +195,19 @@ bool TagIsSound(const uint8_t* h, uint32_t size, Id3v2Walk& walk)
 
 } // namespace
 
-Id3v2Walk WalkLeadingId3v2(const uint8_t* bytes, size_t available, uint64_t fileSize)
+Id3v2Walk WalkLeadingId3v2(const uint8_t* bytes, size_t available, uint64_t fileSize,
+                           const Id3v2Walk& resumeFrom)
 {
     Id3v2Walk walk;
     available = static_cast<size_t>(std::min<uint64_t>(available, fileSize));
     uint64_t start = 0;
+    if (!resumeFrom.sound && resumeFrom.needed > 0 && resumeFrom.tagBytes <= available) {
+        walk = resumeFrom;
+        walk.needed = 0;
+        start = resumeFrom.tagBytes;
+    }
     for (;;) {
+        walk.tagBytes = start;
         const uint64_t headEnd = std::min<uint64_t>(fileSize, start + 10);
         if (headEnd > available) {
             walk.needed = headEnd;
@@ -314,14 +325,20 @@ bool Id3TagInfo::Read(const QString& path, uint16_t kinds)
         return false;
     std::vector<uint8_t> head;
     size_t want = static_cast<size_t>(std::min<uint64_t>(file.Size(), kFirstRead));
+    // Each pass reads only what the last one lacked and walks on from the
+    // last tag it accepted; the buffer at least doubles, so a long chain of
+    // small tags costs a few reads.
     Id3v2Walk walk;
+    size_t got = 0;
     for (;;) {
         head.resize(want);
-        const size_t got = file.ReadAt(0, head.data(), want);
-        walk = WalkLeadingId3v2(head.data(), got, file.Size());
+        const size_t read = file.ReadAt(got, head.data() + got, want - got);
+        got += read;
+        walk = WalkLeadingId3v2(head.data(), got, file.Size(), walk);
         if (walk.sound || walk.needed <= got || got < want)
             break;
-        want = static_cast<size_t>(walk.needed);
+        want = static_cast<size_t>(std::max<uint64_t>(
+            walk.needed, std::min<uint64_t>({uint64_t{want} * 2, file.Size(), kMaxTagBytes})));
     }
     if (!walk.sound)
         return false;
@@ -331,24 +348,41 @@ bool Id3TagInfo::Read(const QString& path, uint16_t kinds)
     }
     // Only the tags walked above and the fixed-size ID3v1 block: the other
     // appended kinds are parsed by id3lib from sizes nobody checked.
-    const flags_t parsed = static_cast<flags_t>(kinds & (ID3TT_ID3V1 | ID3TT_ID3V2));
-    m_tag->Link(QFile::encodeName(path).constData(), parsed);
+    // id3lib's ID3v1 reading, when it merges into the frames of an ID3v2 tag,
+    // turns their UTF-16 text into ASCII: the ID3v2 tag is linked alone and
+    // the ID3v1 block, read on its own, only fills in texts the tag lacks.
+    // Update writes the ID3v1 block the same way.
+    const QByteArray native = QFile::encodeName(path);
+    m_tag->Link(native.constData(), static_cast<flags_t>(kinds & ID3TT_ID3V2));
     m_linked = true;
+    CacheTexts(*m_tag);
+    if (kinds & ID3TT_ID3V1) {
+        ID3_Tag v1;
+        v1.Link(native.constData(), ID3TT_ID3V1);
+        CacheTexts(v1);
+    }
+    return true;
+}
 
-    m_album = FrameText(m_tag->Find(ID3FID_ALBUM));
-    m_title = FrameText(m_tag->Find(ID3FID_TITLE));
+void Id3TagInfo::CacheTexts(const ID3_Tag& tag)
+{
+    const auto fill = [](QString& text, const QString& found) {
+        if (text.isEmpty())
+            text = found;
+    };
+    fill(m_album, FrameText(tag.Find(ID3FID_ALBUM)));
+    fill(m_title, FrameText(tag.Find(ID3FID_TITLE)));
     for (const ID3_FrameID id :
          {ID3FID_LEADARTIST, ID3FID_BAND, ID3FID_CONDUCTOR, ID3FID_COMPOSER}) {
-        if (const ID3_Frame* frame = m_tag->Find(id)) {
-            m_artist = FrameText(frame);
+        if (const ID3_Frame* frame = tag.Find(id)) {
+            fill(m_artist, FrameText(frame));
             break;
         }
     }
-    m_comment = FrameText(MainComment(*m_tag));
-    m_year = FrameText(m_tag->Find(ID3FID_YEAR));
-    m_genre = FrameText(m_tag->Find(ID3FID_CONTENTTYPE));
-    m_copyright = FrameText(m_tag->Find(ID3FID_COPYRIGHT));
-    return true;
+    fill(m_comment, FrameText(MainComment(tag)));
+    fill(m_year, FrameText(tag.Find(ID3FID_YEAR)));
+    fill(m_genre, FrameText(tag.Find(ID3FID_CONTENTTYPE)));
+    fill(m_copyright, FrameText(tag.Find(ID3FID_COPYRIGHT)));
 }
 
 void Id3TagInfo::ReadThroughFfmpeg(const QString& path, const Id3v2Walk& walk)
@@ -380,22 +414,220 @@ void Id3TagInfo::ReadThroughFfmpeg(const QString& path, const Id3v2Walk& walk)
     m_copyright = text("copyright", kCopyright);
 }
 
+namespace {
+
+bool IsAscii(const QString& text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// The text up to its first NUL: id3lib takes C texts.
+QString UpToNul(const QString& text)
+{
+    const qsizetype nul = text.indexOf(QChar(0));
+    return nul < 0 ? text : text.left(nul);
+}
+
+// Fills a text field: plain ASCII as ISO-8859-1, anything else as UTF-16.
+// id3lib keeps UTF-16 as big-endian bytes and writes them behind a
+// byte-order mark, so the units go in big-endian.
+void SetField(ID3_Frame& frame, ID3_FieldID id, const QString& text, bool unicode)
+{
+    ID3_Field* field = frame.GetField(id);
+    if (field == nullptr)
+        return;
+    if (!unicode) {
+        field->SetEncoding(ID3TE_ISO8859_1);
+        field->Set(UpToNul(text).toLatin1().constData());
+        return;
+    }
+    field->SetEncoding(ID3TE_UTF16);
+    std::vector<unicode_t> units;
+    for (const QChar c : UpToNul(text))
+        units.push_back(qToBigEndian(static_cast<unicode_t>(c.unicode())));
+    units.push_back(0);
+    field->Set(units.data());
+}
+
+// A new frame of kind id holding text; comments get the language and the
+// empty description of the main comment.
+ID3_Frame* NewTextFrame(ID3_FrameID id, const QString& text, bool unicode)
+{
+    auto* frame = new ID3_Frame(id);
+    if (ID3_Field* encoding = frame->GetField(ID3FN_TEXTENC))
+        encoding->Set(unicode ? ID3TE_UTF16 : ID3TE_ISO8859_1);
+    if (id == ID3FID_COMMENT) {
+        frame->GetField(ID3FN_LANGUAGE)->Set("XXX");
+        SetField(*frame, ID3FN_DESCRIPTION, QString(), unicode);
+    }
+    SetField(*frame, ID3FN_TEXT, text, unicode);
+    return frame;
+}
+
+void RemoveFrames(ID3_Tag& tag, std::initializer_list<ID3_FrameID> ids)
+{
+    for (const ID3_FrameID id : ids)
+        while (ID3_Frame* old = tag.Find(id))
+            delete tag.RemoveFrame(old);
+}
+
+// Replaces the frames of the kinds in ids with one frame of the first kind
+// holding text; an empty text changes nothing.
+void ReplaceFrames(ID3_Tag& tag, std::initializer_list<ID3_FrameID> ids, const QString& text)
+{
+    if (UpToNul(text).isEmpty())
+        return;
+    RemoveFrames(tag, ids);
+    tag.AttachFrame(NewTextFrame(*ids.begin(), text, !IsAscii(text)));
+}
+
+// The GBK bytes of the longest start of text that fits count bytes, never
+// cut inside a character.
+std::string GbkPrefix(const QString& text, size_t count)
+{
+    for (qsizetype length = std::min<qsizetype>(text.size(), count); length > 0; --length) {
+        if (text.at(length - 1).isHighSurrogate())
+            continue;
+        const std::string bytes = Gbk(text.left(length));
+        if (bytes.size() <= count)
+            return bytes;
+    }
+    return std::string();
+}
+
+// An ISO-8859-1 frame carrying GBK bytes, as the ID3v1 block takes them.
+ID3_Frame* NewGbkFrame(ID3_FrameID id, const std::string& bytes)
+{
+    auto* frame = new ID3_Frame(id);
+    if (ID3_Field* encoding = frame->GetField(ID3FN_TEXTENC))
+        encoding->Set(ID3TE_ISO8859_1);
+    if (id == ID3FID_COMMENT) {
+        frame->GetField(ID3FN_LANGUAGE)->Set("XXX");
+        frame->GetField(ID3FN_DESCRIPTION)->Set("");
+    }
+    frame->GetField(ID3FN_TEXT)->Set(bytes.c_str());
+    return frame;
+}
+
+// The comment the ID3v1 block takes: the one without a description (what
+// SetComment writes), else the copy of an earlier ID3v1 comment, else any.
+const ID3_Frame* V1Comment(const ID3_Tag& tag)
+{
+    const std::vector<ID3_Frame*> comments = AllFrames(tag, ID3FID_COMMENT);
+    for (const ID3_Frame* frame : comments)
+        if (FrameText(frame, ID3FN_DESCRIPTION).isEmpty())
+            return frame;
+    for (const ID3_Frame* frame : comments)
+        if (FrameText(frame, ID3FN_DESCRIPTION) == QLatin1String("ID3v1 Comment"))
+            return frame;
+    return comments.empty() ? nullptr : comments.front();
+}
+
+QString FirstText(const ID3_Tag& tag, std::initializer_list<ID3_FrameID> ids)
+{
+    for (const ID3_FrameID id : ids)
+        if (const ID3_Frame* frame = tag.Find(id))
+            return FrameText(frame);
+    return QString();
+}
+
+// id3lib writes an empty UTF-16 string as its terminator alone, without the
+// byte-order mark every UTF-16 string of a version 2.3 tag starts with; FFmpeg
+// then skips the whole comment. Puts the mark in front of such empty comment
+// descriptions of the tag id3lib wrote at the file's start, taking the bytes
+// from the padding; without padding enough the file is written anew with a
+// larger tag (through a temporary file, renamed over it when complete).
+// Returns whether the file changed size.
+bool MarkEmptyUnicodeDescriptions(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    const QByteArray head = file.read(10);
+    uint32_t size = 0;
+    if (head.size() != 10 || !head.startsWith("ID3") || head[3] != 3 || head[5] != 0 ||
+        !SyncSafe(reinterpret_cast<const uint8_t*>(head.constData()) + 6, size))
+        return false;
+    const QByteArray body = file.read(size);
+    if (body.size() != static_cast<qsizetype>(size))
+        return false;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(body.constData());
+    QByteArray fixed;
+    qsizetype pos = 0;
+    bool changed = false;
+    while (pos + 10 <= body.size() && bytes[pos] != 0) {
+        const uint32_t length = BigEndian(bytes + pos + 4, 4);
+        if (length > static_cast<uint64_t>(body.size() - pos - 10))
+            return false;
+        const uint8_t* data = bytes + pos + 10;
+        if (std::memcmp(bytes + pos, "COMM", 4) == 0 && length >= 6 && data[0] == 1 &&
+            data[4] == 0 && data[5] == 0) {
+            uint8_t header[10];
+            std::memcpy(header, bytes + pos, 10);
+            const uint32_t grown = length + 2;
+            for (int i = 0; i < 4; ++i)
+                header[4 + i] = static_cast<uint8_t>(grown >> (24 - 8 * i));
+            fixed.append(reinterpret_cast<const char*>(header), 10);
+            fixed.append(reinterpret_cast<const char*>(data), 4);
+            fixed.append("\xFF\xFE", 2);
+            fixed.append(reinterpret_cast<const char*>(data + 4), length - 4);
+            changed = true;
+        } else {
+            fixed.append(body.constData() + pos, 10 + length);
+        }
+        pos += 10 + length;
+    }
+    if (!changed)
+        return false;
+    if (fixed.size() <= body.size()) {
+        fixed.append(QByteArray(body.size() - fixed.size(), '\0'));
+        if (file.seek(10))
+            file.write(fixed);
+        return false;
+    }
+    constexpr qsizetype kPadding = 1024;
+    const qsizetype tagSize = fixed.size() + kPadding;
+    if (tagSize >= (1 << 28))
+        return false;
+    QByteArray header = head;
+    for (int i = 0; i < 4; ++i)
+        header[6 + i] = static_cast<char>((tagSize >> (21 - 7 * i)) & 0x7F);
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(header) != header.size() ||
+        out.write(fixed) != fixed.size() || out.write(QByteArray(kPadding, '\0')) != kPadding)
+        return false;
+    std::vector<char> block(1 << 16);
+    for (;;) {
+        const qint64 got = file.read(block.data(), static_cast<qint64>(block.size()));
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        if (out.write(block.data(), got) != got)
+            return false;
+    }
+    return out.commit();
+}
+
+} // namespace
+
 void Id3TagInfo::SetAlbum(const QString& text)
 {
     m_album = text;
-    ID3_AddAlbum(m_tag.get(), Gbk(text).c_str(), true);
+    ReplaceFrames(*m_tag, {ID3FID_ALBUM}, text);
 }
 
 void Id3TagInfo::SetTitle(const QString& text)
 {
     m_title = text;
-    ID3_AddTitle(m_tag.get(), Gbk(text).c_str(), true);
+    ReplaceFrames(*m_tag, {ID3FID_TITLE}, text);
 }
 
 void Id3TagInfo::SetArtist(const QString& text)
 {
     m_artist = text;
-    ID3_AddArtist(m_tag.get(), Gbk(text).c_str(), true);
+    ReplaceFrames(*m_tag, {ID3FID_LEADARTIST, ID3FID_BAND, ID3FID_CONDUCTOR, ID3FID_COMPOSER},
+                  text);
 }
 
 void Id3TagInfo::SetComment(const QString& text)
@@ -405,29 +637,24 @@ void Id3TagInfo::SetComment(const QString& text)
     // a description. Done here because id3lib's own removal deletes its frame
     // iterator through a base without a virtual destructor, and its lookup by
     // description misreads descriptions that are not Latin-1.
-    const std::string bytes = Gbk(text);
-    if (bytes.empty())
+    if (UpToNul(text).isEmpty())
         return;
     for (ID3_Frame* old : AllFrames(*m_tag, ID3FID_COMMENT))
         if (FrameText(old, ID3FN_DESCRIPTION).isEmpty())
             delete m_tag->RemoveFrame(old);
-    auto* frame = new ID3_Frame(ID3FID_COMMENT);
-    frame->GetField(ID3FN_LANGUAGE)->Set("XXX");
-    frame->GetField(ID3FN_DESCRIPTION)->Set("");
-    frame->GetField(ID3FN_TEXT)->Set(bytes.c_str());
-    m_tag->AttachFrame(frame);
+    m_tag->AttachFrame(NewTextFrame(ID3FID_COMMENT, text, !IsAscii(text)));
 }
 
 void Id3TagInfo::SetYear(const QString& text)
 {
     m_year = text;
-    ID3_AddYear(m_tag.get(), Gbk(text).c_str(), true);
+    ReplaceFrames(*m_tag, {ID3FID_YEAR}, text);
 }
 
 void Id3TagInfo::SetGenre(const QString& text)
 {
     m_genre = text;
-    ID3_AddGenre(m_tag.get(), Gbk(text).c_str(), true);
+    ReplaceFrames(*m_tag, {ID3FID_CONTENTTYPE}, text);
 }
 
 void Id3TagInfo::SetCopyright(const QString& text)
@@ -435,38 +662,104 @@ void Id3TagInfo::SetCopyright(const QString& text)
     if (text.isEmpty())
         return;
     m_copyright = text;
-    while (ID3_Frame* old = m_tag->Find(ID3FID_COPYRIGHT))
-        delete m_tag->RemoveFrame(old);
-    auto* frame = new ID3_Frame(ID3FID_COPYRIGHT);
-    frame->GetField(ID3FN_TEXT)->Set(Gbk(text).c_str());
-    m_tag->AttachFrame(frame);
+    RemoveFrames(*m_tag, {ID3FID_COPYRIGHT});
+    m_tag->AttachFrame(NewTextFrame(ID3FID_COPYRIGHT, text, !IsAscii(text)));
+}
+
+int Id3TagInfo::GenreNumber(const QString& name)
+{
+    const QStringList& names = Genres();
+    for (int i = 0; i < names.size(); ++i)
+        if (names[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+const QStringList& Id3TagInfo::Genres()
+{
+    static const QStringList genres =
+        QStringLiteral(
+            "Blues ClassicRock Country Dance Disco Funk Grunge Hip-Hop Jazz Metal NewAge Oldies "
+            "Other Pop R&B Rap Reggae Rock Techno Industrial Alternative Ska DeathMetal Pranks "
+            "Soundtrack Euro-Techno Ambient Trip-Hop Vocal Jazz+Funk Fusion Trance Classical "
+            "Instrumental Acid House Game SoundClip Gospel Noise AlternRock Bass Soul Punk Space "
+            "Meditative InstrumentalPop InstrumentalRock Ethnic Gothic Darkwave Techno-Industrial "
+            "Electronic Pop-Folk Eurodance Dream SouthernRock Comedy Cult Gangsta Top40 "
+            "ChristianRap Pop/Funk Jungle NativeAmerican Cabaret NewWave Psychadelic Rave "
+            "Showtunes Trailer Lo-Fi Tribal AcidPunk AcidJazz Polka Retro Musical Rock&Roll "
+            "HardRock Folk Folk-Rock NationalFolk Swing FastFusion Bebob Latin Revival Celtic "
+            "Bluegrass Avantgarde GothicRock ProgessiveRock PsychedelicRock SymphonicRock "
+            "SlowRock "
+            "BigBand Chorus EasyListening Acoustic Humour Speech Chanson Opera ChamberMusic "
+            "Sonata "
+            "Symphony BootyBass Primus PornGroove Satire SlowJam Club Tango Samba Folklore Ballad "
+            "PowerBallad RhythmicSoul Freestyle Duet PunkRock DrumSolo Acapella Euro-House "
+            "DanceHall Goa Drum&Bass Club-House Hardcore Terror Indie BritPop Negerpunk PolskPunk "
+            "Beat ChristianGangstaRap HeavyMetal BlackMetal Crossover ContemporaryChristian "
+            "ChristianRock Merengue Salsa TrashMetal Anime JPop Synthpop")
+            .split(u' ');
+    return genres;
 }
 
 uint16_t Id3TagInfo::Update(uint16_t kinds)
 {
     if (!m_linked)
         return 0;
-    // id3lib's ID3v1 writer picks the comment by comparing descriptions as
-    // Latin-1 bytes, and for a Unicode description it reads that many bytes
-    // from an empty string. Such comments never are the ID3v1 comment, so
-    // they are set aside while the ID3v1 block is written, after the ID3v2
-    // tag was written with them.
-    std::vector<ID3_Frame*> unicodeDescribed;
-    if (kinds & ID3TT_ID3V1) {
-        for (ID3_Frame* frame : AllFrames(*m_tag, ID3FID_COMMENT)) {
-            const ID3_Field* description = frame->GetField(ID3FN_DESCRIPTION);
-            if (description != nullptr && description->GetRawText() == nullptr &&
-                description->Size() > 0)
-                unicodeDescribed.push_back(frame);
+    flags_t written = 0;
+    const auto others = static_cast<flags_t>(kinds & ~ID3TT_ID3V1);
+    if (others != 0) {
+        written = m_tag->Update(others);
+        // A tag that grew moved the audio: id3lib learns the new layout.
+        const QByteArray name = m_tag->GetFileName();
+        if ((written & ID3TT_ID3V2) && MarkEmptyUnicodeDescriptions(QFile::decodeName(name))) {
+            m_tag->Clear();
+            m_tag->Link(name.constData(), ID3TT_ID3V2);
         }
     }
-    if (unicodeDescribed.empty())
-        return static_cast<uint16_t>(m_tag->Update(static_cast<flags_t>(kinds)));
-    flags_t written = m_tag->Update(static_cast<flags_t>(kinds & ~ID3TT_ID3V1));
-    for (ID3_Frame* frame : unicodeDescribed)
-        m_tag->RemoveFrame(frame);
-    written |= m_tag->Update(ID3TT_ID3V1);
-    for (ID3_Frame* frame : unicodeDescribed)
-        m_tag->AttachFrame(frame);
+    if (kinds & ID3TT_ID3V1)
+        written |= UpdateV1();
     return static_cast<uint16_t>(written);
+}
+
+uint16_t Id3TagInfo::UpdateV1()
+{
+    // The ID3v1 block has no encoding field: its texts are GBK bytes, cut at
+    // a character's end to the block's field widths, and its genre is the
+    // number of the genre the ID3v2 tag names. They are taken from the
+    // texts the tag now holds (the ID3v1 block's own where it has none) into
+    // a tag linked to the block alone, so id3lib writes it over the old one.
+    // The comment is picked here: id3lib compares descriptions as Latin-1
+    // bytes, and for a Unicode description reads that many bytes from an
+    // empty string.
+    ID3_Tag v1;
+    v1.Link(m_tag->GetFileName(), ID3TT_ID3V1);
+    const auto text = [&](std::initializer_list<ID3_FrameID> ids) {
+        const QString own = FirstText(*m_tag, ids);
+        return own.isEmpty() ? FirstText(v1, ids) : own;
+    };
+    const ID3_Frame* ownComment = V1Comment(*m_tag);
+    const QString comment = FrameText(ownComment ? ownComment : V1Comment(v1));
+    const QString track = text({ID3FID_TRACKNUM});
+    const QString genre = text({ID3FID_CONTENTTYPE});
+    const int genreNumber = GenreNumber(genre);
+    constexpr size_t kField = 30;
+    const std::pair<ID3_FrameID, std::string> texts[] = {
+        {ID3FID_TITLE, GbkPrefix(text({ID3FID_TITLE}), kField)},
+        {ID3FID_LEADARTIST,
+         GbkPrefix(text({ID3FID_LEADARTIST, ID3FID_BAND, ID3FID_CONDUCTOR, ID3FID_COMPOSER}),
+                   kField)},
+        {ID3FID_ALBUM, GbkPrefix(text({ID3FID_ALBUM}), kField)},
+        {ID3FID_YEAR, GbkPrefix(text({ID3FID_YEAR}), 4)},
+        {ID3FID_CONTENTTYPE,
+         genreNumber >= 0 ? "(" + std::to_string(genreNumber) + ")" : Gbk(genre)},
+        {ID3FID_COMMENT, GbkPrefix(comment, track.isEmpty() ? kField : kField - 2)},
+        {ID3FID_TRACKNUM, Gbk(track)},
+    };
+    RemoveFrames(v1,
+                 {ID3FID_TITLE, ID3FID_LEADARTIST, ID3FID_BAND, ID3FID_CONDUCTOR, ID3FID_COMPOSER,
+                  ID3FID_ALBUM, ID3FID_YEAR, ID3FID_CONTENTTYPE, ID3FID_COMMENT, ID3FID_TRACKNUM});
+    for (const auto& [id, bytes] : texts)
+        if (!bytes.empty())
+            v1.AttachFrame(NewGbkFrame(id, bytes));
+    return static_cast<uint16_t>(v1.Update(ID3TT_ID3V1));
 }

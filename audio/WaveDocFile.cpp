@@ -9,7 +9,9 @@
 #include <QString>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -19,13 +21,22 @@ constexpr char kNotWaveMessage[] = "this file is not wave file!";
 // nothing beside the write, small enough to keep the address space free.
 constexpr uint32_t kWriteBlock = 4 * 1024 * 1024;
 
-// Copies count bytes of the file from offset into the start of store. Whole
-// pages written into the store's file need no zero-filling first, as pages
-// faulted into a mapping of it do.
+// Copies count bytes of the file from offset into the start of a new store.
+// Whole pages written into the store's file need no zero-filling first, as
+// pages faulted into a mapping of it do. The holes of a sparse file read as
+// zeros, as the new store does already: they are passed over, not copied.
 bool CopyIntoStore(int fd, uint64_t offset, CMappedTempFile& store, uint32_t count)
 {
     std::vector<uint8_t> buffer(std::min<uint32_t>(count, kWriteBlock));
     for (uint32_t done = 0; done < count;) {
+        const off_t at = static_cast<off_t>(offset + done);
+        const off_t data = lseek(fd, at, SEEK_DATA);
+        if (data < 0 && errno == ENXIO)
+            break; // nothing but a hole up to the end of the file
+        if (data > at) {
+            done += static_cast<uint32_t>(std::min<uint64_t>(data - at, count - done));
+            continue;
+        }
         const uint32_t chunk = std::min<uint32_t>(kWriteBlock, count - done);
         if (!ReadAllAt(fd, offset + done, buffer.data(), chunk) ||
             !store.WriteAt(done, buffer.data(), chunk))

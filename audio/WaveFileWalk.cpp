@@ -4,12 +4,14 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -48,17 +50,97 @@ struct ChunkHeader
     uint32_t size;
 };
 
-// Reads the 8-byte chunk header at position; false when fewer than 8 bytes
-// of the file are left there.
-bool ReadChunkHeader(int fd, uint64_t position, uint64_t length, ChunkHeader& chunk)
+// Reads the chunk headers of one file through a window of its bytes, so that
+// a walk over many small chunks (a tail of zeros is a chain of empty chunks
+// with no name) costs a read per window, not one per header.
+class ChunkReader
 {
-    uint8_t bytes[8];
-    if (length - position < 8 || !ReadAllAt(fd, position, bytes, 8))
-        return false;
-    std::memcpy(chunk.id, bytes, 4);
-    chunk.size = LoadU32(bytes + 4);
-    return true;
-}
+public:
+    static constexpr size_t kWindow = 64 * 1024; // bytes
+
+    ChunkReader(int fd, uint64_t length) : m_fd(fd), m_length(length), m_bytes(kWindow) {}
+
+    // The 8-byte chunk header at position; false when fewer than 8 bytes of
+    // the file are left there or the read fails.
+    bool Header(uint64_t position, ChunkHeader& chunk)
+    {
+        const uint8_t* bytes = At(position, 8);
+        if (bytes == nullptr)
+            return false;
+        std::memcpy(chunk.id, bytes, 4);
+        chunk.size = LoadU32(bytes + 4);
+        return true;
+    }
+
+    // Where the run of all-zero chunk headers from position ends: each of
+    // them is an empty chunk the walk would step over, 8 bytes at a time.
+    // Only whole headers inside the file are passed.
+    uint64_t PassZeroHeaders(uint64_t position)
+    {
+        for (;;) {
+            // A hole of a sparse file is zeros: passed without reading it.
+            if (position >= m_start + m_count && position < m_length) {
+                const off_t data = lseek(m_fd, static_cast<off_t>(position), SEEK_DATA);
+                const uint64_t end = data < 0 ? (errno == ENXIO ? m_length : position)
+                                              : std::min<uint64_t>(data, m_length);
+                if (end > position)
+                    position += (end - position) / 8 * 8;
+            }
+            const uint8_t* bytes = At(position, 8);
+            if (bytes == nullptr)
+                return position;
+            const size_t have = static_cast<size_t>(m_start + m_count - position);
+            size_t zeros = 0;
+            while (zeros + 8 <= have && LoadU64(bytes + zeros) == 0)
+                zeros += 8;
+            position += zeros;
+            if (zeros + 8 <= have)
+                return position; // a header with a byte set
+        }
+    }
+
+    // Copies count bytes at position; false when the file ends first.
+    bool Read(uint64_t position, uint8_t* target, size_t count)
+    {
+        const uint8_t* bytes = At(position, count);
+        if (bytes == nullptr)
+            return false;
+        std::memcpy(target, bytes, count);
+        return true;
+    }
+
+private:
+    static uint64_t LoadU64(const uint8_t* bytes)
+    {
+        uint64_t value;
+        std::memcpy(&value, bytes, sizeof value);
+        return value;
+    }
+
+    // count (at most the window) bytes at position from the window, read
+    // anew from position when they are not all in it.
+    const uint8_t* At(uint64_t position, size_t count)
+    {
+        if (position > m_length || m_length - position < count)
+            return nullptr;
+        if (position < m_start || position + count > m_start + m_count) {
+            const uint64_t want = std::min<uint64_t>(m_bytes.size(), m_length - position);
+            const ssize_t got = pread(m_fd, m_bytes.data(), static_cast<size_t>(want),
+                                      static_cast<off_t>(position));
+            m_start = position;
+            m_count = got > 0 ? static_cast<size_t>(got) : 0;
+            if (m_count < count)
+                return nullptr;
+        }
+        return m_bytes.data() + (position - m_start);
+    }
+
+    int m_fd;
+    uint64_t m_length;
+    std::vector<uint8_t> m_bytes;
+    uint64_t m_start = 0; // file offset of m_bytes[0]
+    size_t m_count = 0;   // bytes of the window that hold the file
+};
 
 bool IsChunk(const ChunkHeader& chunk, const char* id)
 {
@@ -112,21 +194,37 @@ WaveWalkStatus WalkWaveFile(const QString& path, const WaveDataHandler& onData,
     // Positions are 64-bit and every step moves at least one chunk header on,
     // so no declared size can wrap the walk or keep it going past the end.
     // Sizes are used as they stand (no padding to even lengths).
+    ChunkReader reader(fd, length);
     uint64_t position = 12;
     ChunkHeader chunk;
     bool sawFormat = false;
     bool sawData = false;
     WaveFormat format;
-    while (position < length && ReadChunkHeader(fd, position, length, chunk)) {
+    // The first data chunk met before any format record, for a file that
+    // puts its samples before their format and has no data behind it.
+    struct EarlyData
+    {
+        uint64_t offset;
+        uint32_t size;
+    };
+    std::optional<EarlyData> early;
+    const auto dataSize = [length](uint64_t at, uint32_t declared) {
+        return static_cast<uint32_t>(std::min<uint64_t>(declared, length - (at + 8)));
+    };
+    while (position < length && reader.Header(position, chunk)) {
         if (!IsChunk(chunk, "fmt ")) {
+            if (IsChunk(chunk, "data") && !sawFormat && !early)
+                early = EarlyData{position + 8, dataSize(position, chunk.size)};
             position += 8 + uint64_t{chunk.size};
+            if (chunk.size == 0)
+                position = reader.PassZeroHeaders(position);
             continue;
         }
         // The record is read as 16 bytes whatever the declared size; extra
         // bytes of an extended record are skipped with the chunk.
         uint8_t record[kWaveFormatRecordSize];
         if (chunk.size < kWaveFormatRecordSize ||
-            !ReadAllAt(fd, position + 8, record, sizeof record))
+            !reader.Read(position + 8, record, sizeof record))
             return WaveWalkStatus::kRefused;
         format = ParseFormat(record);
         if (!IsConsistentWaveFormat(format))
@@ -136,19 +234,27 @@ WaveWalkStatus WalkWaveFile(const QString& path, const WaveDataHandler& onData,
 
         // Only the first "data" chunk after each "fmt " chunk is handed over;
         // a later pair replaces an earlier one.
-        while (position < length && ReadChunkHeader(fd, position, length, chunk)) {
+        while (position < length && reader.Header(position, chunk)) {
             if (!IsChunk(chunk, "data")) {
                 position += 8 + uint64_t{chunk.size};
+                if (chunk.size == 0)
+                    position = reader.PassZeroHeaders(position);
                 continue;
             }
-            const uint64_t present = length - (position + 8);
-            const uint32_t size = static_cast<uint32_t>(std::min<uint64_t>(chunk.size, present));
+            const uint32_t size = dataSize(position, chunk.size);
             if (!onData(format, fd, position + 8, size))
                 return WaveWalkStatus::kRefused;
             sawData = true;
             position += 8 + uint64_t{size};
             break;
         }
+    }
+    // Samples that came before their format record are read with it when
+    // no data chunk follows any record.
+    if (sawFormat && !sawData && early) {
+        if (!onData(format, fd, early->offset, early->size))
+            return WaveWalkStatus::kRefused;
+        sawData = true;
     }
     if (sawFormat && !sawData && formatWithoutData)
         *formatWithoutData = format;

@@ -12,7 +12,10 @@
 // chunk walk on 64-bit positions bounded by the file's length, the 16-byte
 // format record with its consistency checks, and the first "data" chunk after
 // each "fmt " chunk (sizes as they stand, a declared data size clamped to the
-// bytes present). Only regular files are read.
+// bytes present). A file whose only data chunk lies before its format record
+// hands that chunk over with the last record. The headers are read through a
+// window of the file, so long runs of small or empty chunks cost no more than
+// reading the file once. Only regular files are read.
 enum class WaveWalkStatus {
     kOk,
     kCannotOpen, // missing, unreadable or not a regular file

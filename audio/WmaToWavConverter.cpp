@@ -61,19 +61,57 @@ HRESULT FromAvError(int error)
     return WmaToWavConverter::kUnreadableSource;
 }
 
+// The source as the I/O context reads it. While the audio is decoded, input
+// that gives no audio ends the stream once it passes a budget: junk behind an
+// MP3's frames (zeros, say) would otherwise be buffered whole by FFmpeg's
+// frame parser, gigabytes of memory for a padded file.
+struct Source
+{
+    // A few seconds of the densest audio read, more than any container puts
+    // between two audio packets.
+    static constexpr uint64_t kBytesWithoutAudio = 4 * 1024 * 1024;
+
+    CROStream* stream = nullptr;
+    bool budgeted = false;
+    uint64_t audioMark = 0; // where the stream was when audio last came out
+
+    uint64_t Position() const
+    {
+        uint64_t position = 0;
+        stream->Seek(0, CROStream::SeekCurrent, &position);
+        return position;
+    }
+
+    // From here on the stream ends kBytesWithoutAudio bytes past the last audio.
+    void MarkAudio()
+    {
+        budgeted = true;
+        audioMark = Position();
+    }
+};
+
 int ReadStream(void* opaque, uint8_t* buffer, int size)
 {
     if (size <= 0)
         return 0;
+    auto* source = static_cast<Source*>(opaque);
+    uint32_t want = static_cast<uint32_t>(size);
+    if (source->budgeted) {
+        const uint64_t position = source->Position();
+        const uint64_t end = source->audioMark + Source::kBytesWithoutAudio;
+        if (position >= end)
+            return AVERROR_EOF;
+        want = static_cast<uint32_t>(std::min<uint64_t>(want, end - position));
+    }
     uint32_t got = 0;
-    if (static_cast<CROStream*>(opaque)->Read(buffer, static_cast<uint32_t>(size), &got) != S_OK)
+    if (source->stream->Read(buffer, want, &got) != S_OK)
         return AVERROR(EIO);
     return got == 0 ? AVERROR_EOF : static_cast<int>(got);
 }
 
 int64_t SeekStream(void* opaque, int64_t offset, int whence)
 {
-    auto* stream = static_cast<CROStream*>(opaque);
+    auto* stream = static_cast<Source*>(opaque)->stream;
     if (whence & AVSEEK_SIZE)
         return static_cast<int64_t>(stream->Size());
     uint32_t origin = 0;
@@ -337,8 +375,9 @@ public:
         auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
         if (!buffer)
             return E_OUTOFMEMORY;
-        m_io =
-            avio_alloc_context(buffer, kIoBufferSize, 0, stream, ReadStream, nullptr, SeekStream);
+        m_source.stream = stream;
+        m_io = avio_alloc_context(buffer, kIoBufferSize, 0, &m_source, ReadStream, nullptr,
+                                  SeekStream);
         if (!m_io) {
             av_free(buffer);
             return E_OUTOFMEMORY;
@@ -407,11 +446,13 @@ public:
     const WaveFormat& PcmFormat() const { return m_pcm; }
 
     // Decodes every packet of the stream into target, which is created when
-    // the first frame has decoded. Ends with the file's end; fails on a read
-    // error, on kMaxConsecutiveErrors refusals in a row, on a failed write
-    // and when nothing at all decodes.
+    // the first frame has decoded. Ends with the file's end or once
+    // Source::kBytesWithoutAudio bytes gave no audio; fails on a read error,
+    // on kMaxConsecutiveErrors refusals in a row, on a failed write and when
+    // nothing at all decodes.
     HRESULT Run(PcmTarget& target)
     {
+        m_source.MarkAudio();
         // Every pass reads a packet from the file or ends the loop, so the
         // file's length bounds it.
         for (;;) {
@@ -469,6 +510,8 @@ private:
                 continue;
             }
             m_errors = 0;
+            if (m_frame->nb_samples > 0)
+                m_source.MarkAudio();
             const HRESULT written = WriteFrame(target);
             av_frame_unref(m_frame);
             if (written != S_OK)
@@ -569,6 +612,7 @@ private:
         return target.Append(m_samples.data(), static_cast<size_t>(frames) * frameBytes);
     }
 
+    Source m_source;
     AVIOContext* m_io = nullptr;
     AVFormatContext* m_format = nullptr;
     AVCodecContext* m_codec = nullptr;

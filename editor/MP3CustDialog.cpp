@@ -1,5 +1,7 @@
 #include "editor/MP3CustDialog.h"
 
+#include "audio/Id3TagInfo.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -126,28 +128,7 @@ int ChosenEntry(const QComboBox& combo)
 
 const QStringList& CMP3CustDialog::Genres()
 {
-    static const QStringList genres =
-        QStringLiteral(
-            "Blues ClassicRock Country Dance Disco Funk Grunge Hip-Hop Jazz Metal NewAge Oldies "
-            "Other Pop R&B Rap Reggae Rock Techno Industrial Alternative Ska DeathMetal Pranks "
-            "Soundtrack Euro-Techno Ambient Trip-Hop Vocal Jazz+Funk Fusion Trance Classical "
-            "Instrumental Acid House Game SoundClip Gospel Noise AlternRock Bass Soul Punk Space "
-            "Meditative InstrumentalPop InstrumentalRock Ethnic Gothic Darkwave Techno-Industrial "
-            "Electronic Pop-Folk Eurodance Dream SouthernRock Comedy Cult Gangsta Top40 "
-            "ChristianRap Pop/Funk Jungle NativeAmerican Cabaret NewWave Psychadelic Rave "
-            "Showtunes Trailer Lo-Fi Tribal AcidPunk AcidJazz Polka Retro Musical Rock&Roll "
-            "HardRock Folk Folk-Rock NationalFolk Swing FastFusion Bebob Latin Revival Celtic "
-            "Bluegrass Avantgarde GothicRock ProgessiveRock PsychedelicRock SymphonicRock "
-            "SlowRock "
-            "BigBand Chorus EasyListening Acoustic Humour Speech Chanson Opera ChamberMusic "
-            "Sonata "
-            "Symphony BootyBass Primus PornGroove Satire SlowJam Club Tango Samba Folklore Ballad "
-            "PowerBallad RhythmicSoul Freestyle Duet PunkRock DrumSolo Acapella Euro-House "
-            "DanceHall Goa Drum&Bass Club-House Hardcore Terror Indie BritPop Negerpunk PolskPunk "
-            "Beat ChristianGangstaRap HeavyMetal BlackMetal Crossover ContemporaryChristian "
-            "ChristianRock Merengue Salsa TrashMetal Anime JPop Synthpop")
-            .split(u' ');
-    return genres;
+    return Id3TagInfo::Genres();
 }
 
 CMP3CustDialog::CMP3CustDialog(QWidget* parent) : QDialog(parent)

@@ -152,6 +152,20 @@ put("id3-comment-utf16-description.mp3",
     id3(3, frame(b"COMM", b"\x01eng\xff\xfed\0\0\0")) + frames)
 put("id3-people-list-odd-utf16.mp3", id3(3, frame(b"IPLS", b"\x01ab\0")) + frames)
 put("id3-v22-compressed-data-frame.mp3", id3(2, b"CDM\0\0\x06" + b"\0\0T\0\0\0") + frames)
+
+# Hostile inputs made small: a long chain of tiny tags, zeros behind a WAV's
+# samples and behind an MP3's frames, a data size of 0xFFFFFFFF, samples
+# before their format, and a UTF-16 comment as the tag writer leaves it.
+put("id3-chain-2000.mp3", id3(3, frame(b"TIT2", b"\0First")) +
+    id3(3, frame(b"TPE1", b"\0x")) * 1999 + mpeg * 4)
+put("id3-comm-utf16-empty-description.mp3",
+    id3(3, frame(b"COMM", b"\x01XXX\xff\xfe\0\0\xff\xfe" + "注释".encode("utf-16-le")) +
+        frame(b"TIT2", b"\x01\xff\xfe" + "标题".encode("utf-16-le")) + b"\0" * 32) + frames)
+put("wav-data-before-fmt.wav", riff(chunk(b"data", samples), chunk(b"LIST", b"x"), fmt()))
+put("wav-zero-tail.wav", riff(fmt(), chunk(b"data", samples)) + b"\0" * 48000)
+put("wav-data-size-ffff.wav",
+    riff(fmt()) + b"data" + struct.pack("<I", 0xFFFFFFFF) + samples + b"\0" * 16000)
+put("mp3-zero-tail.mp3", open(f"{w}/cbr-8k.mp3", "rb").read() + b"\0" * 50000)
 PY
 
 copy() { # copy TARGET FILES...

@@ -1,6 +1,8 @@
 #include "audio/AudioFileLoader.h"
 #include "audio/AudioSaver.h"
+#include "audio/MappedTempFile.h"
 #include "audio/MP3Info.h"
+#include "audio/WaveDoc.h"
 #include "audio/WmaToWavConverter.h"
 #include "tests/audio/EncodedFixtures.h"
 #include "tests/support/TestEnvironment.h"
@@ -217,6 +219,29 @@ TEST(OpenFailures, TheUserIsToldAndNothingStaleIsLoaded)
               QStringList{QStringLiteral("打开文件失败！")});
 }
 
+// WAV files whose walk finds samples only before the format record, or
+// none: the first opens with its samples, the second is refused with a
+// word instead of opening as an empty clip.
+TEST(OpenFailures, WavWithoutSamplesBehindItsFormat)
+{
+    const QByteArray good = ReadAll(MakeWav("good.wav", 8000, 1, 0.2));
+    ASSERT_EQ(good.mid(36, 4), "data");
+    const QByteArray samples = good.mid(44);
+    const QString work = WorkFolder();
+
+    ASSERT_TRUE(WriteAll(PathOf("order.wav"), good.left(12) + good.mid(36) + good.mid(12, 24)));
+    const auto reordered = AudioFileLoader::Load(PathOf("order.wav"), work, 0, nullptr);
+    ASSERT_TRUE(reordered.clip) << reordered.messages.join(" ");
+    ASSERT_EQ(reordered.clip->GetDataSize(), uint32_t(samples.size()));
+    const CMappedView view = reordered.clip->GetStore()->MapView(0, samples.size());
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(view.data()), samples.size()), samples);
+
+    ASSERT_TRUE(WriteAll(PathOf("format-only.wav"), good.left(36)));
+    const auto empty = AudioFileLoader::Load(PathOf("format-only.wav"), work, 0, nullptr);
+    EXPECT_FALSE(empty.clip);
+    EXPECT_EQ(empty.messages, QStringList{QStringLiteral("不支持的文件类型！")});
+}
+
 TEST(Saving, WavRingWavAndMp3WithTags)
 {
     const QString work = WorkFolder();
@@ -245,19 +270,34 @@ TEST(Saving, WavRingWavAndMp3WithTags)
     mp3.outputPath = PathOf("song");
     mp3.encoderOptions = " -b 128";
     mp3.writeTag = 1;
-    mp3.title = QStringLiteral("彩铃");
-    mp3.copyright = QStringLiteral("zuvo");
+    mp3.title = QStringLiteral("新歌曲标题");
+    mp3.artist = QStringLiteral("歌手");
+    mp3.album = QStringLiteral("专辑");
+    mp3.year = QStringLiteral("2008");
+    mp3.comment = QStringLiteral("注释");
+    mp3.copyright = QStringLiteral("版权所有");
+    mp3.genre = QStringLiteral("Blues");
     saved = AudioSaver::Save(*mix, mp3, work, nullptr);
     ASSERT_TRUE(saved.saved) << saved.messages.join(" ");
     EXPECT_EQ(saved.path, PathOf("song.mp3"));
     ASSERT_TRUE(RunTool("ffprobe", {"-v", "error", "-show_entries",
-                                    "stream=sample_rate,channels:format_tags=title",
+                                    "stream=sample_rate,channels:format_tags=title,artist,"
+                                    "comment,genre",
                                     "-of", "default=nw=1", saved.path}, &probe));
     EXPECT_TRUE(probe.contains("sample_rate=44100")) << probe;
     EXPECT_TRUE(probe.contains("channels=2")) << probe;
+    const QString tags = QString::fromUtf8(probe);
+    EXPECT_TRUE(tags.contains(QStringLiteral("TAG:title=新歌曲标题\n"))) << qPrintable(tags);
+    EXPECT_TRUE(tags.contains(QStringLiteral("TAG:artist=歌手\n"))) << qPrintable(tags);
+    EXPECT_TRUE(tags.contains(QStringLiteral("TAG:comment=注释\n"))) << qPrintable(tags);
+    EXPECT_TRUE(tags.contains(QStringLiteral("TAG:genre=Blues\n"))) << qPrintable(tags);
     const QByteArray bytes = ReadAll(saved.path);
-    EXPECT_TRUE(bytes.contains(IconvGbk(QStringLiteral("彩铃")))) << "title stored as GBK";
     EXPECT_EQ(bytes.count("TCOP"), 1);
+    // The ID3v1 block: the title's GBK bytes and Blues, genre 0.
+    const QByteArray v1 = bytes.right(128);
+    ASSERT_TRUE(v1.startsWith("TAG"));
+    EXPECT_TRUE(v1.mid(3, 30).startsWith(IconvGbk(QStringLiteral("新歌曲标题"))));
+    EXPECT_EQ(uint8_t(v1.at(127)), 0);
 }
 
 TEST(Saving, AFailingEncoderWritesNothing)

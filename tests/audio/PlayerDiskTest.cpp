@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -22,11 +21,10 @@
 
 namespace {
 
-QTemporaryDir* g_streamDir = nullptr; // lives until the process ends, like the device
-
+// In a folder that lives as long as the device.
 QString StreamPath()
 {
-    return g_streamDir->filePath("stream.raw");
+    return TestEnvironment::ProcessFolder() + QStringLiteral("/stream.raw");
 }
 
 class PlayerDisk : public testing::Test
@@ -34,8 +32,9 @@ class PlayerDisk : public testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        if (!g_streamDir) {
-            g_streamDir = new QTemporaryDir(QDir::tempPath() + "/zuvo-disk-XXXXXX");
+        static bool ready = false;
+        if (!ready) {
+            ready = true;
             qputenv("SDL_AUDIODRIVER", "disk");
             qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(StreamPath()));
         }

@@ -341,6 +341,75 @@ TEST(WaveFile, ChunkWalk)
     EXPECT_TRUE(sink.messages.isEmpty());
 }
 
+// Samples before their format record are read with it when no data chunk
+// follows; a run of zero bytes is a chain of empty chunks without a name,
+// stepped over 8 bytes at a time however many windows of the file it spans.
+TEST(WaveFile, SamplesBeforeTheirFormatAndRunsOfZeros)
+{
+    const QString path = TestFile(QStringLiteral("order.wav"));
+    CWaveDoc clip;
+    ASSERT_TRUE(WriteFile(path, Riff(Chunk("data", "\x01\x02\x03\x04") + Chunk("LIST", "abc") +
+                                     Chunk("fmt ", Pcm16Mono8k()))));
+    ASSERT_EQ(clip.ReadWaveFile(path, nullptr), 1);
+    EXPECT_EQ(clip.GetFormat(), MakePcmFormat(1, 8000, 16));
+    EXPECT_EQ(StoreBytes(clip), QByteArray("\x01\x02\x03\x04"));
+
+    const QByteArray first = Chunk("fmt ", Pcm16Mono8k()) + Chunk("data", "ab");
+    const QByteArray second =
+        Chunk("fmt ", FmtRecord(1, 1, 11025, 11025, 1, 8)) + Chunk("data", "xyz");
+    const struct
+    {
+        const char* name;
+        QByteArray body;
+        QByteArray samples;
+    } cases[] = {
+        {"a pair behind 1 MiB of zeros", first + QByteArray(1 << 20, '\0') + second, "xyz"},
+        {"a tail of zeros of odd length", first + QByteArray(100001, '\0'), "ab"},
+        // The walk's header then takes 4 zeros and "fmt " as its size.
+        {"a pair 4 bytes off the step", first + QByteArray((1 << 20) + 4, '\0') + second, "ab"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteFile(path, Riff(c.body)));
+        ASSERT_EQ(clip.ReadWaveFile(path, nullptr), 1) << c.name;
+        EXPECT_EQ(StoreBytes(clip), c.samples) << c.name;
+    }
+}
+
+// Holes of sparse files read as the zeros they are: samples around a hole in
+// the data chunk come through, and a pair behind a hole of 64 MiB is found.
+TEST(WaveFile, SparseFilesReadAsTheirBytes)
+{
+    const QString path = TestFile(QStringLiteral("sparse.wav"));
+    constexpr qint64 kData = 12 * 1024 * 1024 + 6;
+    QByteArray head = Riff(Chunk("fmt ", Pcm16Mono8k())) + "data" + U32(uint32_t(kData));
+    ASSERT_TRUE(WriteFile(path, head + "start"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(head.size() + kData));
+    ASSERT_TRUE(file.seek(head.size() + 9 * 1024 * 1024 + 1));
+    ASSERT_EQ(file.write("middle"), 6);
+    ASSERT_TRUE(file.seek(head.size() + kData - 3));
+    ASSERT_EQ(file.write("end"), 3);
+    file.close();
+    CWaveDoc clip;
+    ASSERT_EQ(clip.ReadWaveFile(path, nullptr), 1);
+    QFile read(path);
+    ASSERT_TRUE(read.open(QIODevice::ReadOnly));
+    EXPECT_EQ(Md5(StoreBytes(clip)), Md5(read.readAll().mid(head.size())));
+
+    const QByteArray first = Chunk("fmt ", Pcm16Mono8k()) + Chunk("data", "ab");
+    const QByteArray second =
+        Chunk("fmt ", FmtRecord(1, 1, 11025, 11025, 1, 8)) + Chunk("data", "xyz");
+    ASSERT_TRUE(WriteFile(path, Riff(first)));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(file.size() + 64 * 1024 * 1024));
+    ASSERT_TRUE(file.seek(file.size()));
+    ASSERT_EQ(file.write(second), second.size());
+    file.close();
+    ASSERT_EQ(clip.ReadWaveFile(path, nullptr), 1);
+    EXPECT_EQ(StoreBytes(clip), QByteArray("xyz"));
+}
+
 // A decoder's output taken as the clip's store: PCM where it lies, the rest
 // copied. The file sits beside the store folder, so the move can happen.
 TEST(WaveFile, TakenFilesBecomeTheStoreOrAreCopied)

@@ -14,6 +14,8 @@
 namespace {
 
 std::unique_ptr<QTemporaryDir> g_home;
+QString g_systemTemp; // the temp folder before any test pointed TMPDIR elsewhere
+std::unique_ptr<QTemporaryDir> g_processFolder;
 
 QString Sub(const char* name)
 {
@@ -51,6 +53,20 @@ QString DataHome() { return Sub("data"); }
 QString ConfigHome() { return Sub("config"); }
 QString RuntimeDir() { return Sub("runtime"); }
 
+QString ProcessFolder()
+{
+    if (!g_processFolder) {
+        const QString temp = g_systemTemp.isEmpty() ? QDir::tempPath() : g_systemTemp;
+        g_processFolder = std::make_unique<QTemporaryDir>(temp + "/zuvo-disk-XXXXXX");
+    }
+    return g_processFolder->path();
+}
+
+void RemoveProcessFolder()
+{
+    g_processFolder.reset();
+}
+
 bool WaitFor(const std::function<bool()>& done, int timeoutMs)
 {
     QElapsedTimer timer;
@@ -66,6 +82,7 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs)
 
 void InstallFreshHomeListener()
 {
+    g_systemTemp = QDir::tempPath();
     testing::UnitTest::GetInstance()->listeners().Append(new FreshHomeListener);
 }
 

@@ -14,6 +14,11 @@ QString DataHome();   // XDG_DATA_HOME
 QString ConfigHome(); // XDG_CONFIG_HOME
 QString RuntimeDir(); // XDG_RUNTIME_DIR
 
+// A folder for what lives as long as the process rather than one test (the
+// stream files of the sound device, which opens once per process): made in the
+// system temp folder on the first call, removed when every test has run.
+QString ProcessFolder();
+
 // Runs the Qt event loop until done() holds or timeoutMs passes; returns done().
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 

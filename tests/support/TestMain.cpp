@@ -6,7 +6,8 @@
 
 namespace TestEnvironment {
 void InstallFreshHomeListener();
-}
+void RemoveProcessFolder();
+} // namespace TestEnvironment
 
 int main(int argc, char** argv)
 {
@@ -24,5 +25,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     InstallFontSubstitutions();
     TestEnvironment::InstallFreshHomeListener();
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    TestEnvironment::RemoveProcessFolder();
+    return status;
 }

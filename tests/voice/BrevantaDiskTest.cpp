@@ -10,12 +10,10 @@
 #include "tests/support/TestEnvironment.h"
 #include "voice/Brevanta.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -28,7 +26,11 @@
 
 namespace {
 
-QTemporaryDir* g_streams = nullptr; // lives as long as the device
+// The device's stream files, in a folder that lives as long as the device.
+QString StreamFile(const char* name)
+{
+    return TestEnvironment::ProcessFolder() + u'/' + QLatin1String(name);
+}
 
 constexpr uint32_t kChunk = 8820;
 // Frames the sound may lag the play clock: two callbacks of the output and
@@ -46,17 +48,18 @@ class BrevantaDisk : public testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        if (g_streams)
+        static bool ready = false;
+        if (ready)
             return;
-        g_streams = new QTemporaryDir(QDir::tempPath() + "/zuvo-disk-XXXXXX");
+        ready = true;
         // Ten seconds of 22050 Hz stereo frames counting up, for recording.
-        QFile input(g_streams->filePath("input.raw"));
+        QFile input(StreamFile("input.raw"));
         const QByteArray ramp = RampFrames(0, 10 * 22050);
         if (input.open(QIODevice::WriteOnly))
             input.write(ramp);
         qputenv("SDL_AUDIODRIVER", "disk");
-        qputenv("SDL_DISKAUDIOFILEIN", QFile::encodeName(g_streams->filePath("input.raw")));
-        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(g_streams->filePath("output.raw")));
+        qputenv("SDL_DISKAUDIOFILEIN", QFile::encodeName(StreamFile("input.raw")));
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(StreamFile("output.raw")));
     }
 
     void SetUp() override
@@ -103,7 +106,7 @@ protected:
     void Mark()
     {
         QThread::msleep(150);
-        m_start = QFileInfo(g_streams->filePath("output.raw")).size();
+        m_start = QFileInfo(StreamFile("output.raw")).size();
     }
 
     // Waits for the playback to end, lets some silence follow and returns
@@ -112,7 +115,7 @@ protected:
     {
         EXPECT_TRUE(TestEnvironment::WaitFor([&] { return !editor.IsPlaying(); }, 15000));
         QThread::msleep(300);
-        QFile file(g_streams->filePath("output.raw"));
+        QFile file(StreamFile("output.raw"));
         if (!file.open(QIODevice::ReadOnly) || !file.seek(m_start))
             return {};
         const QByteArray bytes = file.readAll();

@@ -214,6 +214,22 @@ TEST(WaveData, MusicPastTheBudgetIsRefusedBeforeItIsRead)
     EXPECT_EQ(track.GetSize(), 16000u);
 }
 
+// Kelvo's reader shares the WAV walk: samples written before their format
+// record are read with it.
+TEST(WaveData, SamplesBeforeTheirFormatAreRead)
+{
+    const QByteArray good = ReadAll(MakeWav("good.wav", 8000, 1, 0.1));
+    ASSERT_EQ(good.mid(12, 4), "fmt ");
+    ASSERT_EQ(good.mid(36, 4), "data");
+    ASSERT_TRUE(WriteAll(PathOf("order.wav"), good.left(12) + good.mid(36) + good.mid(12, 24)));
+    WaveData track;
+    ASSERT_EQ(track.ReadWaveFile(PathOf("order.wav"), nullptr), 1);
+    EXPECT_EQ(track.GetSize(), uint32_t(good.size() - 44));
+    ASSERT_NE(track.GetData(), nullptr);
+    EXPECT_EQ(std::memcmp(track.GetData(), good.constData() + 44, good.size() - 44), 0);
+    EXPECT_EQ(track.GetFormat().samplesPerSec, 8000u);
+}
+
 TEST(WaveData, ConversionKeepsLevelsAndChannels)
 {
     // 22050 Hz stereo to the ring format: about 8000/22050 of the frames,
