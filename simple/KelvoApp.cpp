@@ -6,6 +6,7 @@
 #include "platform/IMessageSink.h"
 #include "platform/QtTranslations.h"
 #include "platform/SingleInstance.h"
+#include "platform/WebEngineSwitches.h"
 #include "simple/KelvoDlg.h"
 
 #include <QCoreApplication>
@@ -88,6 +89,8 @@ CKelvoApp::Start CKelvoApp::InitInstance(const QStringList& args)
         return WriteActivationFile(QCoreApplication::applicationFilePath()) ? Start::ExitOk
                                                                             : Start::ExitFail;
 
+    // Before any web view exists: the web engine reads its switches once.
+    WebEngineSwitches::Prepare();
     // Qt's own texts (standard buttons, file dialogs) in the program's language.
     InstallQtTranslations();
     const QString dataFolder = AppPaths::DataFolder();

@@ -3,6 +3,7 @@
 #include "tests/simple/KelvoFixture.h"
 
 #include "platform/DlgCtrlId.h"
+#include "platform/WebEngineSwitches.h"
 #include "publish/BrowserDlg.h"
 #include "publish/SimpleProgress.h"
 #include "skin/SkinBmpButton.h"
@@ -27,6 +28,8 @@
 #include <QTest>
 #include <QToolTip>
 #include <QTreeWidget>
+
+#include <unistd.h>
 
 #include <typeinfo>
 
@@ -86,6 +89,17 @@ TEST_F(Kelvo, EmbeddingAutomationAndAFileNameStartAsAnyStart)
     EXPECT_TRUE(Dlg()->isVisible());
     EXPECT_TRUE(Dlg()->Editor()->GetMusicPath().isEmpty()) << "a file named is not opened";
     EXPECT_FALSE(Dlg()->Editor()->IsOpening());
+}
+
+// The web engine refuses to start as root without its no-sandbox switch, and
+// Kelvo's web page dialog may open at any time after the start.
+TEST_F(Kelvo, AStartAsRootGivesTheWebEngineItsSwitch)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root needs the switch";
+    qputenv(WebEngineSwitches::kVariable, "--disable-gpu");
+    ASSERT_EQ(Start(), CKelvoApp::Start::Run);
+    EXPECT_EQ(qgetenv(WebEngineSwitches::kVariable), QByteArray("--disable-gpu --no-sandbox"));
 }
 
 TEST_F(Kelvo, ADataFolderThatCannotBeMadeIsToldAndEndsTheStart)
