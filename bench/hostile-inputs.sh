@@ -20,7 +20,10 @@ done
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZUVO_BUILD_TESTS=OFF \
     -DZUVO_BUILD_BENCH=ON >/dev/null
 tools=(open_audio)
-if ninja -C "$build" -t targets all 2>/dev/null | grep -q '^open_music:'; then
+# The whole list first: grep -q would end the pipe early, and pipefail would
+# count ninja's broken pipe as "no such target".
+targets=$(ninja -C "$build" -t targets all 2>/dev/null || true)
+if grep -q '^open_music:' <<<"$targets"; then
     tools+=(open_music)
 fi
 cmake --build "$build" -j "$jobs" --target "${tools[@]}" >/dev/null
