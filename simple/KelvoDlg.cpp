@@ -473,6 +473,10 @@ void CKelvoDlg::UpdateTimeEdits()
 
 void CKelvoDlg::LoadMusicFile(const QString& path)
 {
+    // The close routine waits for the open under way with events running:
+    // nothing new may start meanwhile.
+    if (m_closed)
+        return;
     m_spectrum->Stop();
     m_lyrics->StopAt(0);
     m_clock->Stop();
@@ -546,7 +550,8 @@ void CKelvoDlg::RestoreAndRaise()
 
 bool CKelvoDlg::QueryClose()
 {
-    if (m_voiceKept || !m_editor->GetVoice().HasData())
+    // A running recording becomes the voice when the close stops it.
+    if (!m_editor->IsRecording() && (m_voiceKept || !m_editor->GetVoice().HasData()))
         return true;
     return m_questions.Ask(QStringLiteral("录音还没有保存到任何铃音中，关闭后将会丢失。\r\n"
                                           "确定要退出吗？"));

@@ -1,6 +1,7 @@
 // Kelvo's start-up as its program runs it: the registration switches, the
 // data folder, the settings the main dialog keeps and every way out of it.
 #include "tests/simple/KelvoFixture.h"
+#include "tests/support/FakeCapture.h"
 
 #include "platform/DlgCtrlId.h"
 #include "platform/WebEngineSwitches.h"
@@ -283,6 +284,34 @@ TEST_F(Kelvo, ClosingWithAVoiceInNoRingAsksFirst)
     Dlg()->close();
     EXPECT_EQ(questions.asked.size(), 1);
     EXPECT_TRUE(Dlg()->IsClosed());
+}
+
+// A recording under way is a voice in no ring too: the close would make it
+// the voice and throw it away.
+TEST_F(Kelvo, ClosingWhileRecordingAsksFirst)
+{
+    ASSERT_EQ(Start(), CKelvoApp::Start::Run);
+    CBrevanta* editor = Dlg()->Editor();
+    auto music = std::make_unique<WaveData>();
+    music->SetFormat(MakePcmFormat(1, 8000, 8));
+    music->SetBuffer(std::make_unique<WaveBuffer>(80000));
+    ASSERT_TRUE(editor->SetMusic(std::move(music)));
+    FakeCaptureState input;
+    editor->SetCaptureFactory(FakeCaptures(input));
+    ASSERT_EQ(editor->StartRecord(), 1);
+    ASSERT_TRUE(editor->IsRecording());
+
+    questions.okAnswers = {false, true};
+    Dlg()->close();
+    ASSERT_EQ(questions.asked.size(), 1);
+    EXPECT_TRUE(questions.asked[0].contains(QStringLiteral("录音")));
+    EXPECT_TRUE(editor->IsRecording()) << "Cancel keeps the recording going";
+    EXPECT_FALSE(Dlg()->IsClosed());
+
+    Dlg()->close();
+    EXPECT_EQ(questions.asked.size(), 2);
+    EXPECT_TRUE(Dlg()->IsClosed());
+    EXPECT_FALSE(editor->IsRecording());
 }
 
 TEST_F(Kelvo, ASecondStartInTheSameSessionEndsAndRaisesTheFirst)

@@ -54,7 +54,7 @@ public:
     VolumePlayer(VolumeLog& log, size_t index) : m_log(log), m_index(index) {}
     void SetClip(ISampleSource*) override {}
     int Create(bool) override { return 1; }
-    int Play() override { return 0; }
+    int Play() override { return 1; }
     int Stop() override { return 1; }
     bool IsPlaying() const override { return false; }
     void Mute(bool) override {}
