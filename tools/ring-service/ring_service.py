@@ -447,6 +447,7 @@ class Handler(BaseHTTPRequestHandler):
             "/zuvo/person/monthOrderResponse.me": self.month_order,
             "/zuvo/person/add_ringLibZuvo.me": self.upload,
             "/zuvo/person/client.me": self.ring_library,
+            "/zuvo/": self.home_page,
             "/zuvo/pub/monthinfo.me": self.month_info,
             "/zuvo/pub/songlist.me": self.song_list,
             "/zuvo/pub/material.me": self.material,
@@ -591,6 +592,9 @@ class Handler(BaseHTTPRequestHandler):
         self.page("Zuvo彩铃库", "<p>用户：<span id=\"uid\">%s</span>，票据："
                   "<span id=\"ticket\">%s</span></p><ul>%s</ul>" % (
                       html.escape(self.uid), ticket, rows or "<li>还没有上传的彩铃。</li>"))
+
+    def home_page(self, query):
+        self.page("Zuvo彩铃", "<p>这里是Zuvo彩铃业务的网站。</p>")
 
     def month_info(self, query):
         self.page("包月说明", "<p>开通包月后，本月上传彩铃不再单独收费，"
