@@ -537,20 +537,22 @@ QString FirstText(const ID3_Tag& tag, std::initializer_list<ID3_FrameID> ids)
 // descriptions of the tag id3lib wrote at the file's start, taking the bytes
 // from the padding; without padding enough the file is written anew with a
 // larger tag (through a temporary file, renamed over it when complete).
-// Returns whether the file changed size.
-bool MarkEmptyUnicodeDescriptions(const QString& path)
+// A failed rewrite keeps the file id3lib wrote, whose comment only FFmpeg
+// skips; a failed write in place is a damaged tag.
+enum class MarkResult { Unchanged, InPlace, Grown, Failed };
+MarkResult MarkEmptyUnicodeDescriptions(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
-        return false;
+        return MarkResult::Unchanged;
     const QByteArray head = file.read(10);
     uint32_t size = 0;
     if (head.size() != 10 || !head.startsWith("ID3") || head[3] != 3 || head[5] != 0 ||
         !SyncSafe(reinterpret_cast<const uint8_t*>(head.constData()) + 6, size))
-        return false;
+        return MarkResult::Unchanged;
     const QByteArray body = file.read(size);
     if (body.size() != static_cast<qsizetype>(size))
-        return false;
+        return MarkResult::Unchanged;
     const auto* bytes = reinterpret_cast<const uint8_t*>(body.constData());
     QByteArray fixed;
     qsizetype pos = 0;
@@ -558,7 +560,7 @@ bool MarkEmptyUnicodeDescriptions(const QString& path)
     while (pos + 10 <= body.size() && bytes[pos] != 0) {
         const uint32_t length = BigEndian(bytes + pos + 4, 4);
         if (length > static_cast<uint64_t>(body.size() - pos - 10))
-            return false;
+            return MarkResult::Unchanged;
         const uint8_t* data = bytes + pos + 10;
         if (std::memcmp(bytes + pos, "COMM", 4) == 0 && length >= 6 && data[0] == 1 &&
             data[4] == 0 && data[5] == 0) {
@@ -578,35 +580,36 @@ bool MarkEmptyUnicodeDescriptions(const QString& path)
         pos += 10 + length;
     }
     if (!changed)
-        return false;
+        return MarkResult::Unchanged;
     if (fixed.size() <= body.size()) {
         fixed.append(QByteArray(body.size() - fixed.size(), '\0'));
-        if (file.seek(10))
-            file.write(fixed);
-        return false;
+        // In place: a short write leaves a damaged tag, which is a failed save.
+        if (!file.seek(10) || file.write(fixed) != fixed.size() || !file.flush())
+            return MarkResult::Failed;
+        return MarkResult::InPlace;
     }
     constexpr qsizetype kPadding = 1024;
     const qsizetype tagSize = fixed.size() + kPadding;
     if (tagSize >= (1 << 28))
-        return false;
+        return MarkResult::Unchanged;
     QByteArray header = head;
     for (int i = 0; i < 4; ++i)
         header[6 + i] = static_cast<char>((tagSize >> (21 - 7 * i)) & 0x7F);
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly) || out.write(header) != header.size() ||
         out.write(fixed) != fixed.size() || out.write(QByteArray(kPadding, '\0')) != kPadding)
-        return false;
+        return MarkResult::Unchanged;
     std::vector<char> block(1 << 16);
     for (;;) {
         const qint64 got = file.read(block.data(), static_cast<qint64>(block.size()));
         if (got < 0)
-            return false;
+            return MarkResult::Unchanged;
         if (got == 0)
             break;
         if (out.write(block.data(), got) != got)
-            return false;
+            return MarkResult::Unchanged;
     }
-    return out.commit();
+    return out.commit() ? MarkResult::Grown : MarkResult::Unchanged;
 }
 
 } // namespace
@@ -711,9 +714,14 @@ uint16_t Id3TagInfo::Update(uint16_t kinds)
         written = m_tag->Update(others);
         // A tag that grew moved the audio: id3lib learns the new layout.
         const QByteArray name = m_tag->GetFileName();
-        if ((written & ID3TT_ID3V2) && MarkEmptyUnicodeDescriptions(QFile::decodeName(name))) {
-            m_tag->Clear();
-            m_tag->Link(name.constData(), ID3TT_ID3V2);
+        if (written & ID3TT_ID3V2) {
+            const MarkResult marked = MarkEmptyUnicodeDescriptions(QFile::decodeName(name));
+            if (marked == MarkResult::Failed)
+                written &= ~static_cast<flags_t>(ID3TT_ID3V2);
+            if (marked == MarkResult::Grown) {
+                m_tag->Clear();
+                m_tag->Link(name.constData(), ID3TT_ID3V2);
+            }
         }
     }
     if (kinds & ID3TT_ID3V1)
