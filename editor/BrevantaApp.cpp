@@ -11,9 +11,6 @@
 #include "platform/SingleInstance.h"
 #include "platform/WebEngineSwitches.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 const char* const CBrevantaApp::kInstanceName = "MERIDALE_TORQUELL_BREVANTA";
 
 CBrevantaApp::CBrevantaApp(IMessageSink& messages, QObject* parent)
@@ -39,14 +36,12 @@ CBrevantaApp::Start CBrevantaApp::InitInstance(const QStringList& args)
         commandLine.command == CommandLine::Command::Unregister)
         return Start::ExitOk;
 
-    const QString dataFolder = AppPaths::DataFolder();
-    const QString bare = dataFolder.chopped(1);
-    if (!QFileInfo(bare).isDir() && !QDir().mkpath(bare)) {
-        m_messages.ShowMessage(
-            QStringLiteral("错误！目录『%1』不存在，\r\n且目录创建失败！").arg(bare));
+    const QString failure = AppPaths::MakeDataFolder();
+    if (!failure.isEmpty()) {
+        m_messages.ShowMessage(failure);
         return Start::ExitFail;
     }
-    m_dataFolder = dataFolder;
+    m_dataFolder = AppPaths::DataFolder();
     m_exeFolder = AppPaths::ProgramFolder();
 
     m_instance = std::make_unique<SingleInstance>(QString::fromLatin1(kInstanceName));

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace AppPaths {
@@ -25,6 +26,14 @@ QString DataFolder()
 {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return WithTrailingSlash(base) + QStringLiteral("VazoZedu/");
+}
+
+QString MakeDataFolder()
+{
+    const QString bare = DataFolder().chopped(1);
+    if (QFileInfo(bare).isDir() || QDir().mkpath(bare))
+        return QString();
+    return QStringLiteral("错误！目录『%1』不存在，\r\n且目录创建失败！").arg(bare);
 }
 
 } // namespace AppPaths

@@ -12,6 +12,10 @@ QString ProgramFolder();
 // followed by "VazoZedu/". Not created here: start-up creates it.
 QString DataFolder();
 
+// Creates the data folder with its parents where it is missing. The start-up
+// message for a folder that cannot be made, or an empty text when it exists.
+QString MakeDataFolder();
+
 // The read-only data an installation puts beside the program's folder
 // ("<prefix>/share/zuvo/" for "<prefix>/bin/"): themes, help.
 QString InstalledDataFolder();

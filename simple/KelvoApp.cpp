@@ -93,14 +93,12 @@ CKelvoApp::Start CKelvoApp::InitInstance(const QStringList& args)
     WebEngineSwitches::Prepare();
     // Qt's own texts (standard buttons, file dialogs) in the program's language.
     InstallQtTranslations();
-    const QString dataFolder = AppPaths::DataFolder();
-    const QString bare = dataFolder.chopped(1);
-    if (!QFileInfo(bare).isDir() && !QDir().mkpath(bare)) {
-        m_messages.ShowMessage(
-            QStringLiteral("错误！目录『%1』不存在，\r\n且目录创建失败！").arg(bare));
+    const QString failure = AppPaths::MakeDataFolder();
+    if (!failure.isEmpty()) {
+        m_messages.ShowMessage(failure);
         return Start::ExitFail;
     }
-    m_dataFolder = dataFolder;
+    m_dataFolder = AppPaths::DataFolder();
     m_moduleFolder = AppPaths::ProgramFolder();
 
     m_instance = std::make_unique<SingleInstance>(QString::fromLatin1(kInstanceName));

@@ -3,6 +3,7 @@
 #include "audio/WmaWriter.h"
 #include "tests/audio/EncodedFixtures.h"
 #include "tests/audio/ToneFixtures.h"
+#include "tests/support/DecodedSamples.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -77,20 +78,6 @@ QByteArray DecodeWithFfmpeg(const QString& path)
     return pcm;
 }
 
-// The samples ffprobe decodes from the file's audio frames; -1 when it fails.
-qint64 DecodedSamples(const QString& path)
-{
-    QByteArray out;
-    if (!RunTool("ffprobe",
-                 {"-v", "error", "-select_streams", "a:0", "-show_entries", "frame=nb_samples",
-                  "-of", "csv=p=0", path},
-                 &out))
-        return -1;
-    qint64 total = 0;
-    for (const QByteArray& line : out.split('\n'))
-        total += line.trimmed().toLongLong();
-    return total;
-}
 
 // Where the loudest sample within a frame (2048 samples) either side of at
 // lies.

@@ -25,6 +25,7 @@
 #include "tests/publish/ServiceTestSupport.h"
 #include "tests/support/ClipFixtures.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/DecodedSamples.h"
 #include "tests/support/QuietProgress.h"
 #include "tests/support/ScriptedQuestions.h"
 #include "tests/support/TestEnvironment.h"
@@ -94,20 +95,6 @@ bool RunTool(const QString& program, const QStringList& args, QByteArray* out = 
     return true;
 }
 
-// The samples ffprobe decodes from a ring file's audio frames; -1 on failure.
-qint64 DecodedSamples(const QString& path)
-{
-    QByteArray out;
-    if (!RunTool("ffprobe",
-                 {"-v", "error", "-select_streams", "a:0", "-show_entries", "frame=nb_samples",
-                  "-of", "csv=p=0", path},
-                 &out))
-        return -1;
-    qint64 total = 0;
-    for (const QByteArray& line : out.split('\n'))
-        total += line.trimmed().toLongLong();
-    return total;
-}
 
 struct Probe
 {

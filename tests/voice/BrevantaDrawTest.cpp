@@ -4,6 +4,7 @@
 #include "tests/support/ClipFixtures.h"
 #include "tests/support/FakeCapture.h"
 #include "tests/support/FakeTicks.h"
+#include "tests/support/ImagePixels.h"
 #include "voice/Brevanta.h"
 
 #include <QDir>
@@ -16,15 +17,6 @@
 #include <cmath>
 
 namespace {
-
-int CountColour(const QImage& image, const QRect& area, QRgb colour)
-{
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
-    return count;
-}
 
 // Pixels of the area that are not the background colour.
 int CountOther(const QImage& image, const QRect& area, QRgb background)

@@ -2,6 +2,7 @@
 // its waveform in the fixed pen, the ruler and the theme's colours.
 #include "platform/ColorRef.h"
 #include "tests/audio/EncodedFixtures.h"
+#include "tests/support/ImagePixels.h"
 #include "voice/Brevanta.h"
 
 #include <QDir>
@@ -13,15 +14,6 @@
 using namespace EncodedFixtures;
 
 namespace {
-
-int CountColour(const QImage& image, const QRect& area, QRgb colour)
-{
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
-    return count;
-}
 
 TEST(BrevantaDrawX11, SongIsDrawnWithTheTheme)
 {
