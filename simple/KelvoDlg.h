@@ -110,6 +110,52 @@ public:
     std::atomic<bool>& BusyFlag() { return m_busy; }
     bool IsClosed() const { return m_closed; }
 
+    // --- commands and notices (KelvoDlgCommands.cpp) ---
+    // Runs one of the dialog's secondary dialogs modally: true when it was
+    // accepted. exec() unless a test passes its own.
+    using DialogRunner = std::function<bool(QDialog& dialog)>;
+    void SetDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
+    bool RunDialog(QDialog& dialog);
+    // Asks for a file to open with a file dialog filter ("name (*.a *.A);;...");
+    // empty when cancelled. The desktop's open dialog unless a test passes its own.
+    using FileChooser = std::function<QString(QWidget* parent, const QString& filter)>;
+    void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    // True once logged in; asks with the login dialog first when not yet.
+    bool EnsureLoggedIn();
+    bool IsLoggedIn() const { return m_loggedIn != 0; }
+    const QString& LoginId() const { return m_loginId; }
+    // Applies the time field holding the keyboard focus, as leaving it would:
+    // every command runs it before it reads the fields or the selection.
+    void ApplyFocusedEdit();
+    void OnEnKillfocusStartTime();
+    void OnEnKillfocusEndTime();
+    void OnEnKillfocusLength();
+    void OnRecord();
+    void OnLoopPlay();
+    void OnPlayFromStart();
+    void OnPlayFromCursor();
+    void OnPause();
+    void OnStop();
+    void OnGoToStart();
+    void OnClearSelection();
+    void OnLoadLyrics();
+    void OnDeleteRecording();
+    void OnClearMusic();
+    void OnWebMaterials();
+    void OnOpenMusic();
+    void OnRingManagement();
+    void OnPlaybackCheck();
+    void OnOpenServiceSite();
+    void OnOpenMusicPortal();
+    void OnHelp();
+    // A lyrics file for the music loaded now: read only when its name (no
+    // folder, no extension) is the loaded music's.
+    void OnLyricsFile(const QString& path);
+    // The music the last MUSIC_LOADED notice reported (empty after clearing).
+    const QString& LoadedMusicPath() const { return m_loadedMusicPath; }
+    // The help page Kelvo ships, found as the themes are.
+    static QString HelpPagePath();
+
 public slots:
     void done(int result) override;
     // Enter applies a field; it never closes the dialog.
@@ -133,6 +179,13 @@ private:
     void OnHScroll(QSlider* slider);
     void OnMusicLoaded();
     void SaveVolumes();
+    // KelvoDlgCommands.cpp
+    void ConnectCommands();
+    void AfterPlayStarted(int t);
+    void AfterPlayStopped();
+    uint32_t CursorTime() const;
+    void ApplyFieldOutcome(int field);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     IMessageSink& m_messages;
     IQuestionBox& m_questions;
@@ -174,6 +227,9 @@ private:
     QCheckBox* m_voiceCheck = nullptr; // 1048
     QCheckBox* m_musicCheck = nullptr; // 1049
     AboutRunner m_runAbout;
+    DialogRunner m_runDialog;
+    FileChooser m_chooseFile;
+    QString m_loadedMusicPath;
     // The update check's worker (started by the update check), which sets
     // m_updateDone as its last step; joined on close.
     std::thread m_updateThread;
