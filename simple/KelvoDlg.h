@@ -153,8 +153,10 @@ public:
     void OnLyricsFile(const QString& path);
     // The music the last MUSIC_LOADED notice reported (empty after clearing).
     const QString& LoadedMusicPath() const { return m_loadedMusicPath; }
-    // The help page Kelvo ships, found as the themes are.
+    // The help page Kelvo ships, found as the themes are; a test may name
+    // another.
     static QString HelpPagePath();
+    void SetHelpPage(const QString& path) { m_helpPage = path; }
 
 public slots:
     void done(int result) override;
@@ -230,6 +232,7 @@ private:
     DialogRunner m_runDialog;
     FileChooser m_chooseFile;
     QString m_loadedMusicPath;
+    QString m_helpPage;
     // The update check's worker (started by the update check), which sets
     // m_updateDone as its last step; joined on close.
     std::thread m_updateThread;

@@ -431,7 +431,7 @@ void CKelvoDlg::OnOpenMusicPortal()
 
 void CKelvoDlg::OnHelp()
 {
-    const QFileInfo page(HelpPagePath());
+    const QFileInfo page(m_helpPage.isEmpty() ? HelpPagePath() : m_helpPage);
     if (!page.isFile()) {
         m_messages.ShowMessage(
             QStringLiteral("找不到帮助文件『%1』！").arg(page.absoluteFilePath()));
