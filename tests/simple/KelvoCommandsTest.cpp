@@ -157,7 +157,6 @@ TEST_F(KelvoCommands, WebMaterialsShowTheSongList)
     EXPECT_TRUE(Dlg()->Browser()->isVisible());
     ASSERT_TRUE(
         TestEnvironment::WaitFor([&] { return Requests("/zuvo/pub/songlist.me") == 1; }, 30000));
-    KeepScreenshot(*Dlg()->Browser(), "kelvo-materials");
 }
 
 // A field's text that was typed but not applied yet is applied before a

@@ -3,12 +3,15 @@
 // playing with its lyrics and spectrum. ZUVO_SCREENSHOT_DIR keeps the picture.
 #include "tests/simple/KelvoFixture.h"
 
+#include "publish/LoginDialog.h"
 #include "simple/SelectionFields.h"
+#include "skin/SkinWin.h"
 #include "voice/Brevanta.h"
 #include "voice/LyricsShow.h"
 #include "voice/TimerShow.h"
 #include "voice/WaveShow.h"
 
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
@@ -118,6 +121,39 @@ TEST_F(KelvoCommandsX11, ASongPlayingWithItsLyricsAndSpectrum)
                         .save(folder + "/kelvo-playing.png"));
     }
     qobject_cast<QPushButton*>(Dlg()->Control(107))->click();
+}
+
+// The login that the ring library asks for, in the secondary dialogs' skin.
+TEST_F(KelvoCommandsX11, TheLoginDialogIsSkinnedAndHasNoGroup)
+{
+    ASSERT_EQ(Start(), CKelvoApp::Start::Run);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Dlg()));
+    bool shown = false;
+    Dlg()->SetDialogRunner([&](QDialog& dialog) {
+        auto* login = qobject_cast<CLoginDialog*>(&dialog);
+        EXPECT_NE(login, nullptr);
+        if (!login)
+            return false;
+        login->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(login));
+        QTest::qWait(300);
+        EXPECT_NE(CSkinWin::Of(login), nullptr);
+        EXPECT_EQ(login->findChild<QGroupBox*>(), nullptr);
+        const QString folder = qEnvironmentVariable("ZUVO_SCREENSHOT_DIR");
+        if (!folder.isEmpty()) {
+            QDir().mkpath(folder);
+            const QRect frame = login->frameGeometry();
+            login->screen()
+                ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+                .save(folder + "/kelvo-login-skinned.png");
+        }
+        shown = true;
+        login->reject();
+        return false;
+    });
+    EXPECT_FALSE(Dlg()->EnsureLoggedIn());
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(Dlg()->IsLoggedIn());
 }
 
 } // namespace
