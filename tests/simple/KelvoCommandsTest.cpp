@@ -29,6 +29,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString kMobile = QStringLiteral("13800138000");
@@ -451,6 +453,28 @@ TEST_F(KelvoCommands, LoopOffDuringALoopPlaysOnWithTheDummyDriver)
     EXPECT_TRUE(editor->IsPlaying());
     EXPECT_GT(editor->GetPlayPosition(), 900u);
     Click(107);
+}
+
+// A dropped FIFO, device or folder is refused before anything reads it.
+TEST_F(KelvoCommands, ADroppedFileThatIsNoRegularFileIsRefusedAtOnce)
+{
+    const QString fifo = TestEnvironment::Home() + "/pipe.wav";
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    StartKelvo();
+    for (const QString& path : {fifo, QString("/dev/zero"), TestEnvironment::Home()}) {
+        messages.messages.clear();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(Dlg(), &enter);
+        QDropEvent drop(QPointF(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Dlg(), &drop);
+        EXPECT_TRUE(TestEnvironment::WaitFor(
+            [&] { return !Dlg()->Editor()->IsOpening() && !messages.messages.isEmpty(); }, 2000))
+            << path.toStdString();
+        EXPECT_TRUE(Dlg()->LoadedMusicPath().isEmpty()) << path.toStdString();
+        EXPECT_TRUE(Dlg()->Editor()->GetMusic().IsSilentDefault());
+    }
 }
 
 } // namespace

@@ -7,7 +7,9 @@
 #include "simple/SelectionFields.h"
 #include "skin/SkinWin.h"
 #include "voice/Brevanta.h"
+#include "tests/support/FakeTicks.h"
 #include "voice/LyricsShow.h"
+#include "voice/SongInfoShow.h"
 #include "voice/TimerShow.h"
 #include "voice/WaveShow.h"
 
@@ -154,6 +156,40 @@ TEST_F(KelvoCommandsX11, TheLoginDialogIsSkinnedAndHasNoGroup)
     EXPECT_FALSE(Dlg()->EnsureLoggedIn());
     EXPECT_TRUE(shown);
     EXPECT_FALSE(Dlg()->IsLoggedIn());
+}
+
+// The format line holds a line break; the panel draws it on its one line.
+TEST_F(KelvoCommandsX11, TheFormatLineOfTheSongInformation)
+{
+    const QString song = MakeSong("测试 歌曲.wav", "12");
+    ASSERT_EQ(Start(), CKelvoApp::Start::Run);
+    Show(song);
+    FakeTicks ticks;
+    QWidget backdrop;
+    backdrop.setStyleSheet("background: #eef2f6");
+    backdrop.resize(320, 40);
+    CSongInfoShow info(&backdrop, ticks.Source());
+    info.setGeometry(10, 7, 290, 26);
+    info.LoadSkin(Dlg()->ThemePath());
+    const QStringList lines = Dlg()->SongInfo()->GetLines();
+    ASSERT_EQ(lines.size(), 6);
+    info.SetFileName(QString::fromUtf8("测试 歌曲"));
+    info.SetLength("00:12");
+    info.SetFormat(QString::fromUtf8("声道数:2\r\n采样率:44100"));
+    info.StartScroll();
+    backdrop.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&backdrop));
+    // Well into the sixth line's time, risen to the middle.
+    ticks.now += 5 * CSongInfoShow::kTicksPerLine * CSongInfoShow::kTickMs + 1000;
+    info.OnTimer();
+    EXPECT_EQ(info.GetCurrentLine(), 5);
+    EXPECT_EQ(info.GetLines()[5], lines[5]);
+    QTest::qWait(200);
+    const QString folder = qEnvironmentVariable("ZUVO_SCREENSHOT_DIR");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        backdrop.grab().save(folder + "/kelvo-song-format.png");
+    }
 }
 
 } // namespace
