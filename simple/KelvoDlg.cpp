@@ -10,6 +10,7 @@
 #include "publish/BrowserDlg.h"
 #include "publish/ListMyRing.h"
 #include "publish/ProgressDialog.h"
+#include "publish/RequestCancel.h"
 #include "publish/SimpleProgress.h"
 #include "simple/AboutDlg.h"
 #include "simple/ColouredToolTip.h"
@@ -328,6 +329,7 @@ void CKelvoDlg::PlaceLists()
     m_ringLibrary->SetMessageSink(&m_messages);
     m_ringLibrary->hide();
     m_controls[1045] = m_ringLibrary;
+    WireRingRoad();
 
     // A plain list, the kind the skin draws with its bitmap bars.
     m_downloadList = new QTreeWidget(m_tab);
@@ -588,6 +590,11 @@ void CKelvoDlg::CloseRoutine()
     m_clock->Stop();
     m_lyrics->StopAt(0);
     // Workers may be waiting on this thread: keep its events going meanwhile.
+    // A ring upload is called off; a ring being written is put in place.
+    m_ringStopping = true;
+    if (m_ringCancel)
+        m_ringCancel->Cancel();
+    WaitForRingJob();
     m_editor->WaitForOpen();
     if (m_updateThread.joinable()) {
         while (!m_updateDone.load())

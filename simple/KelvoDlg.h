@@ -1,6 +1,8 @@
 #pragma once
 
 #include "audio/PlayerFactory.h"
+#include "publish/RingJob.h"
+#include "voice/RingSnapshot.h"
 
 #include <QDialog>
 #include <QString>
@@ -27,6 +29,7 @@ class CTabCtrl;
 class CTimerShow;
 class CWaveShow;
 class IMessageSink;
+class IProgress;
 class IQuestionBox;
 class IUrlOpener;
 class QCheckBox;
@@ -34,6 +37,7 @@ class QLineEdit;
 class QPushButton;
 class QSlider;
 class QTreeWidget;
+class RequestCancel;
 
 // Kelvo's only main window, on the 720 x 520 client area of its neostyle
 // theme: the editor with its spectrum, clock, song information and lyrics,
@@ -110,6 +114,34 @@ public:
     std::atomic<bool>& BusyFlag() { return m_busy; }
     bool IsClosed() const { return m_closed; }
 
+    // --- the ring road (KelvoDlgRing.cpp) ---
+    // One ring job at a time: a command accepted on the GUI thread claims the
+    // busy flag, takes the selection's content and starts the worker, which
+    // writes the ring file, the VOX file and uploads; the flag is free again
+    // once the worker ends, whatever way it ends.
+    using RingDialogRunner = std::function<bool(QDialog& dialog)>;
+    static const QString kRingWriteFailed;
+    // A message and false unless music is loaded and the length field holds
+    // 5 to 50 s.
+    bool CheckRingSelection();
+    void OnSaveRing();   // 114
+    void OnUploadRing(); // 119 and 1019
+    // The ring library list's "上传": a ring file of the library.
+    void UploadRingFile(const QString& name, const QString& path);
+    // The login dialog unless logged in; true when logged in.
+    bool EnsureLoggedIn();
+    // The login, the fee query and the month-order offer; true to go on.
+    bool QueryRingFee();
+    bool IsRingJobRunning() const;
+    // Waits for the running job with the events going.
+    void WaitForRingJob();
+    // How the ring dialogs run (modally by default).
+    void SetRingDialogRunner(RingDialogRunner runner) { m_runRingDialog = std::move(runner); }
+    // Also told every step text of the worker, from the worker's thread.
+    void SetRingStepObserver(IProgress* observer) { m_ringSteps = observer; }
+    // The folder of the job's working files instead of the per-process one.
+    void SetRingWorkFolder(const QString& folder) { m_ringWorkFolder = folder; }
+
 public slots:
     void done(int result) override;
     // Enter applies a field; it never closes the dialog.
@@ -133,6 +165,38 @@ private:
     void OnHScroll(QSlider* slider);
     void OnMusicLoaded();
     void SaveVolumes();
+
+    // The ring road (KelvoDlgRing.cpp).
+    void WireRingRoad();
+    bool RunRingDialog(QDialog& dialog);
+    QString RingWorkFile(const QString& name) const;
+    // The ring file of name in the library, after the replace question when
+    // it exists (existed := 1); empty when refused or no folder.
+    QString LibraryPathFor(const QString& name, int* existed);
+    // content: CBrevanta::RingContent of the selection, -1 for a ring file.
+    void StartRingJob(const CRingJob& job, int content);
+    static int RingJobThreadProc(CKelvoDlg* dialog);
+    void GenerateRing();
+    void RingStep(const QString& text, int from, int to);
+    void FinishRingJob();
+    // Worker: runs f on the GUI thread and waits; nothing once closing.
+    void OnGui(const std::function<void()>& f);
+    void TellFromWorker(const QString& text);
+    // Worker: the upload and its message; true when the service took it.
+    bool UploadRing(const QString& name, const QString& ringPath, const QString& voxPath,
+                    int share);
+    void OnUploadBusy();
+    void OnUploadProgress(int percent);
+    void OnUploadDone();
+    // Before the worker reads the job, a copy made for it alone.
+    CRingJob m_ringJob;
+    RingSnapshot m_ringSnapshot;
+    std::thread m_ringThread;
+    std::shared_ptr<RequestCancel> m_ringCancel;
+    std::atomic<bool> m_ringStopping{false};
+    RingDialogRunner m_runRingDialog;
+    IProgress* m_ringSteps = nullptr;
+    QString m_ringWorkFolder;
 
     IMessageSink& m_messages;
     IQuestionBox& m_questions;
