@@ -13,7 +13,7 @@
 #include "publish/BrowserDlg.h"
 #include "publish/ListMyRing.h"
 #include "publish/MessageBoxQuestion.h"
-#include "publish/RequestCancel.h"
+#include "publish/RingPublisher.h"
 #include "publish/SimpleProgress.h"
 
 #include <QAction>
@@ -66,6 +66,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     // Both made hidden; the ring road shows them.
     m_uploadProgress = new CSimpleProgress(this);
     m_browser = new CBrowserDlg(this);
+    CreatePublisher();
     connect(m_browser, &CBrowserDlg::pageFailed, this,
             [this](const QString& message) { m_messages->ShowMessage(message); });
     CreatePanes();
@@ -80,9 +81,7 @@ CMainFrame::~CMainFrame()
 {
     // A ring job still running is called off and ends before the timeline
     // it reads goes; what it still asks of the GUI thread is skipped.
-    m_closing = true;
-    if (m_ringCancel)
-        m_ringCancel->Cancel();
+    m_publisher->Close();
     WaitForRingJob();
     // Records and copies go before the timeline that their tracks refer to.
     m_history.Clear();

@@ -7,7 +7,6 @@
 #include <QMainWindow>
 #include <QString>
 
-#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -17,6 +16,7 @@ class CBrowserDlg;
 class CControlView;
 class CEditorView;
 class CResourceView;
+class CRingPublisher;
 class CTaskListDialog;
 class CWaveCtrl;
 class CSimpleProgress;
@@ -25,7 +25,6 @@ class IQuestionBox;
 class IUrlOpener;
 class QAction;
 class QDialog;
-class RequestCancel;
 class QSplitter;
 class QToolButton;
 
@@ -108,7 +107,7 @@ public:
 
     // Where the question about unsaved work goes (not owned; it must outlive
     // the frame). Unset, the frame asks in a message box.
-    void SetQuestionBox(IQuestionBox* questions) { m_questions = questions; }
+    void SetQuestionBox(IQuestionBox* questions);
 
     // The question asked before New or closing throws changes away.
     static const QString kSaveQuestion;
@@ -150,7 +149,7 @@ public:
     bool IsLoggedIn() const { return m_loggedIn; }
 
     // The user's words for the ring road's failed writes.
-    static const QString kRingWriteFailed;
+    static const QString& kRingWriteFailed;
     static const QString kVoxWriteFailed;
 
 signals:
@@ -183,21 +182,17 @@ private:
     void OnRedo();
     bool RunDialog(QDialog& dialog);
     QString RingWorkFile(const QString& name) const;
-    // The library path of a ring name; asks before replacing a ring there.
-    // Empty when the user keeps the old ring.
-    QString LibraryPathFor(const QString& name, int* replaced);
+    // Makes the ring service's client with the frame's sinks, login step,
+    // dialog runner and upload window.
+    void CreatePublisher();
     // Claims the busy state on the GUI thread and starts the worker.
     void StartRingJob(const CRingJob& job);
     void RunRingJob(CRingJob job);
     void FinishRingJob();
     // Worker side: runs f on the GUI thread and waits for it; skipped once
-    // the frame is going away.
+    // the frame is going away (the publisher is closed).
     void OnGui(const std::function<void()>& f);
     void TellFromWorker(const QString& text);
-    bool UploadRing(const CRingJob& job, const QString& voxPath);
-    void OnUploadStarted();
-    void OnUploadProgress(int percent);
-    void OnUploadFinished();
 
     EditHistory m_history;
     CTrackClipboard m_clipboard;
@@ -225,7 +220,6 @@ private:
     QString m_ringWorkFolder;
     CSimpleProgress* m_uploadProgress = nullptr;
     CBrowserDlg* m_browser = nullptr;
+    CRingPublisher* m_publisher = nullptr; // a child; closed when the frame goes
     std::thread m_ringThread;
-    std::shared_ptr<RequestCancel> m_ringCancel;
-    std::atomic<bool> m_closing{false};
 };

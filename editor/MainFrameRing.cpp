@@ -1,110 +1,68 @@
 // The frame's ring road: the ring commands on the GUI thread (selection,
-// dialogs, login, fee) and the worker that builds a ring's files and uploads
-// them. The worker mixes the selection taken when the job started and reads
-// the tracks, so the timeline is held busy from the moment a command accepts
-// a job until the job has ended; it reaches the widgets only through calls
-// onto the GUI thread.
+// dialogs, login) and the worker that builds a ring's files; the fee step and
+// the upload are the publishing client's (CRingPublisher). The worker mixes the selection taken
+// when the job started and reads the tracks, so the timeline is held busy from the moment a
+// command accepts a job until the job has ended; it reaches the widgets only through calls onto
+// the GUI thread.
 #include "editor/MainFrame.h"
 
-#include "audio/DataFolders.h"
 #include "audio/WaveDoc.h"
 #include "audio/WaveFormat.h"
 #include "audio/WmaToWavConverter.h"
-#include "audio/WmaWriter.h"
 #include "editor/WaveCtrl.h"
+#include "platform/FileReplace.h"
 #include "platform/IMessageSink.h"
-#include "platform/IQuestionBox.h"
 #include "platform/WorkingFolder.h"
 #include "publish/BrowserDlg.h"
-#include "publish/HTTPFormClient.h"
 #include "publish/ListMyRing.h"
 #include "publish/LoginDialog.h"
-#include "publish/MonthOrderDialog.h"
-#include "publish/RequestCancel.h"
 #include "publish/RingContentDialog.h"
 #include "publish/RingContentSaveToDialog.h"
 #include "publish/RingJobGlobals.h"
+#include "publish/RingPublisher.h"
 #include "publish/RingUploadDialog.h"
-#include "publish/ServiceCall.h"
 #include "publish/ServiceProtocol.h"
-#include "publish/SimpleProgress.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
-#include <QThread>
-
-#include <cstdio>
 
 namespace {
-
-constexpr uint32_t kShortestRingMs = 5000;
-constexpr uint32_t kLongestRingMs = 55000;
 
 const QString kRingFileName = QStringLiteral("~URING.kox");
 const QString kVoxFileName = QStringLiteral("~URING.vox");
 const QString kDecodedFileName = QStringLiteral("~VAZOZEDU.wav");
 
-// The longest ring file of the library that is uploaded (ms): a ring saved
-// from a selection of the longest length decodes up to one codec frame
-// longer (the silence that fills its last frame), and that ring is accepted.
-uint32_t LongestRingFileMs(uint32_t samplesPerSec)
-{
-    const int frame = CWmaWriter::FrameLength(samplesPerSec);
-    if (frame <= 0)
-        return kLongestRingMs;
-    return kLongestRingMs +
-           static_cast<uint32_t>((int64_t{frame} * 1000 + samplesPerSec - 1) / samplesPerSec);
-}
-
-// Removes a working file left by an earlier job, so it is never taken for
-// this job's output. false when it is still there.
-bool RemoveStale(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return true;
-    return QFile::remove(path);
-}
-
-// A new empty file beside target that the ring is written to first; empty
-// when none can be made.
-QString TemporaryBeside(const QString& target)
-{
-    QTemporaryFile file(QFileInfo(target).absolutePath() + QStringLiteral("/.ring-XXXXXX.tmp"));
-    file.setAutoRemove(false);
-    if (!file.open())
-        return QString();
-    // The ring is the user's file like any other: readable by others as a
-    // file saved by the user's tools is, not private to the program.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                        QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    return file.fileName();
-}
-
-// Puts the written ring in place of target (atomically replacing an old one).
-bool RenameOver(const QString& from, const QString& to)
-{
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
-           0;
-}
-
 } // namespace
 
-const QString CMainFrame::kRingWriteFailed = QStringLiteral("写入铃音文件失败！");
+const QString& CMainFrame::kRingWriteFailed = CRingPublisher::kRingWriteFailed;
 const QString CMainFrame::kVoxWriteFailed = QStringLiteral("生成铃音数据文件失败！");
 
 void CMainFrame::SetMessageSink(IMessageSink* messages)
 {
     m_messages = messages ? messages : m_ownMessages.get();
+    m_publisher->SetMessageSink(*m_messages);
+}
+
+void CMainFrame::SetQuestionBox(IQuestionBox* questions)
+{
+    m_questions = questions ? questions : m_ownQuestions.get();
+    m_publisher->SetQuestionBox(*m_questions);
 }
 
 void CMainFrame::SetUrlOpener(IUrlOpener* urls)
 {
     m_urls = urls ? urls : m_ownUrls.get();
+    m_publisher->SetUrlOpener(*m_urls);
+}
+
+void CMainFrame::CreatePublisher()
+{
+    m_publisher = new CRingPublisher(*m_messages, *m_questions, *m_urls, this);
+    m_publisher->SetLoginStep([this] { return EnsureLoggedIn(); });
+    m_publisher->SetLoginLost([this] { m_loggedIn = 0; });
+    m_publisher->SetDialogRunner([this](QDialog& dialog) { return RunDialog(dialog); });
+    m_publisher->SetBusyPanel(m_uploadProgress);
 }
 
 bool CMainFrame::RunDialog(QDialog& dialog)
@@ -133,6 +91,8 @@ void CMainFrame::WaitForRingJob()
 bool CMainFrame::CheckRingSelection()
 {
     const uint32_t length = WaveCtrl()->GetSelectionLength();
+    constexpr uint32_t kShortestRingMs = CRingPublisher::kShortestRingMs;
+    constexpr uint32_t kLongestRingMs = CRingPublisher::kLongestRingMs;
     if (length == 0) {
         m_messages->ShowMessage(QStringLiteral("请用鼠标选择一段需要作为彩铃的音乐。"));
         return false;
@@ -161,59 +121,7 @@ bool CMainFrame::EnsureLoggedIn()
 
 bool CMainFrame::QueryRingFee()
 {
-    if (!EnsureLoggedIn())
-        return false;
-    // The request runs on a worker while this waits painting, bounded by the
-    // form client's deadline.
-    CServiceCall call;
-    QEventLoop loop;
-    connect(&call, &CServiceCall::Finished, &loop, &QEventLoop::quit);
-    if (!call.Start(MakeFeeQueryRequest()))
-        return false;
-    loop.exec();
-    const ServiceReply& reply = call.Reply();
-    if (IsLoginLost(reply.status)) {
-        m_loggedIn = 0;
-        m_messages->ShowMessage(LoginLostMessage(reply.response, reply.charset));
-        return false;
-    }
-    const FeeDecision fee = ClassifyFeeReply(reply.sent, reply.response, reply.charset);
-    switch (fee.kind) {
-    case FeeDecision::Kind::Stop:
-        m_messages->ShowMessage(fee.message);
-        return false;
-    case FeeDecision::Kind::GoOn:
-        return true;
-    case FeeDecision::Kind::AskToGoOn:
-        return m_questions->Ask(fee.message, IQuestionBox::Buttons::OkCancel);
-    case FeeDecision::Kind::OfferMonthPlan: {
-        CMonthOrderDialog offer(*m_messages, *m_urls, this);
-        offer.SetMonthlyText(fee.tokens[0]);
-        offer.SetPerUseText(fee.tokens[1]);
-        offer.SetExplanation(fee.tokens[2]);
-        offer.SetPerUseGoOn(fee.tokens[3]);
-        const bool goOn = RunDialog(offer) && offer.GoOn();
-        if (offer.LoginLost())
-            m_loggedIn = 0;
-        return goOn;
-    }
-    }
-    return false;
-}
-
-QString CMainFrame::LibraryPathFor(const QString& name, int* replaced)
-{
-    const QString folder = GetMyRingDir(*m_messages);
-    if (folder.isEmpty())
-        return QString();
-    const QString path = folder + name + QStringLiteral(".kox");
-    *replaced = 0;
-    if (QFileInfo::exists(path)) {
-        if (!m_questions->Ask(QStringLiteral("『%1』已经存在，\r\n要替换它吗？").arg(name)))
-            return QString();
-        *replaced = 1;
-    }
-    return path;
+    return m_publisher->QueryRingFee();
 }
 
 void CMainFrame::OnRingUpload()
@@ -226,7 +134,7 @@ void CMainFrame::OnRingUpload()
     CRingJob job;
     job.SetPath(RingWorkFile(kRingFileName));
     if (dialog.AddToLibrary()) {
-        const QString path = LibraryPathFor(dialog.Name(), &job.m_replacedExisting);
+        const QString path = m_publisher->LibraryPathFor(dialog.Name(), &job.m_replacedExisting);
         if (path.isEmpty())
             return;
         job.SetPath(path);
@@ -252,7 +160,7 @@ void CMainFrame::OnSaveAsRing()
     if (!RunDialog(dialog))
         return;
     CRingJob job;
-    const QString path = LibraryPathFor(dialog.Name(), &job.m_replacedExisting);
+    const QString path = m_publisher->LibraryPathFor(dialog.Name(), &job.m_replacedExisting);
     if (path.isEmpty())
         return;
     job.m_addToLibrary = 1;
@@ -301,7 +209,6 @@ void CMainFrame::StartRingJob(const CRingJob& job)
     // the one of this moment.
     m_ringJob.m_selStart = WaveCtrl()->GetSelectionStart();
     m_ringJob.m_selEnd = WaveCtrl()->GetSelectionEnd();
-    m_ringCancel = std::make_shared<RequestCancel>();
     WaveCtrl()->ShowProgress();
     m_ringThread = std::thread([this, taken = m_ringJob] { RunRingJob(taken); });
 }
@@ -310,9 +217,8 @@ void CMainFrame::FinishRingJob()
 {
     if (m_ringThread.joinable())
         m_ringThread.join();
-    m_ringCancel.reset();
     g_bRingJobBusy = 0;
-    if (!m_closing) {
+    if (!m_publisher->IsClosing()) {
         WaveCtrl()->SetBusy(false);
         emit ringJobFinished();
     }
@@ -320,20 +226,12 @@ void CMainFrame::FinishRingJob()
 
 void CMainFrame::OnGui(const std::function<void()>& f)
 {
-    if (m_closing)
-        return;
-    QMetaObject::invokeMethod(
-        this,
-        [this, &f] {
-            if (!m_closing)
-                f();
-        },
-        Qt::BlockingQueuedConnection);
+    m_publisher->RunOnGui(f);
 }
 
 void CMainFrame::TellFromWorker(const QString& text)
 {
-    OnGui([this, &text] { m_messages->ShowMessage(text); });
+    m_publisher->TellFromWorker(text);
 }
 
 void CMainFrame::RunRingJob(CRingJob job)
@@ -369,8 +267,8 @@ void CMainFrame::RunRingJob(CRingJob job)
     };
 
     [&] {
-        if (voxPath.isEmpty() || !RemoveStale(voxPath) || !RemoveStale(decodedPath) ||
-            !RemoveStale(workRing)) {
+        if (voxPath.isEmpty() || !FileReplace::RemoveStale(voxPath) ||
+            !FileReplace::RemoveStale(decodedPath) || !FileReplace::RemoveStale(workRing)) {
             TellFromWorker(kRingWriteFailed);
             return;
         }
@@ -382,13 +280,10 @@ void CMainFrame::RunRingJob(CRingJob job)
                 TellFromWorker(QStringLiteral("读取音频数据失败！"));
                 return;
             }
-            const uint32_t duration = clip->GetDuration();
-            if (duration < kShortestRingMs ||
-                duration > LongestRingFileMs(clip->GetFormat().samplesPerSec)) {
-                TellFromWorker(
-                    QStringLiteral("彩铃的长度必须控制在 %1 - %2秒之内，该铃音文件格式不正确。")
-                        .arg(kShortestRingMs / 1000)
-                        .arg(kLongestRingMs / 1000));
+            const QString tooLong = CRingPublisher::RingFileLengthProblem(
+                clip->GetDuration(), clip->GetFormat().samplesPerSec);
+            if (!tooLong.isEmpty()) {
+                TellFromWorker(tooLong);
                 return;
             }
             upload = buildVox(std::move(clip));
@@ -405,7 +300,7 @@ void CMainFrame::RunRingJob(CRingJob job)
              40, 60);
         // A library ring goes in place only once everything it needs is
         // written: a failure leaves the old ring and the list as they were.
-        written = job.m_addToLibrary ? TemporaryBeside(job.m_path) : job.m_path;
+        written = job.m_addToLibrary ? FileReplace::TemporaryBeside(job.m_path) : job.m_path;
         if (written.isEmpty() || !ctrl->WriteWmaFile(written, clip.get())) {
             TellFromWorker(kRingWriteFailed);
             return;
@@ -413,7 +308,7 @@ void CMainFrame::RunRingJob(CRingJob job)
         if (job.m_mode == CRingJob::UploadSelection && !buildVox(std::move(clip)))
             return;
         if (job.m_addToLibrary) {
-            if (!RenameOver(written, job.m_path)) {
+            if (!FileReplace::RenameOver(written, job.m_path)) {
                 TellFromWorker(kRingWriteFailed);
                 return;
             }
@@ -432,58 +327,7 @@ void CMainFrame::RunRingJob(CRingJob job)
     if (job.m_addToLibrary && !written.isEmpty())
         QFile::remove(written);
     ctrl->CompleteProgress();
-    if (upload && !m_closing) {
-        OnGui([this] { OnUploadStarted(); });
-        UploadRing(job, voxPath);
-    }
+    if (upload)
+        m_publisher->UploadRing(job.m_name, job.m_path, voxPath, job.m_share != 0);
     QMetaObject::invokeMethod(this, &CMainFrame::FinishRingJob, Qt::QueuedConnection);
-}
-
-bool CMainFrame::UploadRing(const CRingJob& job, const QString& voxPath)
-{
-    CHTTPFormClient client;
-    client.SetCancel(m_ringCancel);
-    client.SetProgressHandler([this](unsigned percent) {
-        QMetaObject::invokeMethod(
-            this, [this, percent] { OnUploadProgress(static_cast<int>(percent)); },
-            Qt::QueuedConnection);
-    });
-    bool doneTold = false;
-    client.SetDoneHandler([this, &doneTold] {
-        doneTold = true;
-        OnGui([this] { OnUploadFinished(); });
-    });
-    const bool sent = SendServiceRequest(
-        client, MakeUploadRequest(job.m_name, job.m_path, voxPath, job.m_share != 0));
-    if (!doneTold)
-        OnGui([this] { OnUploadFinished(); });
-    if (IsLoginLost(client.GetStatus())) {
-        // Logged out: the next ring command asks for the login again.
-        OnGui([this] { m_loggedIn = 0; });
-        TellFromWorker(LoginLostMessage(client.GetResponse(), client.GetResponseCharset()));
-        return false;
-    }
-    // Every reply is shown, the empty one too: the user must learn how the
-    // upload ended.
-    TellFromWorker(UploadReplyMessage(sent, client.GetResponse()));
-    return sent;
-}
-
-void CMainFrame::OnUploadStarted()
-{
-    m_uploadProgress->SetText(QStringLiteral("请稍候，程序正在上传彩铃..."));
-    m_uploadProgress->SetPos(0);
-    m_uploadProgress->show();
-    m_uploadProgress->raise();
-}
-
-void CMainFrame::OnUploadProgress(int percent)
-{
-    if (m_uploadProgress->isVisible())
-        m_uploadProgress->SetPos(percent);
-}
-
-void CMainFrame::OnUploadFinished()
-{
-    m_uploadProgress->hide();
 }

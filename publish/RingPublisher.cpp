@@ -1,0 +1,197 @@
+#include "publish/RingPublisher.h"
+
+#include "audio/DataFolders.h"
+#include "audio/WmaWriter.h"
+#include "platform/IMessageSink.h"
+#include "platform/IQuestionBox.h"
+#include "publish/HTTPFormClient.h"
+#include "publish/MonthOrderDialog.h"
+#include "publish/OnGui.h"
+#include "publish/RequestCancel.h"
+#include "publish/ServiceCall.h"
+#include "publish/ServiceProtocol.h"
+#include "publish/SimpleProgress.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QWidget>
+
+const QString CRingPublisher::kRingWriteFailed = QStringLiteral("写入铃音文件失败！");
+const QString CRingPublisher::kUploading = QStringLiteral("请稍候，程序正在上传彩铃...");
+
+CRingPublisher::CRingPublisher(IMessageSink& messages, IQuestionBox& questions, IUrlOpener& urls,
+                               QWidget* window)
+    : QObject(window), m_messages(&messages), m_questions(&questions), m_urls(&urls),
+      m_window(window)
+{
+}
+
+CRingPublisher::~CRingPublisher()
+{
+    Close();
+}
+
+QString CRingPublisher::LibraryPathFor(const QString& name, int* replaced)
+{
+    const QString folder = GetMyRingDir(*m_messages);
+    if (folder.isEmpty())
+        return QString();
+    const QString path = folder + name + QStringLiteral(".kox");
+    *replaced = 0;
+    if (QFileInfo::exists(path)) {
+        if (!m_questions->Ask(QStringLiteral("『%1』已经存在，\r\n要替换它吗？").arg(name)))
+            return QString();
+        *replaced = 1;
+    }
+    return path;
+}
+
+void CRingPublisher::LoginLost()
+{
+    if (m_loginLost)
+        m_loginLost();
+}
+
+bool CRingPublisher::QueryRingFee()
+{
+    if (!m_loginStep || !m_loginStep())
+        return false;
+    // The request runs on a worker while this waits painting, bounded by the
+    // form client's deadline.
+    CServiceCall call;
+    QEventLoop loop;
+    connect(&call, &CServiceCall::Finished, &loop, &QEventLoop::quit);
+    if (!call.Start(MakeFeeQueryRequest()))
+        return false;
+    loop.exec();
+    const ServiceReply& reply = call.Reply();
+    if (IsLoginLost(reply.status)) {
+        LoginLost();
+        m_messages->ShowMessage(LoginLostMessage(reply.response, reply.charset));
+        return false;
+    }
+    const FeeDecision fee = ClassifyFeeReply(reply.sent, reply.response, reply.charset);
+    switch (fee.kind) {
+    case FeeDecision::Kind::Stop:
+        m_messages->ShowMessage(fee.message);
+        return false;
+    case FeeDecision::Kind::GoOn:
+        return true;
+    case FeeDecision::Kind::AskToGoOn:
+        return m_questions->Ask(fee.message, IQuestionBox::Buttons::OkCancel);
+    case FeeDecision::Kind::OfferMonthPlan: {
+        CMonthOrderDialog offer(*m_messages, *m_urls, m_window);
+        offer.SetMonthlyText(fee.tokens[0]);
+        offer.SetPerUseText(fee.tokens[1]);
+        offer.SetExplanation(fee.tokens[2]);
+        offer.SetPerUseGoOn(fee.tokens[3]);
+        if (m_monthOrderSkin)
+            m_monthOrderSkin(offer);
+        const bool accepted = m_runDialog ? m_runDialog(offer) : offer.exec() == QDialog::Accepted;
+        const bool goOn = accepted && offer.GoOn();
+        if (offer.LoginLost())
+            LoginLost();
+        return goOn;
+    }
+    }
+    return false;
+}
+
+void CRingPublisher::RunOnGui(const std::function<void()>& f)
+{
+    OnGui(this, m_closing, f);
+}
+
+void CRingPublisher::TellFromWorker(const QString& text)
+{
+    RunOnGui([this, &text] { m_messages->ShowMessage(text); });
+}
+
+bool CRingPublisher::UploadRing(const QString& name, const QString& ringPath,
+                                const QString& voxPath, bool share)
+{
+    auto cancel = std::make_shared<RequestCancel>();
+    {
+        std::lock_guard<std::mutex> lock(m_cancelMutex);
+        if (m_closing)
+            return false;
+        m_cancel = cancel;
+    }
+    RunOnGui([this] { OnUploadStarted(); });
+
+    CHTTPFormClient client;
+    client.SetCancel(cancel);
+    client.SetProgressHandler([this](unsigned percent) {
+        // Not waited for: the bar may lag, the upload never does.
+        QMetaObject::invokeMethod(
+            this, [this, percent] { OnUploadProgress(static_cast<int>(percent)); },
+            Qt::QueuedConnection);
+    });
+    bool doneTold = false;
+    client.SetDoneHandler([this, &doneTold] {
+        doneTold = true;
+        RunOnGui([this] { OnUploadFinished(); });
+    });
+    const bool sent =
+        SendServiceRequest(client, MakeUploadRequest(name, ringPath, voxPath, share));
+    if (!doneTold)
+        RunOnGui([this] { OnUploadFinished(); });
+    {
+        std::lock_guard<std::mutex> lock(m_cancelMutex);
+        m_cancel.reset();
+    }
+    if (IsLoginLost(client.GetStatus())) {
+        // Logged out: the next ring command asks for the login again.
+        RunOnGui([this] { LoginLost(); });
+        TellFromWorker(LoginLostMessage(client.GetResponse(), client.GetResponseCharset()));
+        return false;
+    }
+    // Every reply is shown, the empty one too: the user must learn how the
+    // upload ended.
+    TellFromWorker(UploadReplyMessage(sent, client.GetResponse()));
+    return sent && ReplyStartsWithOk(client.GetResponse());
+}
+
+void CRingPublisher::Close()
+{
+    std::lock_guard<std::mutex> lock(m_cancelMutex);
+    m_closing = true;
+    if (m_cancel)
+        m_cancel->Cancel();
+}
+
+void CRingPublisher::OnUploadStarted()
+{
+    if (!m_panel)
+        return;
+    m_panel->SetText(kUploading);
+    m_panel->SetPos(0);
+    m_panel->show();
+    m_panel->raise();
+}
+
+void CRingPublisher::OnUploadProgress(int percent)
+{
+    if (m_panel && m_panel->isVisible())
+        m_panel->SetPos(percent);
+}
+
+void CRingPublisher::OnUploadFinished()
+{
+    if (m_panel)
+        m_panel->hide();
+}
+
+QString CRingPublisher::RingFileLengthProblem(uint32_t durationMs, uint32_t samplesPerSec)
+{
+    uint32_t longest = kLongestRingMs;
+    const int frame = samplesPerSec > 0 ? CWmaWriter::FrameLength(samplesPerSec) : 0;
+    if (frame > 0)
+        longest +=
+            static_cast<uint32_t>((int64_t{frame} * 1000 + samplesPerSec - 1) / samplesPerSec);
+    if (durationMs >= kShortestRingMs && durationMs <= longest)
+        return QString();
+    return QStringLiteral("彩铃的长度必须控制在 %1 - %2秒之内，该铃音文件格式不正确。")
+        .arg(kShortestRingMs / 1000)
+        .arg(kLongestRingMs / 1000);
+}
