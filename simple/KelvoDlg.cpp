@@ -10,7 +10,7 @@
 #include "publish/BrowserDlg.h"
 #include "publish/ListMyRing.h"
 #include "publish/ProgressDialog.h"
-#include "publish/RequestCancel.h"
+#include "publish/RingPublisher.h"
 #include "publish/SimpleProgress.h"
 #include "simple/AboutDlg.h"
 #include "simple/ColouredToolTip.h"
@@ -294,11 +294,13 @@ void CKelvoDlg::OnInitDialog()
 
     m_busyPanel = new CSimpleProgress(this);
     m_busyPanel->hide();
+    WireRingRoad();
     ApplySkin(ThemeLocator::Find(QStringLiteral("skin/dlgstyle/theme.ini")), m_browser);
     setAcceptDrops(true);
     // The update check's worker starts here once it exists; CloseRoutine
     // joins it.
     UpdateTimeEdits();
+    ConnectCommands();
 }
 
 void CKelvoDlg::PlaceLists()
@@ -329,7 +331,6 @@ void CKelvoDlg::PlaceLists()
     m_ringLibrary->SetMessageSink(&m_messages);
     m_ringLibrary->hide();
     m_controls[1045] = m_ringLibrary;
-    WireRingRoad();
 
     // A plain list, the kind the skin draws with its bitmap bars.
     m_downloadList = new QTreeWidget(m_tab);
@@ -498,6 +499,10 @@ void CKelvoDlg::OnMusicLoaded()
         edit->setReadOnly(false);
     UpdateTimeEdits();
     m_clock->SetTime(uint32_t(std::max(0, m_editor->XToMs(m_editor->GetEditCursor()))));
+    // Taken now: a later open that fails leaves this music loaded.
+    m_loadedMusicPath = m_editor->GetMusicPath();
+    if (m_loadedMusicPath.isEmpty())
+        return; // cleared: the song information stays reset
     m_songInfo->ClearTags();
     m_songInfo->SetTitle(m_editor->GetSongTitle());
     const uint32_t seconds = m_editor->GetMusicLength() / 1000;
@@ -506,7 +511,7 @@ void CKelvoDlg::OnMusicLoaded()
     m_songInfo->SetFormat(
         QStringLiteral("声道数:%1\r\n采样率:%2").arg(format.channels).arg(format.samplesPerSec));
     m_songInfo->SetArtist(m_editor->GetSongArtist());
-    m_songInfo->SetFileName(GetPathTitle(m_editor->GetMusicPath()));
+    m_songInfo->SetFileName(GetPathTitle(m_loadedMusicPath));
     m_songInfo->StartScroll();
 }
 
@@ -559,8 +564,6 @@ bool CKelvoDlg::QueryClose()
                                           "确定要退出吗？"));
 }
 
-void CKelvoDlg::accept() {}
-
 void CKelvoDlg::done(int result)
 {
     if (!m_closed) {
@@ -591,9 +594,8 @@ void CKelvoDlg::CloseRoutine()
     m_lyrics->StopAt(0);
     // Workers may be waiting on this thread: keep its events going meanwhile.
     // A ring upload is called off; a ring being written is put in place.
-    m_ringStopping = true;
-    if (m_ringCancel)
-        m_ringCancel->Cancel();
+    if (m_publisher)
+        m_publisher->Close();
     WaitForRingJob();
     m_editor->WaitForOpen();
     if (m_updateThread.joinable()) {

@@ -21,6 +21,7 @@ class CListMyRing;
 class CListResourceCtrl;
 class CLyricsShow;
 class CProgressDialog;
+class CRingPublisher;
 class CSimpleProgress;
 class CSkinBmpButton;
 class CSkinMaskEdit;
@@ -37,7 +38,6 @@ class QLineEdit;
 class QPushButton;
 class QSlider;
 class QTreeWidget;
-class RequestCancel;
 
 // Kelvo's only main window, on the 720 x 520 client area of its neostyle
 // theme: the editor with its spectrum, clock, song information and lyrics,
@@ -114,13 +114,59 @@ public:
     std::atomic<bool>& BusyFlag() { return m_busy; }
     bool IsClosed() const { return m_closed; }
 
+    // --- commands and notices (KelvoDlgCommands.cpp) ---
+    // Runs one of the dialog's secondary dialogs modally: true when it was
+    // accepted. exec() unless a test passes its own.
+    using DialogRunner = std::function<bool(QDialog& dialog)>;
+    void SetDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
+    bool RunDialog(QDialog& dialog);
+    // Asks for a file to open with a file dialog filter ("name (*.a *.A);;...");
+    // empty when cancelled. The desktop's open dialog unless a test passes its own.
+    using FileChooser = std::function<QString(QWidget* parent, const QString& filter)>;
+    void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    // True once logged in; asks with the login dialog first when not yet.
+    bool EnsureLoggedIn();
+    bool IsLoggedIn() const { return m_loggedIn != 0; }
+    const QString& LoginId() const { return m_loginId; }
+    // Applies the time field holding the keyboard focus, as leaving it would:
+    // every command runs it before it reads the fields or the selection.
+    void ApplyFocusedEdit();
+    void OnEnKillfocusStartTime();
+    void OnEnKillfocusEndTime();
+    void OnEnKillfocusLength();
+    void OnRecord();
+    void OnLoopPlay();
+    void OnPlayFromStart();
+    void OnPlayFromCursor();
+    void OnPause();
+    void OnStop();
+    void OnGoToStart();
+    void OnClearSelection();
+    void OnLoadLyrics();
+    void OnDeleteRecording();
+    void OnClearMusic();
+    void OnWebMaterials();
+    void OnOpenMusic();
+    void OnRingManagement();
+    void OnPlaybackCheck();
+    void OnOpenServiceSite();
+    void OnOpenMusicPortal();
+    void OnHelp();
+    // A lyrics file for the music loaded now: read only when its name (no
+    // folder, no extension) is the loaded music's.
+    void OnLyricsFile(const QString& path);
+    // The music the last MUSIC_LOADED notice reported (empty after clearing).
+    const QString& LoadedMusicPath() const { return m_loadedMusicPath; }
+    // The help page Kelvo ships, found as the themes are; a test may name
+    // another.
+    static QString HelpPagePath();
+    void SetHelpPage(const QString& path) { m_helpPage = path; }
+
     // --- the ring road (KelvoDlgRing.cpp) ---
     // One ring job at a time: a command accepted on the GUI thread claims the
     // busy flag, takes the selection's content and starts the worker, which
     // writes the ring file, the VOX file and uploads; the flag is free again
     // once the worker ends, whatever way it ends.
-    using RingDialogRunner = std::function<bool(QDialog& dialog)>;
-    static const QString kRingWriteFailed;
     // A message and false unless music is loaded and the length field holds
     // 5 to 50 s.
     bool CheckRingSelection();
@@ -128,15 +174,11 @@ public:
     void OnUploadRing(); // 119 and 1019
     // The ring library list's "上传": a ring file of the library.
     void UploadRingFile(const QString& name, const QString& path);
-    // The login dialog unless logged in; true when logged in.
-    bool EnsureLoggedIn();
     // The login, the fee query and the month-order offer; true to go on.
     bool QueryRingFee();
     bool IsRingJobRunning() const;
     // Waits for the running job with the events going.
     void WaitForRingJob();
-    // How the ring dialogs run (modally by default).
-    void SetRingDialogRunner(RingDialogRunner runner) { m_runRingDialog = std::move(runner); }
     // Also told every step text of the worker, from the worker's thread.
     void SetRingStepObserver(IProgress* observer) { m_ringSteps = observer; }
     // The folder of the job's working files instead of the per-process one.
@@ -165,36 +207,35 @@ private:
     void OnHScroll(QSlider* slider);
     void OnMusicLoaded();
     void SaveVolumes();
+    // KelvoDlgCommands.cpp
+    void ConnectCommands();
+    void AfterPlayStarted(int t);
+    void AfterPlayStopped();
+    uint32_t CursorTime() const;
+    void ApplyFieldOutcome(int field);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The ring road (KelvoDlgRing.cpp).
     void WireRingRoad();
-    bool RunRingDialog(QDialog& dialog);
     QString RingWorkFile(const QString& name) const;
-    // The ring file of name in the library, after the replace question when
-    // it exists (existed := 1); empty when refused or no folder.
-    QString LibraryPathFor(const QString& name, int* existed);
-    // content: CBrevanta::RingContent of the selection, -1 for a ring file.
-    void StartRingJob(const CRingJob& job, int content);
+    // Claims the job, takes the selection's content (modes 0 and 2) and
+    // starts the worker; nothing when another job or an open got in first.
+    void StartRingJob(const CRingJob& job);
     static int RingJobThreadProc(CKelvoDlg* dialog);
     void GenerateRing();
     void RingStep(const QString& text, int from, int to);
     void FinishRingJob();
-    // Worker: runs f on the GUI thread and waits; nothing once closing.
-    void OnGui(const std::function<void()>& f);
-    void TellFromWorker(const QString& text);
-    // Worker: the upload and its message; true when the service took it.
+    // Worker: the upload of the job's two files, the busy panel showing;
+    // true when the service took the ring.
     bool UploadRing(const QString& name, const QString& ringPath, const QString& voxPath,
                     int share);
-    void OnUploadBusy();
-    void OnUploadProgress(int percent);
-    void OnUploadDone();
     // Before the worker reads the job, a copy made for it alone.
     CRingJob m_ringJob;
     RingSnapshot m_ringSnapshot;
     std::thread m_ringThread;
-    std::shared_ptr<RequestCancel> m_ringCancel;
-    std::atomic<bool> m_ringStopping{false};
-    RingDialogRunner m_runRingDialog;
+    // The fee step, the replace question and the upload; closed first by
+    // the close routine, which calls a running upload off.
+    CRingPublisher* m_publisher = nullptr;
     IProgress* m_ringSteps = nullptr;
     QString m_ringWorkFolder;
 
@@ -238,6 +279,10 @@ private:
     QCheckBox* m_voiceCheck = nullptr; // 1048
     QCheckBox* m_musicCheck = nullptr; // 1049
     AboutRunner m_runAbout;
+    DialogRunner m_runDialog;
+    FileChooser m_chooseFile;
+    QString m_loadedMusicPath;
+    QString m_helpPage;
     // The update check's worker (started by the update check), which sets
     // m_updateDone as its last step; joined on close.
     std::thread m_updateThread;

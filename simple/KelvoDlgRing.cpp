@@ -10,41 +10,30 @@
 #include "audio/IProgress.h"
 #include "audio/WaveFormat.h"
 #include "audio/WmaToWavConverter.h"
-#include "audio/WmaWriter.h"
 #include "platform/IMessageSink.h"
 #include "platform/IQuestionBox.h"
+#include "platform/FileReplace.h"
 #include "platform/WorkingFolder.h"
-#include "publish/HTTPFormClient.h"
 #include "publish/ListMyRing.h"
-#include "publish/MonthOrderDialog.h"
-#include "publish/RequestCancel.h"
 #include "publish/RingContentDialog.h"
 #include "publish/RingContentSaveToDialog.h"
+#include "publish/RingPublisher.h"
 #include "publish/RingUploadDialog.h"
-#include "publish/ServiceCall.h"
-#include "publish/ServiceProtocol.h"
-#include "publish/SimpleProgress.h"
+#include "simple/SelectionFields.h"
 #include "skin/SkinWin.h"
 #include "skin/ThemeLocator.h"
 #include "voice/Brevanta.h"
 #include "voice/WaveData.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryFile>
-
-#include <cstdio>
 
 namespace {
 
-constexpr uint32_t kShortestSelectionMs = 5000;
-constexpr uint32_t kLongestSelectionMs = 50000;
-constexpr uint32_t kShortestRingFileMs = 5000;
-constexpr uint32_t kLongestRingFileMs = 55000;
+constexpr int64_t kShortestSelectionMs = 5000;
+constexpr int64_t kLongestSelectionMs = 50000;
 
 const QString kRingFileName = QStringLiteral("~URING.kox");
 const QString kVoxFileName = QStringLiteral("~URING.vox");
@@ -53,65 +42,18 @@ const QString kReadFailed = QStringLiteral("读取音频数据失败！");
 const QString kRingFormatFailed = QStringLiteral("生成铃音格式文件时失败");
 const QString kNoRingData = QStringLiteral("没有铃音数据！");
 
-// "mm:ss:hh" of a time edit in ms; a missing field counts 0.
-int ReadTimeText(const QString& text)
-{
-    const QStringList fields = text.split(u':');
-    const int factors[3] = {60000, 1000, 10};
-    int64_t ms = 0;
-    for (int i = 0; i < 3 && i < fields.size(); ++i)
-        ms += int64_t{fields[i].trimmed().toInt()} * factors[i];
-    return static_cast<int>(std::clamp<int64_t>(ms, 0, INT32_MAX));
-}
-
-// The longest library ring that is uploaded (ms, counted as the track
-// counts): a ring saved from the longest selection decodes up to one codec
-// frame longer (the silence that fills its last frame), and it is accepted.
-uint32_t LongestRingFileMs(uint32_t samplesPerSec)
-{
-    const int frame = CWmaWriter::FrameLength(samplesPerSec);
-    if (frame <= 0)
-        return kLongestRingFileMs;
-    return kLongestRingFileMs +
-           static_cast<uint32_t>((int64_t{frame} * 1000 + samplesPerSec - 1) / samplesPerSec);
-}
-
-// Removes a working file left by an earlier job, so it is never taken for
-// this job's output. false when it is still there.
-bool RemoveStale(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return true;
-    return QFile::remove(path);
-}
-
-// A new empty file beside target that the ring is written to first; empty
-// when none can be made.
-QString TemporaryBeside(const QString& target)
-{
-    QTemporaryFile file(QFileInfo(target).absolutePath() + QStringLiteral("/.ring-XXXXXX.tmp"));
-    file.setAutoRemove(false);
-    if (!file.open())
-        return QString();
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                        QFileDevice::ReadOther);
-    return file.fileName();
-}
-
-// Puts the written ring in place of target (atomically replacing an old one).
-bool RenameOver(const QString& from, const QString& to)
-{
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
-           0;
-}
-
 } // namespace
-
-const QString CKelvoDlg::kRingWriteFailed = QStringLiteral("写入铃音文件失败！");
 
 void CKelvoDlg::WireRingRoad()
 {
+    m_publisher = new CRingPublisher(m_messages, m_questions, m_urls, this);
+    m_publisher->SetLoginStep([this] { return EnsureLoggedIn(); });
+    m_publisher->SetLoginLost([this] { m_loggedIn = 0; });
+    m_publisher->SetDialogRunner([this](QDialog& dialog) { return RunDialog(dialog); });
+    m_publisher->SetMonthOrderSkin([](QDialog& dialog) {
+        ApplySkin(ThemeLocator::Find(QStringLiteral("skin/dlgstyle/theme.ini")), &dialog);
+    });
+    m_publisher->SetBusyPanel(m_busyPanel);
     for (int id : {114, 119, 1019}) {
         auto* button = qobject_cast<QPushButton*>(Control(id));
         if (!button)
@@ -121,13 +63,6 @@ void CKelvoDlg::WireRingRoad()
     }
     m_ringLibrary->SetUploadHandler(
         [this](const QString& name, const QString& path) { UploadRingFile(name, path); });
-}
-
-bool CKelvoDlg::RunRingDialog(QDialog& dialog)
-{
-    if (m_runRingDialog)
-        return m_runRingDialog(dialog);
-    return dialog.exec() == QDialog::Accepted;
 }
 
 QString CKelvoDlg::RingWorkFile(const QString& name) const
@@ -149,17 +84,18 @@ void CKelvoDlg::WaitForRingJob()
 
 bool CKelvoDlg::CheckRingSelection()
 {
+    ApplyFocusedEdit();
     // The six minutes of silence of an editor without a song are no music.
     if (!m_editor->IsMusicLoaded() || m_editor->GetMusic().IsSilentDefault()) {
         m_messages.ShowMessage(QStringLiteral("未加载彩铃音乐。"));
         return false;
     }
-    const int length = m_lengthEdit ? ReadTimeText(m_lengthEdit->text()) : 0;
+    const int64_t length = SelectionFields::ParseMs(m_lengthEdit->text());
     if (length == 0) {
         m_messages.ShowMessage(QStringLiteral("请用鼠标选择一段需要作为彩铃的音乐。"));
         return false;
     }
-    if (uint32_t(length) < kShortestSelectionMs || uint32_t(length) > kLongestSelectionMs) {
+    if (length < kShortestSelectionMs || length > kLongestSelectionMs) {
         m_messages.ShowMessage(
             QStringLiteral("彩铃的长度必须控制在 5 - 50秒之内，请重新选择铃音范围。"));
         return false;
@@ -167,37 +103,22 @@ bool CKelvoDlg::CheckRingSelection()
     return true;
 }
 
-QString CKelvoDlg::LibraryPathFor(const QString& name, int* existed)
-{
-    const QString folder = GetMyRingDir(m_messages);
-    if (folder.isEmpty())
-        return QString();
-    const QString path = folder + name + QStringLiteral(".kox");
-    *existed = 0;
-    if (QFileInfo::exists(path)) {
-        if (!m_questions.Ask(QStringLiteral("『%1』已经存在，\r\n要替换它吗？").arg(name)))
-            return QString();
-        *existed = 1;
-    }
-    return path;
-}
-
 void CKelvoDlg::OnSaveRing()
 {
     if (m_closed || m_busy.load() || !CheckRingSelection())
         return;
     CRingContentSaveToDialog dialog(m_messages, this);
-    if (!RunRingDialog(dialog))
+    if (!RunDialog(dialog))
         return;
     CRingJob job;
-    const QString path = LibraryPathFor(dialog.Name(), &job.m_replacedExisting);
+    const QString path = m_publisher->LibraryPathFor(dialog.Name(), &job.m_replacedExisting);
     if (path.isEmpty())
         return;
     job.m_addToLibrary = 1;
     job.SetName(dialog.Name());
     job.SetPath(path);
     job.SetMode(CRingJob::SaveToLibrary);
-    StartRingJob(job, CBrevanta::kRingMix);
+    StartRingJob(job);
 }
 
 void CKelvoDlg::OnUploadRing()
@@ -205,19 +126,19 @@ void CKelvoDlg::OnUploadRing()
     if (m_closed || m_busy.load() || !CheckRingSelection())
         return;
     CRingContentDialog dialog(m_messages, this);
-    if (!RunRingDialog(dialog))
+    if (!RunDialog(dialog))
         return;
     CRingJob job;
     job.SetPath(RingWorkFile(kRingFileName));
     if (dialog.AddToLibrary()) {
-        const QString path = LibraryPathFor(dialog.Name(), &job.m_replacedExisting);
+        const QString path = m_publisher->LibraryPathFor(dialog.Name(), &job.m_replacedExisting);
         if (path.isEmpty())
             return;
         job.SetPath(path);
         job.m_addToLibrary = 1;
     }
     if (job.m_path.isEmpty()) {
-        m_messages.ShowMessage(kRingWriteFailed);
+        m_messages.ShowMessage(CRingPublisher::kRingWriteFailed);
         return;
     }
     if (!QueryRingFee())
@@ -225,7 +146,7 @@ void CKelvoDlg::OnUploadRing()
     job.SetName(dialog.Name());
     job.SetMode(CRingJob::UploadSelection);
     job.SetShare(dialog.Share() ? 1 : 0);
-    StartRingJob(job, CBrevanta::kRingMix);
+    StartRingJob(job);
 }
 
 void CKelvoDlg::UploadRingFile(const QString& name, const QString& path)
@@ -234,60 +155,22 @@ void CKelvoDlg::UploadRingFile(const QString& name, const QString& path)
         return;
     CRingUploadDialog dialog(m_messages, this);
     dialog.SetName(name);
-    if (!RunRingDialog(dialog) || !QueryRingFee())
+    if (!RunDialog(dialog) || !QueryRingFee())
         return;
     CRingJob job;
     job.SetMode(CRingJob::UploadFile);
     job.SetName(dialog.Name());
     job.SetPath(path);
     job.SetShare(dialog.Share() ? 1 : 0);
-    StartRingJob(job, -1);
+    StartRingJob(job);
 }
 
 bool CKelvoDlg::QueryRingFee()
 {
-    if (!EnsureLoggedIn())
-        return false;
-    // The request runs on a worker while this waits painting, bounded by the
-    // form client's deadline.
-    CServiceCall call;
-    QEventLoop loop;
-    connect(&call, &CServiceCall::Finished, &loop, &QEventLoop::quit);
-    if (!call.Start(MakeFeeQueryRequest()))
-        return false;
-    loop.exec();
-    const ServiceReply& reply = call.Reply();
-    if (IsLoginLost(reply.status)) {
-        m_loggedIn = 0;
-        m_messages.ShowMessage(LoginLostMessage(reply.response, reply.charset));
-        return false;
-    }
-    const FeeDecision fee = ClassifyFeeReply(reply.sent, reply.response, reply.charset);
-    switch (fee.kind) {
-    case FeeDecision::Kind::Stop:
-        m_messages.ShowMessage(fee.message);
-        return false;
-    case FeeDecision::Kind::GoOn:
-        return true;
-    case FeeDecision::Kind::AskToGoOn:
-        return m_questions.Ask(fee.message, IQuestionBox::Buttons::OkCancel);
-    case FeeDecision::Kind::OfferMonthPlan: {
-        CMonthOrderDialog offer(m_messages, m_urls, this);
-        ApplySkin(ThemeLocator::Find(QStringLiteral("skin/dlgstyle/theme.ini")), &offer);
-        offer.SetMonthlyText(fee.tokens[0]);
-        offer.SetPerUseText(fee.tokens[1]);
-        offer.SetExplanation(fee.tokens[2]);
-        offer.SetPerUseGoOn(fee.tokens[3]);
-        const bool goOn = RunRingDialog(offer) && offer.GoOn();
-        if (offer.LoginLost())
-            m_loggedIn = 0;
-        return goOn;
-    }
-    }
-    return false;
+    return m_publisher->QueryRingFee();
 }
 
-void CKelvoDlg::StartRingJob(const CRingJob& job, int content)
+void CKelvoDlg::StartRingJob(const CRingJob& job)
 {
     // Claimed here, before the worker exists, with the flag the editor's open
     // shares: a command or an open in between already sees it. A job of an
@@ -297,8 +180,9 @@ void CKelvoDlg::StartRingJob(const CRingJob& job, int content)
     if (m_ringThread.joinable())
         m_ringThread.join();
     m_ringJob = job;
-    m_ringSnapshot = content >= 0 ? m_editor->TakeRingSnapshot(content) : RingSnapshot();
-    m_ringCancel = std::make_shared<RequestCancel>();
+    m_ringSnapshot = job.m_mode == CRingJob::UploadFile
+                         ? RingSnapshot()
+                         : m_editor->TakeRingSnapshot(job.m_content);
     m_editor->ShowProgress();
     m_ringThread = std::thread(&CKelvoDlg::RingJobThreadProc, this);
 }
@@ -307,25 +191,6 @@ int CKelvoDlg::RingJobThreadProc(CKelvoDlg* dialog)
 {
     dialog->GenerateRing();
     return 0;
-}
-
-void CKelvoDlg::OnGui(const std::function<void()>& f)
-{
-    // Nothing is shown or listed once the dialog is closing.
-    if (m_ringStopping.load())
-        return;
-    QMetaObject::invokeMethod(
-        this,
-        [this, &f] {
-            if (!m_ringStopping.load())
-                f();
-        },
-        Qt::BlockingQueuedConnection);
-}
-
-void CKelvoDlg::TellFromWorker(const QString& text)
-{
-    OnGui([this, &text] { m_messages.ShowMessage(text); });
 }
 
 void CKelvoDlg::RingStep(const QString& text, int from, int to)
@@ -354,21 +219,21 @@ void CKelvoDlg::GenerateRing()
     const auto writeVox = [&](WaveData& track) {
         RingStep(QStringLiteral("正在转换铃音格式..."), 60, 85);
         if (m_editor->ConvertToRingFormat(&track) != 1) {
-            TellFromWorker(kRingFormatFailed);
+            m_publisher->TellFromWorker(kRingFormatFailed);
             return false;
         }
         RingStep(QStringLiteral("正在生成铃音文件..."), 85, 100);
         if (m_editor->SaveVox(voxPath, &track) != 1) {
-            TellFromWorker(kRingFormatFailed);
+            m_publisher->TellFromWorker(kRingFormatFailed);
             return false;
         }
         return true;
     };
 
     [&] {
-        if (voxPath.isEmpty() || !RemoveStale(voxPath) || !RemoveStale(decodedPath) ||
-            !RemoveStale(workRing)) {
-            TellFromWorker(kRingWriteFailed);
+        if (voxPath.isEmpty() || !FileReplace::RemoveStale(voxPath) ||
+            !FileReplace::RemoveStale(decodedPath) || !FileReplace::RemoveStale(workRing)) {
+            m_publisher->TellFromWorker(CRingPublisher::kRingWriteFailed);
             return;
         }
         if (job.m_mode == CRingJob::UploadFile) {
@@ -376,16 +241,13 @@ void CKelvoDlg::GenerateRing()
             WaveData track;
             if (WmaToWavConverter().Convert(job.m_path, decodedPath) != S_OK ||
                 !track.ReadWaveFile(decodedPath)) {
-                TellFromWorker(kReadFailed);
+                m_publisher->TellFromWorker(kReadFailed);
                 return;
             }
-            const uint32_t length = track.GetLengthMs();
-            if (length < kShortestRingFileMs ||
-                length > LongestRingFileMs(track.GetFormat().samplesPerSec)) {
-                TellFromWorker(
-                    QStringLiteral("彩铃的长度必须控制在 %1 - %2秒之内，该铃音文件格式不正确。")
-                        .arg(kShortestRingFileMs / 1000)
-                        .arg(kLongestRingFileMs / 1000));
+            const QString tooLong = CRingPublisher::RingFileLengthProblem(
+                track.GetLengthMs(), track.GetFormat().samplesPerSec);
+            if (!tooLong.isEmpty()) {
+                m_publisher->TellFromWorker(tooLong);
                 return;
             }
             ok = writeVox(track);
@@ -397,7 +259,7 @@ void CKelvoDlg::GenerateRing()
                  -1, save ? 60 : 40);
         const std::unique_ptr<WaveData> ring = CBrevanta::BuildRing(std::move(snapshot));
         if (!ring) {
-            TellFromWorker(kNoRingData);
+            m_publisher->TellFromWorker(kNoRingData);
             return;
         }
         if (save)
@@ -406,23 +268,23 @@ void CKelvoDlg::GenerateRing()
             RingStep(QStringLiteral("生成试听文件..."), 40, 60);
         // A library ring goes in place only once everything it needs is
         // written: a failure leaves the old ring and the list as they were.
-        written = job.m_addToLibrary ? TemporaryBeside(job.m_path) : job.m_path;
+        written = job.m_addToLibrary ? FileReplace::TemporaryBeside(job.m_path) : job.m_path;
         if (written.isEmpty() || m_editor->SaveWma(written, ring.get()) != 1) {
-            TellFromWorker(kRingWriteFailed);
+            m_publisher->TellFromWorker(CRingPublisher::kRingWriteFailed);
             return;
         }
         if (!save && !writeVox(*ring))
             return;
         if (job.m_addToLibrary) {
-            if (!RenameOver(written, job.m_path)) {
-                TellFromWorker(kRingWriteFailed);
+            if (!FileReplace::RenameOver(written, job.m_path)) {
+                m_publisher->TellFromWorker(CRingPublisher::kRingWriteFailed);
                 return;
             }
             written.clear();
             kept = true;
             if (!job.m_replacedExisting) {
                 const QString name = job.m_name;
-                OnGui([this, name] { m_ringLibrary->AddRing(name); });
+                m_publisher->RunOnGui([this, name] { m_ringLibrary->AddRing(name); });
             }
         }
         ok = !save;
@@ -432,12 +294,10 @@ void CKelvoDlg::GenerateRing()
         QFile::remove(written);
     m_editor->FinishProgress();
     bool uploaded = false;
-    if (ok && !m_ringStopping.load()) {
-        OnGui([this] { OnUploadBusy(); });
+    if (ok && !m_publisher->IsClosing())
         uploaded = UploadRing(job.m_name, job.m_path, voxPath, job.m_share);
-    }
     if (hadVoice && (kept || uploaded))
-        OnGui([this] { MarkVoiceKept(); });
+        m_publisher->RunOnGui([this] { MarkVoiceKept(); });
     m_editor->EndRingJob();
     QMetaObject::invokeMethod(this, &CKelvoDlg::FinishRingJob, Qt::QueuedConnection);
 }
@@ -446,55 +306,10 @@ void CKelvoDlg::FinishRingJob()
 {
     if (m_ringThread.joinable())
         m_ringThread.join();
-    m_ringCancel.reset();
 }
 
 bool CKelvoDlg::UploadRing(const QString& name, const QString& ringPath, const QString& voxPath,
                            int share)
 {
-    CHTTPFormClient client;
-    client.SetCancel(m_ringCancel);
-    client.SetProgressHandler([this](unsigned percent) {
-        QMetaObject::invokeMethod(
-            this, [this, percent] { OnUploadProgress(static_cast<int>(percent)); },
-            Qt::QueuedConnection);
-    });
-    bool doneTold = false;
-    client.SetDoneHandler([this, &doneTold] {
-        doneTold = true;
-        OnGui([this] { OnUploadDone(); });
-    });
-    const bool sent =
-        SendServiceRequest(client, MakeUploadRequest(name, ringPath, voxPath, share != 0));
-    if (!doneTold)
-        OnGui([this] { OnUploadDone(); });
-    if (IsLoginLost(client.GetStatus())) {
-        // Logged out: the next ring command asks for the login again.
-        OnGui([this] { m_loggedIn = 0; });
-        TellFromWorker(LoginLostMessage(client.GetResponse(), client.GetResponseCharset()));
-        return false;
-    }
-    // Every reply is shown, the empty one too: the user must learn how the
-    // upload ended.
-    TellFromWorker(UploadReplyMessage(sent, client.GetResponse()));
-    return sent && ReplyStartsWithOk(client.GetResponse());
-}
-
-void CKelvoDlg::OnUploadBusy()
-{
-    m_busyPanel->SetText(QStringLiteral("请稍候，程序正在上传彩铃..."));
-    m_busyPanel->SetPos(0);
-    m_busyPanel->show();
-    m_busyPanel->raise();
-}
-
-void CKelvoDlg::OnUploadProgress(int percent)
-{
-    if (m_busyPanel->isVisible())
-        m_busyPanel->SetPos(percent);
-}
-
-void CKelvoDlg::OnUploadDone()
-{
-    m_busyPanel->hide();
+    return m_publisher->UploadRing(name, ringPath, voxPath, share != 0);
 }

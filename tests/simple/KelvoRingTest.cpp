@@ -13,6 +13,7 @@
 #include "publish/MonthOrderDialog.h"
 #include "publish/RingContentDialog.h"
 #include "publish/RingContentSaveToDialog.h"
+#include "publish/RingPublisher.h"
 #include "publish/RingUploadDialog.h"
 #include "publish/ServiceProtocol.h"
 #include "publish/SimpleProgress.h"
@@ -224,7 +225,7 @@ struct KelvoRing : KelvoFixture
         dlg = Dlg();
         editor = dlg->Editor();
         editor->SetCaptureFactory(FakeCaptures(input));
-        dlg->SetRingDialogRunner([this](QDialog& dialog) { return Answer(dialog); });
+        dlg->SetDialogRunner([this](QDialog& dialog) { return Answer(dialog); });
         dlg->SetRingStepObserver(&steps);
     }
     void TearDown() override
@@ -333,6 +334,10 @@ struct KelvoRing : KelvoFixture
         if (auto* named = qobject_cast<CRingContentSaveToDialog*>(&dialog)) {
             shownName = named->NameEdit()->text();
             named->NameEdit()->setText(ringName);
+            // The content choice, by its control ids 1042, 1043, 1044.
+            for (QRadioButton* radio : named->findChildren<QRadioButton*>())
+                if (GetDlgCtrlID(radio) == 1042 + content)
+                    radio->setChecked(true);
             if (auto* upload = qobject_cast<CRingContentDialog*>(&dialog))
                 upload->AddToLibraryBox()->setChecked(addToLibrary);
             named->accept();
@@ -389,6 +394,7 @@ struct KelvoRing : KelvoFixture
     bool addToLibrary = false;
     bool offerSkinned = false;
     bool cancelDialogs = false;
+    int content = CBrevanta::kRingMix;
 };
 
 TEST_F(KelvoRing, TheSelectionCheckGuardsTheDialogs)
@@ -623,11 +629,11 @@ TEST_F(KelvoRing, FailedWritesKeepTheOldRingAndUploadNothing)
         QString fillAt;
         QString message;
     } faults[] = {
-        {"saved ring, disk full", 114, true, writing, CKelvoDlg::kRingWriteFailed},
-        {"uploaded ring, disk full", 119, true, preview, CKelvoDlg::kRingWriteFailed},
-        {"working ring, disk full", 119, false, preview, CKelvoDlg::kRingWriteFailed},
+        {"saved ring, disk full", 114, true, writing, CRingPublisher::kRingWriteFailed},
+        {"uploaded ring, disk full", 119, true, preview, CRingPublisher::kRingWriteFailed},
+        {"working ring, disk full", 119, false, preview, CRingPublisher::kRingWriteFailed},
         {"vox, disk full", 119, true, writingVox, kFormatFailed},
-        {"library read-only", 114, true, QString(), CKelvoDlg::kRingWriteFailed},
+        {"library read-only", 114, true, QString(), CRingPublisher::kRingWriteFailed},
     };
     for (const auto& f : faults) {
         SCOPED_TRACE(f.what);
