@@ -15,13 +15,11 @@
 #include "platform/FileReplace.h"
 #include "platform/WorkingFolder.h"
 #include "publish/ListMyRing.h"
-#include "publish/RingContentDialog.h"
-#include "publish/RingContentSaveToDialog.h"
 #include "publish/RingPublisher.h"
 #include "publish/RingUploadDialog.h"
+#include "simple/RingContentDialog.h"
+#include "simple/RingContentSaveToDialog.h"
 #include "simple/SelectionFields.h"
-#include "skin/SkinWin.h"
-#include "skin/ThemeLocator.h"
 #include "voice/Brevanta.h"
 #include "voice/WaveData.h"
 
@@ -50,9 +48,7 @@ void CKelvoDlg::WireRingRoad()
     m_publisher->SetLoginStep([this] { return EnsureLoggedIn(); });
     m_publisher->SetLoginLost([this] { m_loggedIn = 0; });
     m_publisher->SetDialogRunner([this](QDialog& dialog) { return RunDialog(dialog); });
-    m_publisher->SetMonthOrderSkin([](QDialog& dialog) {
-        ApplySkin(ThemeLocator::Find(QStringLiteral("skin/dlgstyle/theme.ini")), &dialog);
-    });
+    m_publisher->SetMonthOrderSkin(&Kelvo::CRingContentSaveToDialog::ApplyDialogSkin);
     m_publisher->SetBusyPanel(m_busyPanel);
     for (int id : {114, 119, 1019}) {
         auto* button = qobject_cast<QPushButton*>(Control(id));
@@ -107,7 +103,7 @@ void CKelvoDlg::OnSaveRing()
 {
     if (m_closed || m_busy.load() || !CheckRingSelection())
         return;
-    CRingContentSaveToDialog dialog(m_messages, this);
+    Kelvo::CRingContentSaveToDialog dialog(m_messages, this);
     if (!RunDialog(dialog))
         return;
     CRingJob job;
@@ -117,6 +113,7 @@ void CKelvoDlg::OnSaveRing()
     job.m_addToLibrary = 1;
     job.SetName(dialog.Name());
     job.SetPath(path);
+    job.SetContent(dialog.Content());
     job.SetMode(CRingJob::SaveToLibrary);
     StartRingJob(job);
 }
@@ -125,7 +122,7 @@ void CKelvoDlg::OnUploadRing()
 {
     if (m_closed || m_busy.load() || !CheckRingSelection())
         return;
-    CRingContentDialog dialog(m_messages, this);
+    Kelvo::CRingContentDialog dialog(m_messages, this);
     if (!RunDialog(dialog))
         return;
     CRingJob job;
@@ -144,6 +141,7 @@ void CKelvoDlg::OnUploadRing()
     if (!QueryRingFee())
         return;
     job.SetName(dialog.Name());
+    job.SetContent(dialog.Content());
     job.SetMode(CRingJob::UploadSelection);
     job.SetShare(dialog.Share() ? 1 : 0);
     StartRingJob(job);
@@ -155,6 +153,7 @@ void CKelvoDlg::UploadRingFile(const QString& name, const QString& path)
         return;
     CRingUploadDialog dialog(m_messages, this);
     dialog.SetName(name);
+    Kelvo::CRingContentSaveToDialog::ApplyDialogSkin(dialog);
     if (!RunDialog(dialog) || !QueryRingFee())
         return;
     CRingJob job;

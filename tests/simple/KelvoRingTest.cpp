@@ -11,10 +11,10 @@
 #include "publish/ListMyRing.h"
 #include "publish/LoginDialog.h"
 #include "publish/MonthOrderDialog.h"
-#include "publish/RingContentDialog.h"
 #include "publish/RingContentSaveToDialog.h"
 #include "publish/RingPublisher.h"
 #include "publish/RingUploadDialog.h"
+#include "simple/RingContentDialog.h"
 #include "publish/ServiceProtocol.h"
 #include "publish/SimpleProgress.h"
 #include "skin/SkinMaskEdit.h"
@@ -325,20 +325,21 @@ struct KelvoRing : KelvoFixture
         if (auto* login = qobject_cast<CLoginDialog*>(&dialog))
             return LogIn(*login);
         if (auto* offer = qobject_cast<CMonthOrderDialog*>(&dialog)) {
-            offerSkinned = CSkinWin::Of(offer) != nullptr;
+            skinned << (CSkinWin::Of(offer) != nullptr);
             offer->show();
             offer->findChild<QRadioButton*>("perUseRadio")->setChecked(true);
             offer->accept();
             return offer->result() == QDialog::Accepted;
         }
         if (auto* named = qobject_cast<CRingContentSaveToDialog*>(&dialog)) {
+            skinned << (CSkinWin::Of(named) != nullptr);
             shownName = named->NameEdit()->text();
             named->NameEdit()->setText(ringName);
             // The content choice, by its control ids 1042, 1043, 1044.
             for (QRadioButton* radio : named->findChildren<QRadioButton*>())
                 if (GetDlgCtrlID(radio) == 1042 + content)
                     radio->setChecked(true);
-            if (auto* upload = qobject_cast<CRingContentDialog*>(&dialog))
+            if (auto* upload = qobject_cast<Kelvo::CRingContentDialog*>(&dialog))
                 upload->AddToLibraryBox()->setChecked(addToLibrary);
             named->accept();
             return named->result() == QDialog::Accepted;
@@ -392,7 +393,7 @@ struct KelvoRing : KelvoFixture
     QString ringName = QStringLiteral("我的 铃声");
     QString shownName;
     bool addToLibrary = false;
-    bool offerSkinned = false;
+    QList<bool> skinned; // each dialog wore the dialog skin
     bool cancelDialogs = false;
     int content = CBrevanta::kRingMix;
 };
@@ -457,7 +458,7 @@ TEST_F(KelvoRing, SavingAgainAsksBeforeReplacing)
     LoadTone(12);
     Select(1000, 11000);
     Run(114);
-    EXPECT_EQ(dialogs, QStringList{"CRingContentSaveToDialog"});
+    EXPECT_EQ(dialogs, QStringList{"Kelvo::CRingContentSaveToDialog"});
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('|').toStdString();
     const Probe ring = ProbeRing(RingPath(ringName));
     EXPECT_EQ(ring.format, "asf");
@@ -485,6 +486,40 @@ TEST_F(KelvoRing, SavingAgainAsksBeforeReplacing)
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('|').toStdString();
 }
 
+TEST_F(KelvoRing, SavesTheChosenContent)
+{
+    LoadTone(12);
+    RecordBurst(12, 4);
+    Select(1000, 11000);
+    // Quarter seconds 12..16 of the ring hold the burst (4 s into the music).
+    for (const int chosen : {0, 1, 2}) {
+        SCOPED_TRACE(chosen);
+        content = chosen;
+        ringName = QStringLiteral("内容 %1").arg(chosen);
+        Run(114);
+        EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('|').toStdString();
+        const Probe ring = ProbeRing(RingPath(ringName));
+        EXPECT_EQ(ring.format, "asf");
+        EXPECT_EQ(ring.codec, "wmav2");
+        EXPECT_EQ(ring.channels, 1);
+        EXPECT_NEAR(ring.seconds, 10.0, OneFrame(ring) + 0.03);
+        const Heard heard = Listen(RingPath(ringName));
+        if (chosen == CBrevanta::kRingVoice)
+            EXPECT_TRUE(heard.NoToneIn(0, 40));
+        else
+            EXPECT_TRUE(heard.ToneIn(0, 40));
+        if (chosen == CBrevanta::kRingMusic) {
+            EXPECT_TRUE(heard.NoBurstIn(0, 40));
+        } else {
+            EXPECT_TRUE(heard.BurstIn(12, 16));
+            EXPECT_TRUE(heard.NoBurstIn(0, 11));
+            EXPECT_TRUE(heard.NoBurstIn(17, 40));
+        }
+    }
+    EXPECT_EQ(dlg->RingLibrary()->count(), 3);
+    EXPECT_TRUE(service.Log().isEmpty());
+}
+
 TEST_F(KelvoRing, UploadsTheSelectionEndToEnd)
 {
     LoadTone(12);
@@ -492,8 +527,9 @@ TEST_F(KelvoRing, UploadsTheSelectionEndToEnd)
     Select(1000, 11000);
     Run(119);
     EXPECT_EQ(messages.messages, QStringList{kDone});
-    EXPECT_EQ(dialogs, (QStringList{"CRingContentDialog", "CLoginDialog", "CMonthOrderDialog"}));
-    EXPECT_TRUE(offerSkinned);
+    EXPECT_EQ(dialogs,
+              (QStringList{"Kelvo::CRingContentDialog", "CLoginDialog", "CMonthOrderDialog"}));
+    EXPECT_EQ(skinned, (QList<bool>{true, true}));
     EXPECT_EQ(steps.texts, (QStringList{"分析铃音数据...", "生成试听文件...",
                                         "正在转换铃音格式...", "正在生成铃音文件..."}));
     EXPECT_FALSE(dlg->BusyPanel()->isVisible());
