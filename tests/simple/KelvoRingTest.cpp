@@ -223,6 +223,7 @@ struct KelvoRing : KelvoFixture
         QDir().mkpath(MyRing());
         ASSERT_EQ(Start(), CKelvoApp::Start::Run);
         dlg = Dlg();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg));
         editor = dlg->Editor();
         editor->SetCaptureFactory(FakeCaptures(input));
         dlg->SetDialogRunner([this](QDialog& dialog) { return Answer(dialog); });
@@ -279,6 +280,7 @@ struct KelvoRing : KelvoFixture
     {
         editor->SetSelectionStart(editor->MsToX(fromMs));
         editor->SetSelectionEnd(editor->MsToX(toMs));
+        editor->update();
         dlg->UpdateTimeEdits();
     }
     void SetLengthField(const QString& text)
