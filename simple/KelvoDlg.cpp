@@ -10,6 +10,7 @@
 #include "publish/BrowserDlg.h"
 #include "publish/ListMyRing.h"
 #include "publish/ProgressDialog.h"
+#include "publish/RingPublisher.h"
 #include "publish/SimpleProgress.h"
 #include "simple/AboutDlg.h"
 #include "simple/ColouredToolTip.h"
@@ -293,6 +294,7 @@ void CKelvoDlg::OnInitDialog()
 
     m_busyPanel = new CSimpleProgress(this);
     m_busyPanel->hide();
+    WireRingRoad();
     ApplySkin(ThemeLocator::Find(QStringLiteral("skin/dlgstyle/theme.ini")), m_browser);
     setAcceptDrops(true);
     // The update check's worker starts here once it exists; CloseRoutine
@@ -591,6 +593,10 @@ void CKelvoDlg::CloseRoutine()
     m_clock->Stop();
     m_lyrics->StopAt(0);
     // Workers may be waiting on this thread: keep its events going meanwhile.
+    // A ring upload is called off; a ring being written is put in place.
+    if (m_publisher)
+        m_publisher->Close();
+    WaitForRingJob();
     m_editor->WaitForOpen();
     if (m_updateThread.joinable()) {
         while (!m_updateDone.load())

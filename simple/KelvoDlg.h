@@ -1,6 +1,8 @@
 #pragma once
 
 #include "audio/PlayerFactory.h"
+#include "publish/RingJob.h"
+#include "voice/RingSnapshot.h"
 
 #include <QDialog>
 #include <QString>
@@ -19,6 +21,7 @@ class CListMyRing;
 class CListResourceCtrl;
 class CLyricsShow;
 class CProgressDialog;
+class CRingPublisher;
 class CSimpleProgress;
 class CSkinBmpButton;
 class CSkinMaskEdit;
@@ -27,6 +30,7 @@ class CTabCtrl;
 class CTimerShow;
 class CWaveShow;
 class IMessageSink;
+class IProgress;
 class IQuestionBox;
 class IUrlOpener;
 class QCheckBox;
@@ -158,6 +162,28 @@ public:
     static QString HelpPagePath();
     void SetHelpPage(const QString& path) { m_helpPage = path; }
 
+    // --- the ring road (KelvoDlgRing.cpp) ---
+    // One ring job at a time: a command accepted on the GUI thread claims the
+    // busy flag, takes the selection's content and starts the worker, which
+    // writes the ring file, the VOX file and uploads; the flag is free again
+    // once the worker ends, whatever way it ends.
+    // A message and false unless music is loaded and the length field holds
+    // 5 to 50 s.
+    bool CheckRingSelection();
+    void OnSaveRing();   // 114
+    void OnUploadRing(); // 119 and 1019
+    // The ring library list's "上传": a ring file of the library.
+    void UploadRingFile(const QString& name, const QString& path);
+    // The login, the fee query and the month-order offer; true to go on.
+    bool QueryRingFee();
+    bool IsRingJobRunning() const;
+    // Waits for the running job with the events going.
+    void WaitForRingJob();
+    // Also told every step text of the worker, from the worker's thread.
+    void SetRingStepObserver(IProgress* observer) { m_ringSteps = observer; }
+    // The folder of the job's working files instead of the per-process one.
+    void SetRingWorkFolder(const QString& folder) { m_ringWorkFolder = folder; }
+
 public slots:
     void done(int result) override;
     // Enter applies a field; it never closes the dialog.
@@ -188,6 +214,30 @@ private:
     uint32_t CursorTime() const;
     void ApplyFieldOutcome(int field);
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // The ring road (KelvoDlgRing.cpp).
+    void WireRingRoad();
+    QString RingWorkFile(const QString& name) const;
+    // Claims the job, takes the selection's content (modes 0 and 2) and
+    // starts the worker; nothing when another job or an open got in first.
+    void StartRingJob(const CRingJob& job);
+    static int RingJobThreadProc(CKelvoDlg* dialog);
+    void GenerateRing();
+    void RingStep(const QString& text, int from, int to);
+    void FinishRingJob();
+    // Worker: the upload of the job's two files, the busy panel showing;
+    // true when the service took the ring.
+    bool UploadRing(const QString& name, const QString& ringPath, const QString& voxPath,
+                    int share);
+    // Before the worker reads the job, a copy made for it alone.
+    CRingJob m_ringJob;
+    RingSnapshot m_ringSnapshot;
+    std::thread m_ringThread;
+    // The fee step, the replace question and the upload; closed first by
+    // the close routine, which calls a running upload off.
+    CRingPublisher* m_publisher = nullptr;
+    IProgress* m_ringSteps = nullptr;
+    QString m_ringWorkFolder;
 
     IMessageSink& m_messages;
     IQuestionBox& m_questions;
