@@ -135,6 +135,12 @@ void CBrowserDlg::AddPageScript(const QString& source)
         m_view->AddPageScript(source);
 }
 
+void CBrowserDlg::ShareSessionCookies()
+{
+    if (m_view)
+        CopySessionCookies();
+}
+
 QSet<QByteArray> CBrowserDlg::CopySessionCookies()
 {
     QSet<QByteArray> names;

@@ -55,6 +55,9 @@ public:
     // not own object.
     void RegisterPageObject(const QString& name, QObject* object);
     void AddPageScript(const QString& source);
+    // Hands the curl share's cookies to the view's store now (after a login
+    // made outside the view); nothing before the view exists.
+    void ShareSessionCookies();
 
 signals:
     // The page's process ended abnormally (crashed, was killed or could not

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -19,6 +20,7 @@ class CListMyRing;
 class CListResourceCtrl;
 class CLyricsShow;
 class CProgressDialog;
+class CServiceCall;
 class CSimpleProgress;
 class CSkinBmpButton;
 class CSkinMaskEdit;
@@ -33,6 +35,7 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QSlider;
+class QTimer;
 class QTreeWidget;
 
 // Kelvo's only main window, on the 720 x 520 client area of its neostyle
@@ -110,6 +113,18 @@ public:
     std::atomic<bool>& BusyFlag() { return m_busy; }
     bool IsClosed() const { return m_closed; }
 
+    // Login hand-over and the automation object's close
+    // (KelvoDlgWebLogin.cpp). A hand-over logs in with uid and ticket; they
+    // run one at a time, in turn, and only while no modal window is up.
+    void QueueWebLogin(const QString& uid, const QString& ticket);
+    // Ends the modal windows, waits for the workers, then closes the dialog
+    // through its close routine.
+    void RequestClose();
+    bool IsLoggedIn() const { return m_loggedIn != 0; }
+    const QString& LoginId() const { return m_loginId; }
+    // A hand-over is queued, asking or waiting for the service.
+    bool WebLoginPending() const;
+
 public slots:
     void done(int result) override;
     // Enter applies a field; it never closes the dialog.
@@ -133,6 +148,13 @@ private:
     void OnHScroll(QSlider* slider);
     void OnMusicLoaded();
     void SaveVolumes();
+    // The hand-over at the head of the queue; its reply.
+    void OnWebLogin();
+    void OnWebLoginReply();
+    // Starts what waits for the top level (hand-overs, a requested close).
+    void RunDeferred();
+    // No modal window is up and no nested event loop runs.
+    bool AtTopLevel() const;
 
     IMessageSink& m_messages;
     IQuestionBox& m_questions;
@@ -182,4 +204,15 @@ private:
     bool m_shown = false;
     bool m_closed = false;
     bool m_voiceKept = true;
+
+    struct WebLogin
+    {
+        QString uid;
+        QString ticket;
+    };
+    std::deque<WebLogin> m_webLogins;
+    WebLogin m_webLogin; // the one whose request runs
+    CServiceCall* m_webLoginCall = nullptr;
+    QTimer* m_deferred = nullptr;
+    bool m_closeRequested = false;
 };
