@@ -2,6 +2,7 @@
 // bus and the web view deliver them, against the stand-in ring service.
 #include "tests/simple/KelvoFixture.h"
 
+#include "publish/BrowserDlg.h"
 #include "publish/ServiceProtocol.h"
 #include "simple/KelvoObject.h"
 #include "simple/KelvoPageObject.h"
@@ -248,6 +249,38 @@ TEST_F(KelvoObjectTest, OnlyTheServicesPagesReachTheObject)
     page.SetUserInfo(kFirst, Ticket(kFirst));
     Settle();
     EXPECT_EQ(Dlg()->LoginId(), kFirst);
+}
+
+TEST_F(KelvoObjectTest, TheHandOverPageLogsInOnlyUnderTheServicesHost)
+{
+    CBrowserDlg* browser = Dlg()->Browser();
+    browser->show();
+    const QString page = QStringLiteral("pub/handover.me?uid=") + kFirst;
+    ASSERT_TRUE(browser->Navigate(QString::fromStdString(ServiceBaseUrl()) + page));
+    ASSERT_TRUE(TestEnvironment::WaitFor([this] { return Dlg()->LoginId() == kFirst; }, 60000));
+    const QList<QJsonObject> logins = Logins();
+    ASSERT_EQ(logins.size(), 1);
+    EXPECT_EQ(logins[0].value("login").toString(), kFirst) << "with the ticket the page got";
+    TestEnvironment::WaitFor([] { return false; }, 800); // let the page paint
+    KeepScreenshot(*browser, "hand-over-page");
+
+    // The same page under another name of the same machine is not the service.
+    const QString other = QStringLiteral("http://localhost:%1/zuvo/pub/handover.me?uid=%2")
+                              .arg(service.Port())
+                              .arg(kSecond);
+    ASSERT_TRUE(browser->Navigate(other));
+    ASSERT_TRUE(TestEnvironment::WaitFor(
+        [this] {
+            for (const QJsonObject& entry : service.Log())
+                if (entry.value("ticket_issued").toObject().value("uid").toString() == kSecond)
+                    return true;
+            return false;
+        },
+        60000));
+    TestEnvironment::WaitFor([] { return false; }, 1500); // time for a call to arrive
+    EXPECT_EQ(Logins().size(), 1);
+    EXPECT_EQ(Dlg()->LoginId(), kFirst);
+    EXPECT_TRUE(questions.asked.isEmpty());
 }
 
 } // namespace
