@@ -40,7 +40,7 @@ bool IsMobileNumber(const QString& mobile)
 
 } // namespace
 
-CLoginDialog::CLoginDialog(IMessageSink& messages, QWidget* parent)
+CLoginDialog::CLoginDialog(IMessageSink& messages, QWidget* parent, Edition edition)
     : QDialog(parent), m_messages(messages), m_call(new CServiceCall(this)),
       m_mobileEdit(new QLineEdit(this)), m_codeEdit(new QLineEdit(this)),
       m_valCodeButton(new QPushButton(QStringLiteral("免费获取验证码"), this)),
@@ -63,12 +63,17 @@ CLoginDialog::CLoginDialog(IMessageSink& messages, QWidget* parent)
     m_cancelButton->setAutoDefault(false);
     m_okButton->setDefault(true);
 
-    auto* group = new QGroupBox(QStringLiteral("登录信息"), this);
-    auto* grid = new QGridLayout(group);
-    grid->addWidget(new QLabel(QStringLiteral("手机号码："), group), 0, 0);
+    QWidget* fields = this;
+    QGroupBox* group = nullptr;
+    if (edition == Edition::Brevanta) {
+        group = new QGroupBox(QStringLiteral("登录信息"), this);
+        fields = group;
+    }
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("手机号码："), fields), 0, 0);
     grid->addWidget(m_mobileEdit, 0, 1);
     grid->addWidget(m_valCodeButton, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("验证码："), group), 1, 0);
+    grid->addWidget(new QLabel(QStringLiteral("验证码："), fields), 1, 0);
     grid->addWidget(m_codeEdit, 1, 1);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -76,7 +81,12 @@ CLoginDialog::CLoginDialog(IMessageSink& messages, QWidget* parent)
     buttons->addButton(m_cancelButton, QDialogButtonBox::RejectRole);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(group);
+    if (group) {
+        group->setLayout(grid);
+        layout->addWidget(group);
+    } else {
+        layout->addLayout(grid);
+    }
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 

@@ -23,7 +23,12 @@ class CLoginDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit CLoginDialog(IMessageSink& messages, QWidget* parent = nullptr);
+    // Brevanta's dialog frames its fields in the group "登录信息"; Kelvo's
+    // has the same controls without the group (its owner skins it).
+    enum class Edition { Brevanta, Kelvo };
+
+    explicit CLoginDialog(IMessageSink& messages, QWidget* parent = nullptr,
+                          Edition edition = Edition::Brevanta);
     ~CLoginDialog() override;
 
     bool IsLoggedIn() const { return m_loggedIn; }

@@ -8,6 +8,9 @@
 #ifndef ZUVO_SERVICE_HOST_DEFAULT
 #error "ZUVO_SERVICE_HOST_DEFAULT names the service host the build talks to"
 #endif
+#if !defined(ZUVO_SERVICE_HOME_DEFAULT) || !defined(ZUVO_MUSIC_PORTAL_DEFAULT)
+#error "ZUVO_SERVICE_HOME_DEFAULT and ZUVO_MUSIC_PORTAL_DEFAULT name the deployment's pages"
+#endif
 
 namespace {
 
@@ -80,6 +83,30 @@ std::string ServiceBaseUrl()
 std::string ServiceUrl(std::string_view path)
 {
     return ServiceBaseUrl() + std::string(path);
+}
+
+namespace {
+
+std::string DeploymentUrl(const char* variable, const char* configured, const char* page)
+{
+    const QString set = qEnvironmentVariable(variable);
+    if (!set.isEmpty())
+        return set.toStdString();
+    if (*configured)
+        return configured;
+    return "http://" + ServiceHost() + page;
+}
+
+} // namespace
+
+std::string ServiceHomePageUrl()
+{
+    return DeploymentUrl("ZUVO_SERVICE_HOME", ZUVO_SERVICE_HOME_DEFAULT, "/zuvo/");
+}
+
+std::string MusicPortalUrl()
+{
+    return DeploymentUrl("ZUVO_MUSIC_PORTAL", ZUVO_MUSIC_PORTAL_DEFAULT, "/portal/");
 }
 
 ServiceRequest MakeLoginRequest(const QString& mobile, const QString& code)

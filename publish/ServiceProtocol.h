@@ -28,6 +28,12 @@ std::string ServiceHost();
 std::string ServiceBaseUrl();
 // The base address followed by path.
 std::string ServiceUrl(std::string_view path);
+// The service's home page and the operator's music portal, opened in the
+// desktop's browser: the environment variables ZUVO_SERVICE_HOME and
+// ZUVO_MUSIC_PORTAL when set and not empty, else the addresses the build was
+// configured with, else the service host's "/zuvo/" and "/portal/" pages.
+std::string ServiceHomePageUrl();
+std::string MusicPortalUrl();
 
 namespace ServicePath {
 inline constexpr char kLogin[] = "login.me";
@@ -39,6 +45,8 @@ inline constexpr char kUpload[] = "person/add_ringLibZuvo.me";
 // dialog, the monthly plan information in the default browser.
 inline constexpr char kRingLibrary[] = "person/client.me";
 inline constexpr char kMonthInfo[] = "pub/monthinfo.me";
+// The materials to download, in Kelvo's web page dialog.
+inline constexpr char kSongList[] = "pub/songlist.me";
 } // namespace ServicePath
 
 // A request ready to load into a CHTTPFormClient.

@@ -22,7 +22,7 @@ CAboutDlg::CAboutDlg(IUrlOpener& urls, QWidget* parent) : QDialog(parent)
     SetDlgCtrlID(m_link, 1059);
     m_link->setText(QStringLiteral("Varenth彩铃Zuvo，1.0版"));
     m_link->SetUrlOpener(&urls);
-    m_link->SetURL(QString::fromStdString(ServiceBaseUrl()));
+    m_link->SetURL(QString::fromStdString(ServiceHomePageUrl()));
     m_link->EnableToolTip(true);
     m_link->SetToolTipText(QStringLiteral("打开Varenth彩铃Zuvo网站"));
     m_link->SetToolTipBkColor(0xC3F4F7);

@@ -298,6 +298,7 @@ void CKelvoDlg::OnInitDialog()
     // The update check's worker starts here once it exists; CloseRoutine
     // joins it.
     UpdateTimeEdits();
+    ConnectCommands();
 }
 
 void CKelvoDlg::PlaceLists()
@@ -496,6 +497,10 @@ void CKelvoDlg::OnMusicLoaded()
         edit->setReadOnly(false);
     UpdateTimeEdits();
     m_clock->SetTime(uint32_t(std::max(0, m_editor->XToMs(m_editor->GetEditCursor()))));
+    // Taken now: a later open that fails leaves this music loaded.
+    m_loadedMusicPath = m_editor->GetMusicPath();
+    if (m_loadedMusicPath.isEmpty())
+        return; // cleared: the song information stays reset
     m_songInfo->ClearTags();
     m_songInfo->SetTitle(m_editor->GetSongTitle());
     const uint32_t seconds = m_editor->GetMusicLength() / 1000;
@@ -504,7 +509,7 @@ void CKelvoDlg::OnMusicLoaded()
     m_songInfo->SetFormat(
         QStringLiteral("声道数:%1\r\n采样率:%2").arg(format.channels).arg(format.samplesPerSec));
     m_songInfo->SetArtist(m_editor->GetSongArtist());
-    m_songInfo->SetFileName(GetPathTitle(m_editor->GetMusicPath()));
+    m_songInfo->SetFileName(GetPathTitle(m_loadedMusicPath));
     m_songInfo->StartScroll();
 }
 
@@ -556,8 +561,6 @@ bool CKelvoDlg::QueryClose()
     return m_questions.Ask(QStringLiteral("录音还没有保存到任何铃音中，关闭后将会丢失。\r\n"
                                           "确定要退出吗？"));
 }
-
-void CKelvoDlg::accept() {}
 
 void CKelvoDlg::done(int result)
 {

@@ -113,6 +113,53 @@ public:
     std::atomic<bool>& BusyFlag() { return m_busy; }
     bool IsClosed() const { return m_closed; }
 
+    // --- commands and notices (KelvoDlgCommands.cpp) ---
+    // Runs one of the dialog's secondary dialogs modally: true when it was
+    // accepted. exec() unless a test passes its own.
+    using DialogRunner = std::function<bool(QDialog& dialog)>;
+    void SetDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
+    bool RunDialog(QDialog& dialog);
+    // Asks for a file to open with a file dialog filter ("name (*.a *.A);;...");
+    // empty when cancelled. The desktop's open dialog unless a test passes its own.
+    using FileChooser = std::function<QString(QWidget* parent, const QString& filter)>;
+    void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    // True once logged in; asks with the login dialog first when not yet.
+    bool EnsureLoggedIn();
+    bool IsLoggedIn() const { return m_loggedIn != 0; }
+    const QString& LoginId() const { return m_loginId; }
+    // Applies the time field holding the keyboard focus, as leaving it would:
+    // every command runs it before it reads the fields or the selection.
+    void ApplyFocusedEdit();
+    void OnEnKillfocusStartTime();
+    void OnEnKillfocusEndTime();
+    void OnEnKillfocusLength();
+    void OnRecord();
+    void OnLoopPlay();
+    void OnPlayFromStart();
+    void OnPlayFromCursor();
+    void OnPause();
+    void OnStop();
+    void OnGoToStart();
+    void OnClearSelection();
+    void OnLoadLyrics();
+    void OnDeleteRecording();
+    void OnClearMusic();
+    void OnWebMaterials();
+    void OnOpenMusic();
+    void OnRingManagement();
+    void OnPlaybackCheck();
+    void OnOpenServiceSite();
+    void OnOpenMusicPortal();
+    void OnHelp();
+    // A lyrics file for the music loaded now: read only when its name (no
+    // folder, no extension) is the loaded music's.
+    void OnLyricsFile(const QString& path);
+    // The music the last MUSIC_LOADED notice reported (empty after clearing).
+    const QString& LoadedMusicPath() const { return m_loadedMusicPath; }
+    // The help page Kelvo ships, found as the themes are; a test may name
+    // another.
+    static QString HelpPagePath();
+    void SetHelpPage(const QString& path) { m_helpPage = path; }
     // Login hand-over and the automation object's close
     // (KelvoDlgWebLogin.cpp). A hand-over logs in with uid and ticket; they
     // run one at a time, in turn, and only while no modal window is up.
@@ -120,8 +167,6 @@ public:
     // Ends the modal windows, waits for the workers, then closes the dialog
     // through its close routine.
     void RequestClose();
-    bool IsLoggedIn() const { return m_loggedIn != 0; }
-    const QString& LoginId() const { return m_loginId; }
     // A hand-over is queued, asking or waiting for the service.
     bool WebLoginPending() const;
 
@@ -148,6 +193,13 @@ private:
     void OnHScroll(QSlider* slider);
     void OnMusicLoaded();
     void SaveVolumes();
+    // KelvoDlgCommands.cpp
+    void ConnectCommands();
+    void AfterPlayStarted(int t);
+    void AfterPlayStopped();
+    uint32_t CursorTime() const;
+    void ApplyFieldOutcome(int field);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The hand-over at the head of the queue; its reply.
     void OnWebLogin();
     void OnWebLoginReply();
@@ -196,6 +248,10 @@ private:
     QCheckBox* m_voiceCheck = nullptr; // 1048
     QCheckBox* m_musicCheck = nullptr; // 1049
     AboutRunner m_runAbout;
+    DialogRunner m_runDialog;
+    FileChooser m_chooseFile;
+    QString m_loadedMusicPath;
+    QString m_helpPage;
     // The update check's worker (started by the update check), which sets
     // m_updateDone as its last step; joined on close.
     std::thread m_updateThread;

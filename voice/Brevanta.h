@@ -90,7 +90,9 @@ public:
     bool IsSelectionMarked() const { return m_selectionMarked; }
     int GetVoiceBlockX() const { return m_voiceBlockX; }
     int GetPlayEnd() const { return m_playEnd; }
-    void SetLoopMode(bool on) { m_loopMode = on; }
+    // Off also ends the looping of a running loop: the music plays on past
+    // the selection to its end.
+    void SetLoopMode(bool on);
     const QString& GetSongTitle() const { return m_songTitle; }
     const QString& GetSongArtist() const { return m_songArtist; }
     const QString& GetMusicPath() const { return m_musicPath; }
@@ -207,7 +209,8 @@ public:
     // music's). false for null and while a ring job runs: the music stays.
     bool SetMusic(std::unique_ptr<WaveData> music);
     // The music becomes six minutes of silence, playback and a recording
-    // ended first; false (the music stays) while a ring job runs.
+    // ended first; its path, title and artist become empty. false (the music
+    // stays) while a ring job runs.
     bool ClearMusic();
 
     // Draws the music samples into the area; false without data.

@@ -248,6 +248,10 @@ bool CBrevanta::ClearMusic()
     Stop();
     m_music.MakeSilence();
     m_musicLength = m_music.GetLengthMs();
+    // Nothing of the song is left to name.
+    m_musicPath.clear();
+    m_songTitle.clear();
+    m_songArtist.clear();
     update();
     emit MUSIC_LOADED();
     return true;

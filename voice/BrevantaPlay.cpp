@@ -45,6 +45,16 @@ int CBrevanta::Play()
     return PlayMusic();
 }
 
+void CBrevanta::SetLoopMode(bool on)
+{
+    m_loopMode = on;
+    if (!on && m_loopPlaying) {
+        // The player reads on from where it is; only the end moves.
+        m_loopPlaying = false;
+        m_playEnd = 0;
+    }
+}
+
 int CBrevanta::PlayFromStart()
 {
     m_music.SetReadPosition(0);

@@ -196,6 +196,34 @@ TEST_F(BrevantaPlay, ALoopRestartsWithoutANewOutputAndPlaysToTheEndOtherwise)
     EXPECT_EQ(restarted.count(), 1);
 }
 
+TEST_F(BrevantaPlay, LoopModeOffDuringALoopPlaysOnPastTheSelectionToTheEnd)
+{
+    QSignalSpy restarted(&editor, &CBrevanta::LOOP_RESTARTED);
+    QSignalSpy stopped(&editor, &CBrevanta::PLAY_STOPPED);
+    editor.SetLoopMode(true);
+    editor.SetSelectionStart(101); // 1000 ms
+    editor.SetSelectionEnd(201);   // 2000 ms
+    ASSERT_EQ(editor.Play(), 1);
+    Advance(1005);
+    ASSERT_EQ(restarted.count(), 1);
+    Advance(500);
+    editor.SetLoopMode(false);
+    EXPECT_FALSE(editor.IsLoopPlaying());
+    // Past the selection's end: the music goes on, nothing restarts or stops.
+    Advance(600);
+    Advance(5000);
+    EXPECT_TRUE(editor.IsPlaying());
+    EXPECT_EQ(music.plays, 2);
+    EXPECT_EQ(restarted.count(), 1);
+    EXPECT_EQ(stopped.count(), 0);
+    EXPECT_EQ(editor.GetPlayPosition(), 7100u);
+    // Then it ends at the music's end as any playback does.
+    Advance(3000);
+    EXPECT_FALSE(editor.IsPlaying());
+    EXPECT_EQ(stopped.count(), 1);
+    EXPECT_EQ(restarted.count(), 1);
+}
+
 TEST_F(BrevantaPlay, VolumesAndMutesGoToTheirPlayers)
 {
     editor.SetMusicVolume(-600);

@@ -453,6 +453,7 @@ class Handler(BaseHTTPRequestHandler):
             "/zuvo/pub/material.me": self.material,
             "/update/update.xml": self.update_description,
             "/zuvo/pub/handover.me": self.hand_over,
+            "/portal/": self.music_portal,
         }
         handler = routes.get(path)
         if handler is not None:
@@ -596,6 +597,9 @@ class Handler(BaseHTTPRequestHandler):
 
     def home_page(self, query):
         self.page("Zuvo彩铃", "<p>这里是Zuvo彩铃业务的网站。</p>")
+
+    def music_portal(self, query):
+        self.page("音乐门户", "<p>这里是运营商的音乐门户。</p>")
 
     def month_info(self, query):
         self.page("包月说明", "<p>开通包月后，本月上传彩铃不再单独收费，"
