@@ -10,11 +10,14 @@
 #include "tests/publish/ServiceTestSupport.h"
 #include "voice/Brevanta.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QMessageBox>
 #include <QTimer>
+
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -73,8 +76,12 @@ TEST_F(KelvoObjectTest, HandOversLogInAskBeforeSwitchingAndKeepTheLoginOnFailure
     EXPECT_TRUE(Dlg()->IsLoggedIn());
     EXPECT_EQ(Dlg()->LoginId(), kFirst);
     EXPECT_EQ(app->GetUid(), kFirst);
-    // The service knows the user on the form client's next request.
     EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('\n').toStdString();
+    // The ring commands need no login dialog now.
+    bool dialogRan = false;
+    Dlg()->SetDialogRunner([&dialogRan](QDialog&) { return dialogRan = true, false; });
+    EXPECT_TRUE(Dlg()->EnsureLoggedIn());
+    EXPECT_FALSE(dialogRan);
 
     // The same user again: nothing is sent, nothing asked.
     object->SetUserInfo(kFirst, Ticket(kFirst));
@@ -184,32 +191,51 @@ TEST_F(KelvoObjectTest, OpenFileStartsTheOpenAndRefusesWhatIsNoRegularFile)
     EXPECT_EQ(Dlg()->Editor()->GetMusicPath(), song);
 }
 
-TEST_F(KelvoObjectTest, CloseAppEndsModalWindowsFirstAndSavesTheVolumes)
+// The program's own loop, as QApplication::exec runs it, with a modal window's
+// loop inside: CloseApp is called from there. Tells whether the dialog had
+// closed while the modal window's caller was still on the stack.
+bool CloseFromInside(CKelvoDlg& dialog, CKelvoObject& object,
+                     const std::function<void()>& runModal)
+{
+    bool closedUnder = false;
+    bool modalEnded = false;
+    QEventLoop program;
+    QObject::connect(&dialog, &QDialog::finished, &program, &QEventLoop::quit);
+    QTimer::singleShot(20000, &program, &QEventLoop::quit);
+    QTimer::singleShot(0, &program, [&] {
+        QTimer::singleShot(300, &dialog, [&] {
+            EXPECT_NE(QApplication::activeModalWidget(), nullptr) << "no modal window to end";
+            object.CloseApp();
+            TestEnvironment::WaitFor([] { return false; }, 300);
+            closedUnder = dialog.IsClosed();
+        });
+        runModal();
+        modalEnded = true;
+        closedUnder = closedUnder || dialog.IsClosed();
+    });
+    program.exec();
+    EXPECT_TRUE(modalEnded);
+    return closedUnder;
+}
+
+TEST_F(KelvoObjectTest, CloseAppEndsAMessageBoxFirstAndSavesTheVolumes)
 {
     QMessageBox box(QMessageBox::Question, "x", "modal", QMessageBox::Ok, Dlg());
     box.setWindowModality(Qt::ApplicationModal);
-    bool closedUnderTheBox = false;
-    bool boxEnded = false;
-    // The program's own loop, as QApplication::exec runs it, with the box's
-    // loop inside.
-    QEventLoop program;
-    QObject::connect(Dlg(), &QDialog::finished, &program, &QEventLoop::quit);
-    QTimer::singleShot(20000, &program, &QEventLoop::quit);
-    QTimer::singleShot(0, &program, [&] {
-        QTimer::singleShot(0, &box, [&] {
-            object->CloseApp();
-            TestEnvironment::WaitFor([] { return false; }, 300);
-            closedUnderTheBox = Dlg()->IsClosed();
-        });
-        box.exec();
-        boxEnded = true;
-    });
-    program.exec();
-    EXPECT_TRUE(boxEnded);
-    EXPECT_FALSE(closedUnderTheBox) << "the dialog closed while its child ran";
+    EXPECT_FALSE(CloseFromInside(*Dlg(), *object, [&box] { box.exec(); }))
+        << "the dialog closed while its child ran";
     EXPECT_TRUE(Dlg()->IsClosed());
     EXPECT_EQ(Conf().value("RecVol"), "0");
     EXPECT_EQ(Conf().value("MusicVol"), "0");
+}
+
+TEST_F(KelvoObjectTest, CloseAppEndsTheLoginDialogOfTheRingLibraryFirst)
+{
+    // The ring library asks for the login in its modal dialog.
+    EXPECT_FALSE(CloseFromInside(*Dlg(), *object, [this] { Dlg()->OnRingManagement(); }));
+    EXPECT_TRUE(Dlg()->IsClosed());
+    EXPECT_FALSE(Dlg()->IsLoggedIn());
+    EXPECT_EQ(Conf().value("RecVol"), "0");
 }
 
 TEST_F(KelvoObjectTest, OnlyTheServicesPagesReachTheObject)
