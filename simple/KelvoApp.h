@@ -3,6 +3,7 @@
 #include "audio/PlayerFactory.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -65,7 +66,6 @@ public:
     void CloseApp();
     const QString& GetUid() const { return m_uid; }
     const QString& GetTicket() const { return m_ticket; }
-    CKelvoPageObject* PageObject() const { return m_pageObject; }
 
     static const char* const kInstanceName;
     static const char* const kServiceName;
@@ -89,7 +89,8 @@ private:
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<CKelvoDlg> m_dialog;
     std::unique_ptr<CKelvoObject> m_object;
-    CKelvoPageObject* m_pageObject = nullptr; // owned by the dialog
+    // Owned by the dialog; a page may have it deleted through the channel.
+    QPointer<CKelvoPageObject> m_pageObject;
     QString m_uid;
     QString m_ticket;
     bool m_objectRegistered = false;
