@@ -101,6 +101,12 @@ void CBrowserDlg::CreateView()
     // No storage name: an off-the-record profile, nothing written to disk.
     m_profile = new QWebEngineProfile();
     m_view = new CRingHtmlView(m_profile, this);
+    for (const auto& [name, object] : m_pageObjects) {
+        if (object)
+            m_view->RegisterPageObject(name, object);
+    }
+    for (const QString& source : m_pageScripts)
+        m_view->AddPageScript(source);
     m_view->setGeometry(rect());
     m_view->show();
     connect(m_profile->cookieStore(), &QWebEngineCookieStore::cookieAdded, this,
@@ -113,6 +119,26 @@ void CBrowserDlg::CreateView()
                 hide();
                 emit pageFailed(kPageFailed);
             });
+}
+
+void CBrowserDlg::RegisterPageObject(const QString& name, QObject* object)
+{
+    m_pageObjects.append({name, object});
+    if (m_view)
+        m_view->RegisterPageObject(name, object);
+}
+
+void CBrowserDlg::AddPageScript(const QString& source)
+{
+    m_pageScripts.append(source);
+    if (m_view)
+        m_view->AddPageScript(source);
+}
+
+void CBrowserDlg::ShareSessionCookies()
+{
+    if (m_view)
+        CopySessionCookies();
 }
 
 QSet<QByteArray> CBrowserDlg::CopySessionCookies()

@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
+#include <QPair>
+#include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QUrl>
 
@@ -45,6 +49,16 @@ public:
     // Null until the first Navigate.
     CRingHtmlView* View() const { return m_view; }
 
+    // Publish object on the view's web channel and add a script to its pages
+    // (see CRingHtmlView): kept here and handed to the view whenever it is
+    // made, so they may be given before the first Navigate. The dialog does
+    // not own object.
+    void RegisterPageObject(const QString& name, QObject* object);
+    void AddPageScript(const QString& source);
+    // Hands the curl share's cookies to the view's store now (after a login
+    // made outside the view); nothing before the view exists.
+    void ShareSessionCookies();
+
 signals:
     // The page's process ended abnormally (crashed, was killed or could not
     // start): the page is gone and the window hidden.
@@ -66,4 +80,6 @@ private:
     QUrl m_pending;
     QSet<QByteArray> m_awaited; // cookies handed over, not yet in the store
     QTimer m_cookieWait;
+    QList<QPair<QString, QPointer<QObject>>> m_pageObjects;
+    QStringList m_pageScripts;
 };

@@ -118,6 +118,14 @@ ServiceRequest MakeLoginRequest(const QString& mobile, const QString& code)
     return request;
 }
 
+ServiceRequest MakeTicketLoginRequest(const QString& uid, const QString& ticket)
+{
+    ServiceRequest request;
+    request.url = ServiceUrl(ServicePath::kLogin);
+    request.textFields = {{"loginid", Gbk(uid)}, {"ticket", Gbk(ticket)}, {"client", "true"}};
+    return request;
+}
+
 ServiceRequest MakeValCodeRequest(const QString& mobile)
 {
     ServiceRequest request;
@@ -203,6 +211,37 @@ LoginOutcome ClassifyLoginReply(bool sent, const std::string& reply, const std::
         outcome.loggedIn = true;
     else
         outcome.message = ShownReply(reply, charset);
+    return outcome;
+}
+
+QString ShownIdentity(const QString& identity)
+{
+    QString text = identity;
+    for (QChar& c : text) {
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+            c.category() == QChar::Separator_Paragraph)
+            c = u'?';
+    }
+    // A cut between the halves of a pair would leave half a character.
+    if (text.size() > kMaxShownReplyChars && text.at(kMaxShownReplyChars - 1).isHighSurrogate())
+        text.truncate(kMaxShownReplyChars - 1);
+    return Shown(text);
+}
+
+LoginOutcome ClassifyTicketLoginReply(bool sent, long status, const std::string& reply,
+                                      const QString& uid, const QString& current)
+{
+    LoginOutcome outcome;
+    // A reply of 300 and above is no answer: the form client has not sent.
+    const bool answered = sent && status > 0 && status < 300;
+    if (answered && IsAcceptedReply(reply)) {
+        outcome.loggedIn = true;
+        return outcome;
+    }
+    if (current.isEmpty())
+        return outcome;
+    const char* words = answered ? ServiceText::kSwitchFailed : ServiceText::kSwitchSendFailed;
+    outcome.message = QString::fromUtf8(words).arg(ShownIdentity(uid), ShownIdentity(current));
     return outcome;
 }
 

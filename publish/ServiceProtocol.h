@@ -63,6 +63,9 @@ struct ServiceRequest
 // Mobile number and code are trimmed and sent as GBK bytes, form-encoded.
 ServiceRequest MakeLoginRequest(const QString& mobile, const QString& code);
 ServiceRequest MakeValCodeRequest(const QString& mobile);
+// The login with a ticket the service's pages issued: "loginid", "ticket" and
+// "client", in that order, sent as GBK bytes, form-encoded, as they came.
+ServiceRequest MakeTicketLoginRequest(const QString& uid, const QString& ticket);
 // An empty POST.
 ServiceRequest MakeFeeQueryRequest();
 ServiceRequest MakeMonthOrderRequest(bool order, bool noPrompt);
@@ -91,6 +94,16 @@ struct LoginOutcome
 };
 // sent: the send's result.
 LoginOutcome ClassifyLoginReply(bool sent, const std::string& reply, const std::string& charset);
+
+// The outcome of a ticket login that would replace the identity current
+// (empty: nobody was logged in, and a failure shows nothing). The reply
+// counts only when the request was answered with a status below 300; then
+// an empty reply or one starting with "OK" logs in.
+LoginOutcome ClassifyTicketLoginReply(bool sent, long status, const std::string& reply,
+                                      const QString& uid, const QString& current);
+// What a message shows of an identity that came from outside the program:
+// bounded like service text, with control characters as '?'.
+QString ShownIdentity(const QString& identity);
 
 // The message shown after a verification-code request.
 QString ValCodeReplyMessage(bool sent, const std::string& reply, const std::string& charset);
@@ -152,6 +165,13 @@ inline constexpr char kFeeEmpty[] = "获取资费信息时出现错误！";
 inline constexpr char kGoOnQuestion[] = "\r\n继续吗？";
 inline constexpr char kUploadDone[] = "彩铃上传成功！";
 inline constexpr char kLoginLost[] = "登录已失效，请重新登录！";
+// The ticket login's question and messages: %1 and %2 are identities.
+inline constexpr char kSwitchIdentity[] =
+    "彩铃Zuvo已经用%1身份登录到Zuvo服务器，您现在要用新的%2身份登录到Zuvo服务器吗?";
+inline constexpr char kSwitchFailed[] =
+    "彩铃Zuvo用新的%1身份登录到Zuvo服务器时失败，彩铃Zuvo将使用原来的%2身份。";
+inline constexpr char kSwitchSendFailed[] =
+    "彩铃Zuvo用新的%1身份登录到Zuvo服务器时发送数据失败，彩铃Zuvo将使用原来的%2身份。";
 inline constexpr char kUploadFailed[] =
     "铃音上传时出现异常！请到『彩铃管理』的『Zuvo彩铃库』中确认铃音是否已经上传成功。";
 } // namespace ServiceText

@@ -7,7 +7,11 @@
 #include "platform/QtTranslations.h"
 #include "platform/SingleInstance.h"
 #include "platform/WebEngineSwitches.h"
+#include "publish/BrowserDlg.h"
+#include "publish/RingHtmlView.h"
 #include "simple/KelvoDlg.h"
+#include "simple/KelvoObject.h"
+#include "simple/KelvoPageObject.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -18,6 +22,8 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QWebEnginePage>
 
 const char* const CKelvoApp::kInstanceName = "MERIDALE_TORQUELL_RIVURIZUD_ZUVO";
 const char* const CKelvoApp::kServiceName = "org.zuvo.Kelvo";
@@ -116,6 +122,17 @@ CKelvoApp::Start CKelvoApp::InitInstance(const QStringList& args)
         m_dialog.get(), &QDialog::finished, QCoreApplication::instance(),
         [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
     m_dialog->OnInitDialog();
+    // The service's pages in the dialog's web view reach the same calls as
+    // the bus, checked against the page they come from.
+    m_pageObject = new CKelvoPageObject(
+        *this,
+        [browser = m_dialog->Browser()] {
+            const CRingHtmlView* view = browser->View();
+            return view ? view->page()->url() : QUrl();
+        },
+        m_dialog.get());
+    m_dialog->Browser()->RegisterPageObject(QString::fromLatin1(CKelvoPageObject::kChannelName),
+                                            m_pageObject);
     m_dialog->show();
     // A call arriving with the name must find the dialog.
     ClaimBusName();
@@ -132,6 +149,16 @@ void CKelvoApp::ClaimBusName()
         log.Write("No session bus: %s\n", qPrintable(bus.lastError().message()));
         return;
     }
+    // The object first: a call arriving with the name must find it.
+    m_object = std::make_unique<CKelvoObject>(*this);
+    if (!bus.registerObject(QString::fromLatin1(CKelvoObject::kObjectPath), m_object.get(),
+                            QDBusConnection::ExportAllSlots)) {
+        log.Write("The object %s could not be registered: %s\n", CKelvoObject::kObjectPath,
+                  qPrintable(bus.lastError().message()));
+        m_object.reset();
+        return;
+    }
+    m_objectRegistered = true;
     if (!bus.registerService(QString::fromLatin1(kServiceName))) {
         log.Write("The bus name %s was not granted: %s\n", kServiceName,
                   qPrintable(bus.lastError().message()));
@@ -148,7 +175,45 @@ int CKelvoApp::ExitInstance(int loopResult)
         QDBusConnection::sessionBus().unregisterService(QString::fromLatin1(kServiceName));
         m_busName = false;
     }
+    if (m_objectRegistered) {
+        QDBusConnection::sessionBus().unregisterObject(
+            QString::fromLatin1(CKelvoObject::kObjectPath));
+        m_objectRegistered = false;
+    }
+    m_object.reset();
+    m_pageObject = nullptr;
     m_dialog.reset();
     m_instance.reset(); // frees the instance name for the next start
     return loopResult;
+}
+
+void CKelvoApp::SetUserInfo(const QString& uid, const QString& ticket)
+{
+    if (!m_dialog || m_dialog->IsClosed())
+        return;
+    m_uid = uid;
+    m_ticket = ticket;
+    m_dialog->RestoreAndRaise();
+    m_dialog->QueueWebLogin(uid, ticket);
+}
+
+void CKelvoApp::OpenFile(const QString& path)
+{
+    if (!m_dialog || m_dialog->IsClosed())
+        return;
+    // Only stat: a FIFO or device is never opened, a folder never read.
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        // After the answer: a message box now would hold the caller.
+        QTimer::singleShot(0, m_dialog.get(),
+                           [this] { m_messages.ShowMessage(QStringLiteral("打开文件失败！")); });
+        return;
+    }
+    m_dialog->LoadMusicFile(info.absoluteFilePath());
+}
+
+void CKelvoApp::CloseApp()
+{
+    if (m_dialog)
+        m_dialog->RequestClose();
 }

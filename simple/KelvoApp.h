@@ -3,12 +3,15 @@
 #include "audio/PlayerFactory.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
 
 class CKelvoDlg;
+class CKelvoObject;
+class CKelvoPageObject;
 class IMessageSink;
 class IQuestionBox;
 class IUrlOpener;
@@ -51,6 +54,19 @@ public:
 
     CKelvoDlg* MainDialog() const { return m_dialog.get(); }
 
+    // What the automation object (on the bus and in the web view) asks of
+    // the program; each returns at once. The dialog is raised and the login
+    // handed over with uid and ticket, which are kept here.
+    void SetUserInfo(const QString& uid, const QString& ticket);
+    // Starts opening path as music; anything but a regular file is refused
+    // (and said so once the caller has its answer).
+    void OpenFile(const QString& path);
+    // The dialog closes through its close routine once no modal window and
+    // no worker of it runs any more.
+    void CloseApp();
+    const QString& GetUid() const { return m_uid; }
+    const QString& GetTicket() const { return m_ticket; }
+
     static const char* const kInstanceName;
     static const char* const kServiceName;
     // $XDG_DATA_HOME/dbus-1/services/org.zuvo.Kelvo.service
@@ -72,5 +88,11 @@ private:
     QString m_dataFolder;
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<CKelvoDlg> m_dialog;
+    std::unique_ptr<CKelvoObject> m_object;
+    // Owned by the dialog; a page may have it deleted through the channel.
+    QPointer<CKelvoPageObject> m_pageObject;
+    QString m_uid;
+    QString m_ticket;
+    bool m_objectRegistered = false;
     bool m_busName = false;
 };

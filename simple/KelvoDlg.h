@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -22,6 +23,7 @@ class CListResourceCtrl;
 class CLyricsShow;
 class CProgressDialog;
 class CRingPublisher;
+class CServiceCall;
 class CSimpleProgress;
 class CSkinBmpButton;
 class CSkinMaskEdit;
@@ -37,6 +39,7 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QSlider;
+class QTimer;
 class QTreeWidget;
 
 // Kelvo's only main window, on the 720 x 520 client area of its neostyle
@@ -161,6 +164,15 @@ public:
     // another.
     static QString HelpPagePath();
     void SetHelpPage(const QString& path) { m_helpPage = path; }
+    // Login hand-over and the automation object's close
+    // (KelvoDlgWebLogin.cpp). A hand-over logs in with uid and ticket; they
+    // run one at a time, in turn, and only while no modal window is up.
+    void QueueWebLogin(const QString& uid, const QString& ticket);
+    // Ends the modal windows, waits for the workers, then closes the dialog
+    // through its close routine.
+    void RequestClose();
+    // A hand-over is queued, asking or waiting for the service.
+    bool WebLoginPending() const;
 
     // --- the ring road (KelvoDlgRing.cpp) ---
     // One ring job at a time: a command accepted on the GUI thread claims the
@@ -214,6 +226,13 @@ private:
     uint32_t CursorTime() const;
     void ApplyFieldOutcome(int field);
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The hand-over at the head of the queue; its reply.
+    void OnWebLogin();
+    void OnWebLoginReply();
+    // Starts what waits for the top level (hand-overs, a requested close).
+    void RunDeferred();
+    // No modal window is up and no nested event loop runs.
+    bool AtTopLevel() const;
 
     // The ring road (KelvoDlgRing.cpp).
     void WireRingRoad();
@@ -291,4 +310,15 @@ private:
     bool m_shown = false;
     bool m_closed = false;
     bool m_voiceKept = true;
+
+    struct WebLogin
+    {
+        QString uid;
+        QString ticket;
+    };
+    std::deque<WebLogin> m_webLogins;
+    WebLogin m_webLogin; // the one whose request runs
+    CServiceCall* m_webLoginCall = nullptr;
+    QTimer* m_deferred = nullptr;
+    bool m_closeRequested = false;
 };

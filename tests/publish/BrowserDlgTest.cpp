@@ -20,6 +20,15 @@ namespace {
 
 const QString kMobile = QStringLiteral("13700137000");
 
+// What a page sends through the web channel.
+class PageProbe : public QObject
+{
+    Q_OBJECT
+public:
+    QStringList calls;
+    Q_INVOKABLE void Hit(const QString& text) { calls.append(text); }
+};
+
 class BrowserDlgTest : public testing::Test
 {
 protected:
@@ -129,4 +138,30 @@ TEST_F(BrowserDlgTest, TheRingLibraryOpensLoggedIn)
     EXPECT_EQ(dialog.View(), view);
 }
 
+TEST_F(BrowserDlgTest, PagesReachTheRegisteredObjectsThroughTheChannel)
+{
+    CBrowserDlg dialog;
+    PageProbe probe;
+    // Given before the view exists, as the program does.
+    dialog.RegisterPageObject(QStringLiteral("probe"), &probe);
+    dialog.AddPageScript(QStringLiteral(
+        "window.zuvoChannel.then(function (o) { o.probe.Hit('first ' + location.pathname); });"));
+    dialog.show();
+    ASSERT_TRUE(dialog.Navigate(QString::fromStdString(ServiceBaseUrl())));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&probe] { return !probe.calls.isEmpty(); }, 60000));
+    EXPECT_EQ(probe.calls, QStringList{QStringLiteral("first /zuvo/")});
+
+    // A script added once the view exists runs on the next documents, after
+    // the earlier one.
+    dialog.AddPageScript(
+        QStringLiteral("window.zuvoChannel.then(function (o) { o.probe.Hit('second'); });"));
+    probe.calls.clear();
+    dialog.Navigate(QString::fromStdString(ServiceUrl(ServicePath::kMonthInfo)));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&probe] { return probe.calls.size() >= 2; }, 60000));
+    EXPECT_EQ(probe.calls, (QStringList{QStringLiteral("first /zuvo/pub/monthinfo.me"),
+                                        QStringLiteral("second")}));
+}
+
 } // namespace
+
+#include "BrowserDlgTest.moc"

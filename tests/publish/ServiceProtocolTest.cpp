@@ -149,6 +149,58 @@ TEST(ServiceProtocol, LoginAndCodeRepliesReadAsTheServiceMeansThem)
 
 // A message box lays out all it holds: long service text is shown cut, the
 // fee question still at its end.
+TEST(ServiceProtocol, TicketLoginsKeepOrReplaceTheIdentity)
+{
+    const ServiceHostOverride host("h");
+    const ServiceRequest login = MakeTicketLoginRequest(Text("1390000\xE4\xB8\xAD"), "t 1");
+    EXPECT_EQ(login.method, ServiceRequest::Method::Form);
+    EXPECT_EQ(login.url, "http://h/zuvo/login.me");
+    EXPECT_EQ(Fields(login),
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"loginid", "1390000\xD6\xD0"}, {"ticket", "t 1"}, {"client", "true"}}));
+
+    const QString uid = Text("13900000000");
+    const QString failed = Text("彩铃Zuvo用新的13900000000身份登录到Zuvo服务器时失败，"
+                                "彩铃Zuvo将使用原来的13800000000身份。");
+    const QString sendFailed = Text("彩铃Zuvo用新的13900000000身份登录到Zuvo服务器时发送数据失败，"
+                                    "彩铃Zuvo将使用原来的13800000000身份。");
+    struct Case
+    {
+        bool sent;
+        long status;
+        std::string reply;
+        const char* current;
+        bool loggedIn;
+        QString message;
+    };
+    const Case cases[] = {
+        {true, 200, "", "13800000000", true, {}},
+        {true, 200, "ok then", "", true, {}},
+        {true, 204, "", "", true, {}},
+        {true, 200, "票据无效", "13800000000", false, failed},
+        {true, 200, "票据无效", "", false, {}},
+        // An empty body of a refused request is no success.
+        {false, 500, "", "13800000000", false, sendFailed},
+        {false, 302, "", "13800000000", false, sendFailed},
+        {false, 0, "", "13800000000", false, sendFailed},
+        {false, 500, "", "", false, {}},
+    };
+    for (const Case& c : cases) {
+        const LoginOutcome outcome =
+            ClassifyTicketLoginReply(c.sent, c.status, c.reply, uid, Text(c.current));
+        EXPECT_EQ(outcome.loggedIn, c.loggedIn) << c.status << " " << c.reply;
+        EXPECT_EQ(outcome.message, c.message) << c.status << " " << c.reply;
+    }
+
+    // A uid from outside is shown as it is, never as a format, and bounded.
+    const LoginOutcome odd =
+        ClassifyTicketLoginReply(true, 200, "no", Text("%1<b>x</b>\n"), Text("%2"));
+    EXPECT_EQ(odd.message, Text("彩铃Zuvo用新的%1<b>x</b>?身份登录到Zuvo服务器时失败，"
+                                "彩铃Zuvo将使用原来的%2身份。"));
+    const QString huge(100000, u'9');
+    EXPECT_EQ(ShownIdentity(huge), QString(kMaxShownReplyChars, u'9') + u'…');
+}
+
 TEST(ServiceProtocol, LongRepliesAreShownCut)
 {
     const qsizetype limit = kMaxShownReplyChars;

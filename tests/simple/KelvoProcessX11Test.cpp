@@ -9,6 +9,8 @@
 #include <QProcessEnvironment>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <csignal>
 #include <cstdio>
 
@@ -138,6 +140,92 @@ TEST_F(KelvoProgram, AStartAfterAKilledOneRunsAndASignalEndsItThroughItsExit)
     EXPECT_EQ(conf.value("RecVol"), "-120");
     EXPECT_EQ(conf.value("MusicVol"), "-20");
     EXPECT_FALSE(QFileInfo::exists(SocketPath())) << "the name is given up";
+}
+
+// The interface as a list of its elements and their attributes, by Python's
+// XML parser, from the XML on standard input or in a file.
+QByteArray InterfaceOutline(const QString& xmlFile, const QByteArray& input = {})
+{
+    QProcess python;
+    python.start("python3",
+                 {"-c",
+                  "import sys, xml.etree.ElementTree as ET\n"
+                  "src = sys.argv[1]\n"
+                  "root = ET.parse(src).getroot() if src else ET.fromstring(sys.stdin.read())\n"
+                  "for i in root.iter('interface'):\n"
+                  "    if i.get('name') == 'org.zuvo.Kelvo.IKelvoObject':\n"
+                  "        for e in i.iter():\n"
+                  "            print(e.tag, sorted(e.attrib.items()))\n",
+                  xmlFile});
+    python.write(input);
+    python.closeWriteChannel();
+    EXPECT_TRUE(python.waitForFinished(10000));
+    return python.readAllStandardOutput();
+}
+
+TEST_F(KelvoProgram, TheSessionBusReachesTheRunningProgram)
+{
+    WriteConf("RecVol=-500\nMusicVol=-20\nMajorVer=1\nSubVer=11\n");
+    // A session bus of the test's own.
+    QProcess bus;
+    bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    ASSERT_TRUE(bus.waitForReadyRead(10000));
+    const QString address = QString::fromUtf8(bus.readLine().trimmed());
+    ASSERT_FALSE(address.isEmpty());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DBUS_SESSION_BUS_ADDRESS", address);
+    const auto client = [&env](const QString& program, const QStringList& args) {
+        QProcess run;
+        run.setProcessEnvironment(env);
+        run.start(program, args);
+        EXPECT_TRUE(run.waitForFinished(20000)) << args.join(' ').toStdString();
+        EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+        return run.readAllStandardOutput();
+    };
+    const QStringList dest = {"--session", "--print-reply", "--dest=org.zuvo.Kelvo",
+                              "/KelvoObject"};
+
+    QProcess kelvo;
+    Prepare(kelvo, {});
+    kelvo.setProcessEnvironment(env);
+    kelvo.start();
+    ASSERT_TRUE(kelvo.waitForStarted(10000));
+    ASSERT_TRUE(TestEnvironment::WaitFor(
+        [&] {
+            QProcess probe;
+            probe.setProcessEnvironment(env);
+            probe.start("dbus-send", {"--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                                      "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+                                      "string:org.zuvo.Kelvo"});
+            probe.waitForFinished(5000);
+            return probe.readAllStandardOutput().contains("boolean true");
+        },
+        60000));
+
+    // What the bus shows is the interface shipped beside the program.
+    const QByteArray live = client("gdbus", {"introspect", "--session", "--xml", "-d",
+                                             "org.zuvo.Kelvo", "-o", "/KelvoObject"});
+    const QByteArray shipped = InterfaceOutline(QStringLiteral(KELVO_DBUS_XML));
+    EXPECT_TRUE(shipped.contains("'Kelvo.KelvoObject.1'")) << shipped.toStdString();
+    EXPECT_EQ(InterfaceOutline(QString(), live), shipped);
+
+    // A FIFO is refused at once; the message it shows is a modal window,
+    // which the close then ends before the close routine runs.
+    const QString fifo = TestEnvironment::DataHome() + "/pipe";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QElapsedTimer timer;
+    timer.start();
+    client("dbus-send",
+           dest + QStringList{"org.zuvo.Kelvo.IKelvoObject.OpenFile", "string:" + fifo});
+    EXPECT_LT(timer.elapsed(), 2000);
+    TestEnvironment::WaitFor([] { return false; }, 1000);
+    client("dbus-send", dest + QStringList{"org.zuvo.Kelvo.IKelvoObject.CloseApp"});
+    ASSERT_TRUE(kelvo.waitForFinished(20000));
+    EXPECT_EQ(kelvo.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(kelvo.exitCode(), 0) << "ended cleanly (the sanitizers found nothing)";
+    EXPECT_EQ(Conf().value("RecVol"), "-120") << "the close routine saved the volumes";
+    bus.kill();
+    bus.waitForFinished(5000);
 }
 
 } // namespace

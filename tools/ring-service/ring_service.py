@@ -452,6 +452,7 @@ class Handler(BaseHTTPRequestHandler):
             "/zuvo/pub/songlist.me": self.song_list,
             "/zuvo/pub/material.me": self.material,
             "/update/update.xml": self.update_description,
+            "/zuvo/pub/handover.me": self.hand_over,
             "/portal/": self.music_portal,
         }
         handler = routes.get(path)
@@ -676,6 +677,48 @@ class Handler(BaseHTTPRequestHandler):
         with open(path, "rb") as f:
             data = f.read()
         self.reply(200, data, "application/octet-stream")
+
+    # The web login that hands the user to Kelvo: the page calls the
+    # program's automation object through the web view's channel
+    # (window.zuvoChannel, object "KelvoObject").
+
+    HAND_OVER_SCRIPT = """
+<script>
+function kelvo(call) {
+  var state = document.getElementById('state');
+  if (!window.zuvoChannel) { state.textContent = '不在Kelvo中'; return; }
+  window.zuvoChannel.then(function (objects) {
+    var object = objects.KelvoObject;
+    if (!object) { state.textContent = '没有KelvoObject'; return; }
+    call(object);
+    state.textContent = '已交给Kelvo';
+  }, function () { state.textContent = '没有通道'; });
+}
+function openFile() {
+  var name = document.getElementById('filename').value;
+  kelvo(function (o) { o.OpenFile(name); });
+}
+function closeApp() { kelvo(function (o) { o.CloseApp(); }); }
+%s
+</script>"""
+
+    def hand_over(self, query):
+        params = dict(urllib.parse.parse_qsl(query, keep_blank_values=True))
+        uid = params.get("uid", "")
+        login = ""
+        if uid:
+            # A stand-in trusts the number typed; the ticket is what counts.
+            ticket = self.service.issue_ticket(uid)
+            self.entry["ticket_issued"] = {"uid": uid, "ticket": ticket}
+            login = "kelvo(function (o) { o.SetUserInfo(%s, %s); });" % (
+                json.dumps(uid), json.dumps(ticket))
+        form = ("<form method=\"get\"><p>手机号码：<input name=\"uid\" id=\"uid\" value=\"%s\">"
+                "<button type=\"submit\" id=\"login\">登录</button></p></form>"
+                "<p>文件：<input id=\"filename\" size=\"40\">"
+                "<button type=\"button\" id=\"open\" onclick=\"openFile()\">打开</button>"
+                "<button type=\"button\" id=\"close\" onclick=\"closeApp()\">关闭Kelvo</button></p>"
+                "<p id=\"state\"></p>" % html.escape(uid))
+        self.page("Zuvo网上登录", form + self.HAND_OVER_SCRIPT % login)
 
     # Control of the stand-in itself (not logged)
 
