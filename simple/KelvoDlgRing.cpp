@@ -81,8 +81,7 @@ void CKelvoDlg::WaitForRingJob()
 bool CKelvoDlg::CheckRingSelection()
 {
     ApplyFocusedEdit();
-    // The six minutes of silence of an editor without a song are no music.
-    if (!m_editor->IsMusicLoaded() || m_editor->GetMusic().IsSilentDefault()) {
+    if (!SongLoaded()) {
         m_messages.ShowMessage(QStringLiteral("未加载彩铃音乐。"));
         return false;
     }

@@ -360,10 +360,14 @@ TEST_F(KelvoCommands, TransportRecordAndDeleteWithTheDummyDriver)
     auto* spectrum = Dlg()->findChild<CWaveShow*>();
     auto* record = qobject_cast<QPushButton*>(Dlg()->Control(102));
 
-    // The editor starts on its six minutes of silence, which counts as music:
-    // a voice may be recorded over it.
+    // Before a song the editor holds only its generated silence: recording
+    // asks for music first and the button springs back.
     ASSERT_TRUE(editor->GetMusic().IsSilentDefault());
-    ASSERT_TRUE(editor->IsMusicLoaded());
+    Click(102);
+    EXPECT_FALSE(editor->IsRecording());
+    EXPECT_FALSE(record->isChecked());
+    EXPECT_EQ(messages.messages, QStringList{QString::fromUtf8("请加载音乐后再进行录音！")});
+    messages.messages.clear();
 
     Load(song);
     chosen = lrc.fileName();
