@@ -14,6 +14,7 @@
 #include "simple/AboutDlg.h"
 #include "simple/ColouredToolTip.h"
 #include "simple/ListResourceCtrl.h"
+#include "simple/UpdateCheck.h"
 #include "skin/SkinBmpButton.h"
 #include "skin/SkinListCtrl.h"
 #include "skin/SkinMaskEdit.h"
@@ -295,8 +296,7 @@ void CKelvoDlg::OnInitDialog()
     m_busyPanel->hide();
     ApplySkin(ThemeLocator::Find(QStringLiteral("skin/dlgstyle/theme.ini")), m_browser);
     setAcceptDrops(true);
-    // The update check's worker starts here once it exists; CloseRoutine
-    // joins it.
+    StartUpdateCheck();
     UpdateTimeEdits();
 }
 
@@ -590,6 +590,7 @@ void CKelvoDlg::CloseRoutine()
     // Workers may be waiting on this thread: keep its events going meanwhile.
     m_editor->WaitForOpen();
     if (m_updateThread.joinable()) {
+        m_updateCheck->Cancel();
         while (!m_updateDone.load())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         m_updateThread.join();

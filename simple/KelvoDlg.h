@@ -15,6 +15,7 @@ class CAboutDlg;
 class CBrevanta;
 class CBrowserDlg;
 class CColouredToolTip;
+class CDeclareDialog;
 class CListMyRing;
 class CListResourceCtrl;
 class CLyricsShow;
@@ -25,6 +26,7 @@ class CSkinMaskEdit;
 class CSongInfoShow;
 class CTabCtrl;
 class CTimerShow;
+class CUpdateCheck;
 class CWaveShow;
 class IMessageSink;
 class IQuestionBox;
@@ -110,6 +112,13 @@ public:
     std::atomic<bool>& BusyFlag() { return m_busy; }
     bool IsClosed() const { return m_closed; }
 
+    // The update check (KelvoDlgUpdate.cpp): started once by OnInitDialog on
+    // its own worker, which asks through AskUpdate on this thread; the close
+    // routine calls it off and joins it.
+    using DeclareRunner = std::function<int(CDeclareDialog& dialog)>;
+    void SetDeclareRunner(DeclareRunner runner) { m_runDeclare = std::move(runner); }
+    bool IsUpdateCheckDone() const { return m_updateDone.load(); }
+
 public slots:
     void done(int result) override;
     // Enter applies a field; it never closes the dialog.
@@ -133,6 +142,10 @@ private:
     void OnHScroll(QSlider* slider);
     void OnMusicLoaded();
     void SaveVolumes();
+    void StartUpdateCheck();
+    // GUI thread: the question, or the declaration when there is one; false
+    // once the dialog is closing.
+    bool AskUpdate(const QString& declare);
 
     IMessageSink& m_messages;
     IQuestionBox& m_questions;
@@ -174,10 +187,12 @@ private:
     QCheckBox* m_voiceCheck = nullptr; // 1048
     QCheckBox* m_musicCheck = nullptr; // 1049
     AboutRunner m_runAbout;
-    // The update check's worker (started by the update check), which sets
-    // m_updateDone as its last step; joined on close.
+    // The update check's worker, which sets m_updateDone as its last step;
+    // joined on close.
     std::thread m_updateThread;
     std::atomic<bool> m_updateDone{false};
+    std::unique_ptr<CUpdateCheck> m_updateCheck;
+    DeclareRunner m_runDeclare;
     bool m_initialised = false;
     bool m_shown = false;
     bool m_closed = false;
