@@ -15,6 +15,7 @@
 #include "simple/AboutDlg.h"
 #include "simple/ColouredToolTip.h"
 #include "simple/ListResourceCtrl.h"
+#include "simple/UpdateCheck.h"
 #include "skin/SkinBmpButton.h"
 #include "skin/SkinListCtrl.h"
 #include "skin/SkinMaskEdit.h"
@@ -297,8 +298,7 @@ void CKelvoDlg::OnInitDialog()
     WireRingRoad();
     ApplySkin(ThemeLocator::Find(QStringLiteral("skin/dlgstyle/theme.ini")), m_browser);
     setAcceptDrops(true);
-    // The update check's worker starts here once it exists; CloseRoutine
-    // joins it.
+    StartUpdateCheck();
     UpdateTimeEdits();
     ConnectCommands();
 }
@@ -599,6 +599,7 @@ void CKelvoDlg::CloseRoutine()
     WaitForRingJob();
     m_editor->WaitForOpen();
     if (m_updateThread.joinable()) {
+        m_updateCheck->Cancel();
         while (!m_updateDone.load())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         m_updateThread.join();

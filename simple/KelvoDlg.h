@@ -18,6 +18,7 @@ class CAboutDlg;
 class CBrevanta;
 class CBrowserDlg;
 class CColouredToolTip;
+class CDeclareDialog;
 class CListMyRing;
 class CListResourceCtrl;
 class CLyricsShow;
@@ -30,6 +31,7 @@ class CSkinMaskEdit;
 class CSongInfoShow;
 class CTabCtrl;
 class CTimerShow;
+class CUpdateCheck;
 class CWaveShow;
 class IMessageSink;
 class IProgress;
@@ -196,6 +198,13 @@ public:
     // The folder of the job's working files instead of the per-process one.
     void SetRingWorkFolder(const QString& folder) { m_ringWorkFolder = folder; }
 
+    // The update check (KelvoDlgUpdate.cpp): started once by OnInitDialog on
+    // its own worker, which asks through AskUpdate on this thread; the close
+    // routine calls it off and joins it.
+    using DeclareRunner = std::function<int(CDeclareDialog& dialog)>;
+    void SetDeclareRunner(DeclareRunner runner) { m_runDeclare = std::move(runner); }
+    bool IsUpdateCheckDone() const { return m_updateDone.load(); }
+
 public slots:
     void done(int result) override;
     // Enter applies a field; it never closes the dialog.
@@ -260,6 +269,11 @@ private:
     IProgress* m_ringSteps = nullptr;
     QString m_ringWorkFolder;
 
+    void StartUpdateCheck();
+    // GUI thread: the question, or the declaration when there is one; false
+    // once the dialog is closing.
+    bool AskUpdate(const QString& declare);
+
     IMessageSink& m_messages;
     IQuestionBox& m_questions;
     IUrlOpener& m_urls;
@@ -304,10 +318,12 @@ private:
     FileChooser m_chooseFile;
     QString m_loadedMusicPath;
     QString m_helpPage;
-    // The update check's worker (started by the update check), which sets
-    // m_updateDone as its last step; joined on close.
+    // The update check's worker, which sets m_updateDone as its last step;
+    // joined on close.
     std::thread m_updateThread;
     std::atomic<bool> m_updateDone{false};
+    std::unique_ptr<CUpdateCheck> m_updateCheck;
+    DeclareRunner m_runDeclare;
     bool m_initialised = false;
     bool m_shown = false;
     bool m_closed = false;

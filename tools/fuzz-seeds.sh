@@ -283,5 +283,19 @@ printf '\xef\xbb\xbf[00:01.00]\xe4\xbd\xa0\xe5\xa5\xbd\n[99:59.99]end' >"$l/utf8
 printf '[00:01.00]你好，世界\n[00:02.00]歌词\n' | iconv -f UTF-8 -t GBK >"$l/gbk.lrc"
 printf '[00:01.00]\x81\x5dx\n[-1:00.00]neg\n[9999999:]big' >"$l/edges.lrc"
 
+# XML: the update description, both quote kinds, self-closing elements,
+# mixed text, failures of every kind and a deep nest.
+x="$out/fuzz_xml_document"
+mkdir -p "$x"
+printf '<?xml version="1.0" encoding="GB2312"?>\r\n<UpdateInfo><VersionInfo><MajorVer>1</MajorVer><SubVer>12</SubVer></VersionInfo><Declare>a\\r\\nb</Declare><ExecApp>updater.sh</ExecApp><UpdFiles><File FileName="updater.sh" Url="http://127.0.0.1:8765/update/files/updater.sh" MD5="0123456789ABCDEF0123456789ABCDEF" Target=""/><File FileName='"'"'b'"'"' Url='"'"'u'"'"' MD5='"'"'m'"'"' Target='"'"'sub\\'"'"' /></UpdFiles></UpdateInfo>\r\n' >"$x/update.xml"
+printf "<?xml version='1.1' encoding=\"UTF-8\"?><r>one<c a='x' b=\"y\" />two<d></d ></r>" >"$x/quotes.xml"
+printf '<a><></a><b c="1 d/>' >"$x/broken.xml"
+printf '<a x="/a"><b/><c>text' >"$x/unfinished.xml"
+for i in $(seq 70); do printf '<n>'; done >"$x/deep.xml"
+mkdir -p "$out/fuzz_update_description"
+cp "$x/update.xml" "$out/fuzz_update_description/"
+printf '<UpdateInfo><VersionInfo><MajorVer>2</MajorVer><SubVer>0</SubVer></VersionInfo><ExecApp>bin\\u</ExecApp><UpdFiles><File FileName="u" Url="x" MD5="y" Target="bin\\"/><File FileName="..\\v" Url="x" MD5="y" Target="\\"/></UpdFiles></UpdateInfo>' >"$out/fuzz_update_description/targets.xml"
+for i in $(seq 70); do printf '</n>'; done >>"$x/deep.xml"
+
 touch "$out/.made"
 echo "seeds made in $out"

@@ -105,9 +105,19 @@ class Service:
         for sub in ("uploads", "bodies", "material", "update/files"):
             os.makedirs(os.path.join(self.data_dir, sub), exist_ok=True)
         self.ensure_material()
+        self.ensure_updater()
         if args.script:
             with open(args.script, encoding="utf-8") as f:
                 self.set_rules(json.load(f))
+
+    def ensure_updater(self):
+        # The updater the default description names: it writes the folder it
+        # was started in to updater-ran.txt there.
+        folder = os.path.join(self.data_dir, "update", "files")
+        if any(not n.startswith(".") for n in os.listdir(folder)):
+            return
+        with open(os.path.join(folder, "updater.sh"), "w", encoding="utf-8") as out:
+            out.write("#!/bin/sh\npwd > updater-ran.txt\n")
 
     def ensure_material(self):
         folder = os.path.join(self.data_dir, "material")
