@@ -399,7 +399,9 @@ bool CHTTPFormClient::ParseURL()
 {
     CurlTransfer::UrlParts parts;
     const char* error = CurlTransfer::SplitURL(m_url, parts);
-    m_serviceType = error ? ServiceType::None : parts.https ? ServiceType::Https : ServiceType::Http;
+    m_serviceType = ServiceType::None;
+    if (!error)
+        m_serviceType = parts.https ? ServiceType::Https : ServiceType::Http;
     m_server = parts.server;
     m_object = parts.object;
     m_port = parts.port;
