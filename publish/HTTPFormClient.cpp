@@ -1,6 +1,7 @@
 #include "publish/HTTPFormClient.h"
 
 #include "publish/CurlShare.h"
+#include "publish/CurlTransfer.h"
 #include "publish/HTTPFormEncoding.h"
 #include "publish/RequestCancel.h"
 #include "publish/ServiceProtocol.h"
@@ -27,7 +28,6 @@ namespace {
 const char kNoTextFields[] = "提交的表单域为空！";
 const char kNoFileFields[] = "没有需要上传的文件！";
 const char kUrlParseError[] = "URL地址解析错误！";
-const char kUrlHostMissing[] = "URL地址中主机名丢失！";
 const char kFormStatusError[] = "提交表单数据时出现错误！";
 const char kUploadStatusError[] = "文件在上传时出现错误！";
 
@@ -35,9 +35,6 @@ const char kDisposition[] = "Content-Disposition: form-data; ";
 const char kOctetStream[] = "Content-Type: application/octet-stream\r\n\r\n";
 
 constexpr size_t kFileChunk = 4096;
-constexpr size_t kMaxErrorText = 1024;
-// How often a waiting request looks at its stall rule.
-constexpr int kPollMs = 200;
 
 std::atomic<long> g_connectMs{CHTTPFormClient::Timeouts().connectMs};
 std::atomic<long> g_stallSeconds{CHTTPFormClient::Timeouts().stallSeconds};
@@ -57,20 +54,6 @@ struct SlistDeleter
 {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
-struct CurlStringDeleter
-{
-    void operator()(char* text) const { curl_free(text); }
-};
-using CurlString = std::unique_ptr<char, CurlStringDeleter>;
-
-CurlString UrlPart(CURLU* url, CURLUPart part, unsigned int flags = 0)
-{
-    char* text = nullptr;
-    if (curl_url_get(url, part, &text, flags) != CURLUE_OK)
-        return CurlString();
-    return CurlString(text);
-}
-
 std::string AsciiLower(std::string text)
 {
     for (char& c : text) {
@@ -78,11 +61,6 @@ std::string AsciiLower(std::string text)
             c = static_cast<char>(c - 'A' + 'a');
     }
     return text;
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix)
-{
-    return text.substr(0, prefix.size()) == prefix;
 }
 
 bool IsHeaderSpace(char c)
@@ -99,28 +77,11 @@ std::string_view TrimmedHeaderText(std::string_view text)
     return text;
 }
 
-// The host part of the authority of "scheme://authority/...": after any
-// user information, before any port.
-std::string_view AuthorityHost(std::string_view url)
-{
-    const size_t scheme = url.find("://");
-    if (scheme == std::string_view::npos)
-        return {};
-    std::string_view authority = url.substr(scheme + 3);
-    authority = authority.substr(0, authority.find_first_of("/?#"));
-    const size_t at = authority.rfind('@');
-    if (at != std::string_view::npos)
-        authority.remove_prefix(at + 1);
-    if (!authority.empty() && authority.front() == '[')
-        return authority;
-    return authority.substr(0, authority.find(':'));
-}
+using CurlTransfer::Truncated;
 
-std::string Truncated(std::string text)
+bool StartsWith(std::string_view text, std::string_view prefix)
 {
-    if (text.size() > kMaxErrorText)
-        text.resize(kMaxErrorText);
-    return text;
+    return text.substr(0, prefix.size()) == prefix;
 }
 
 std::string SystemError(const std::string& path, int error)
@@ -329,7 +290,7 @@ private:
     char m_chunk[kFileChunk];
 };
 
-using Clock = std::chrono::steady_clock;
+using Clock = CurlTransfer::Clock;
 
 // What the callbacks of one request share with the loop that waits for it.
 struct Transfer
@@ -343,59 +304,6 @@ struct Transfer
     bool headEnded = false; // the final reply's head came whole
     Clock::time_point lastMoved;
 };
-
-struct TransferEnd
-{
-    enum class Abort { None, Cancelled, Stalled };
-    CURLcode result = CURLE_OK;
-    Abort abort = Abort::None;
-};
-
-// Runs one transfer to its end on the calling thread. Waits in short steps so
-// a stall is noticed and a cancel wakes the wait at once.
-TransferEnd RunTransfer(CURL* easy, Transfer& transfer, RequestCancel* cancel, long stallSeconds)
-{
-    TransferEnd end;
-    CURLM* multi = curl_multi_init();
-    if (!multi || curl_multi_add_handle(multi, easy) != CURLM_OK) {
-        if (multi)
-            curl_multi_cleanup(multi);
-        end.result = CURLE_OUT_OF_MEMORY;
-        return end;
-    }
-    if (cancel && !cancel->Attach(multi))
-        end.abort = TransferEnd::Abort::Cancelled;
-    const auto stall = std::chrono::seconds(stallSeconds);
-    transfer.lastMoved = Clock::now();
-    while (end.abort == TransferEnd::Abort::None) {
-        int running = 0;
-        if (curl_multi_perform(multi, &running) != CURLM_OK) {
-            end.result = CURLE_RECV_ERROR;
-            break;
-        }
-        bool done = false;
-        int left = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
-            if (message->msg == CURLMSG_DONE) {
-                end.result = message->data.result;
-                done = true;
-            }
-        }
-        if (done)
-            break;
-        if (cancel && cancel->IsCancelled())
-            end.abort = TransferEnd::Abort::Cancelled;
-        else if (Clock::now() - transfer.lastMoved >= stall)
-            end.abort = TransferEnd::Abort::Stalled;
-        else
-            curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr);
-    }
-    if (cancel)
-        cancel->Detach();
-    curl_multi_remove_handle(multi, easy);
-    curl_multi_cleanup(multi);
-    return end;
-}
 
 // Calls the done handler when the multipart send ends, on every path.
 class DoneNotice
@@ -489,51 +397,17 @@ void CHTTPFormClient::AddFileField(const std::string& name, const std::string& f
 
 bool CHTTPFormClient::ParseURL()
 {
-    const std::string lower = AsciiLower(m_url);
-    if (!StartsWith(lower, "http://") && !StartsWith(lower, "https://"))
-        m_url = "http://" + m_url;
-
+    CurlTransfer::UrlParts parts;
+    const char* error = CurlTransfer::SplitURL(m_url, parts);
     m_serviceType = ServiceType::None;
-    m_server.clear();
-    m_object.clear();
-    m_port = 0;
-    InitialiseCurl();
-    // curl reads "http:///path" as host "path"; an empty authority is no host.
-    if (AuthorityHost(m_url).empty()) {
-        m_errorText = kUrlHostMissing;
-        return false;
-    }
-    std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
-    if (!url) {
-        m_errorText = kUrlParseError;
-        return false;
-    }
-    const CURLUcode rc = curl_url_set(url.get(), CURLUPART_URL, m_url.c_str(), 0);
-    if (rc == CURLUE_NO_HOST) {
-        m_errorText = kUrlHostMissing;
-        return false;
-    }
-    if (rc != CURLUE_OK) {
-        m_errorText = kUrlParseError;
-        return false;
-    }
-    const CurlString host = UrlPart(url.get(), CURLUPART_HOST);
-    if (!host || !*host) {
-        m_errorText = kUrlHostMissing;
-        return false;
-    }
-    const CurlString scheme = UrlPart(url.get(), CURLUPART_SCHEME);
-    const CurlString port = UrlPart(url.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT);
-    const CurlString path = UrlPart(url.get(), CURLUPART_PATH);
-    const CurlString query = UrlPart(url.get(), CURLUPART_QUERY);
-    m_serviceType =
-        scheme && AsciiLower(scheme.get()) == "https" ? ServiceType::Https : ServiceType::Http;
-    m_server = host.get();
-    m_port = static_cast<uint16_t>(port ? std::atoi(port.get()) : 0);
-    m_object = path ? path.get() : "/";
-    if (query)
-        m_object += std::string("?") + query.get();
-    return true;
+    if (!error)
+        m_serviceType = parts.https ? ServiceType::Https : ServiceType::Http;
+    m_server = parts.server;
+    m_object = parts.object;
+    m_port = parts.port;
+    if (error)
+        m_errorText = error;
+    return !error;
 }
 
 std::string CHTTPFormClient::MakeBoundary() const
@@ -701,10 +575,8 @@ bool CHTTPFormClient::Perform(const std::vector<std::string>& headers, HTTPReque
     char errorBuffer[CURL_ERROR_SIZE] = {};
     CURL* handle = easy.get();
     curl_easy_setopt(handle, CURLOPT_CURLU, url.get());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    CurlTransfer::SetCommonOptions(handle, g_connectMs.load());
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, g_connectMs.load());
     if (deadlineMs > 0)
         curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, deadlineMs);
     // A reply that announces more than the limit fails before its body.
@@ -721,12 +593,13 @@ bool CHTTPFormClient::Perform(const std::vector<std::string>& headers, HTTPReque
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, onWrite);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
 
-    const TransferEnd end = RunTransfer(handle, transfer, m_cancel.get(), g_stallSeconds.load());
-    if (end.abort == TransferEnd::Abort::Cancelled) {
+    const CurlTransfer::End end =
+        CurlTransfer::Run(handle, transfer.lastMoved, m_cancel.get(), g_stallSeconds.load());
+    if (end.abort == CurlTransfer::End::Abort::Cancelled) {
         m_errorText = "request cancelled";
         return false;
     }
-    if (end.abort == TransferEnd::Abort::Stalled) {
+    if (end.abort == CurlTransfer::End::Abort::Stalled) {
         m_errorText = "no data moved for " + std::to_string(g_stallSeconds.load()) + " s";
         return false;
     }

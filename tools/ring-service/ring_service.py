@@ -372,6 +372,11 @@ class Handler(BaseHTTPRequestHandler):
             body = bytes.fromhex(rule["body_hex"])
         else:
             body = rule.get("body", "").encode(charset or "utf-8")
+        if "material" in rule:
+            # The body of a material file, by its index in the song list.
+            name = self.service.materials()[int(rule["material"])]
+            with open(os.path.join(self.service.data_dir, "material", name), "rb") as f:
+                body = f.read()
         fill = min(int(rule.get("fill", 0)), MAX_BODY)
         if fill > len(body):
             body += b"x" * (fill - len(body))
@@ -385,6 +390,10 @@ class Handler(BaseHTTPRequestHandler):
         if "head_bytes" in rule or rule.get("endless"):
             self.log_entry("cut" if "head_bytes" in rule else "endless")
             self.raw_reply(rule, status, content_type, headers, body)
+            return
+        if rule.get("framing") in ("chunked", "close"):
+            self.log_entry("cut" if rule.get("cut") else status)
+            self.framed_reply(rule, status, content_type, headers, body)
             return
         self.log_entry("cut" if rule.get("cut") else status)
         self.send_response(status)
@@ -413,6 +422,37 @@ class Handler(BaseHTTPRequestHandler):
                 self.close_connection = True  # the client gave up
         else:
             self.wfile.write(body)
+
+    def framed_reply(self, rule, status, content_type, headers, body):
+        """A body without Content-Length: "chunked" sends it in chunks of
+        "chunk" bytes (default 1000) and the last chunk; "close" sends it and
+        hangs up. With "cut" a chunked body stops after half its bytes, without
+        its last chunk; "slow" waits that many seconds after each chunk."""
+        chunked = rule["framing"] == "chunked"
+        self.send_response(status)
+        if content_type:
+            self.send_header("Content-Type", content_type)
+        for name, value in headers.items():
+            self.send_header(name, value)
+        if chunked:
+            self.send_header("Transfer-Encoding", "chunked")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+        size = max(int(rule.get("chunk", 1000)), 1)
+        slow = min(float(rule.get("slow", 0)), 5.0)
+        end = len(body) // 2 if rule.get("cut") else len(body)
+        try:
+            for at in range(0, end, size):
+                piece = body[at:min(at + size, end)]
+                self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece) if chunked else piece)
+                self.wfile.flush()
+                if slow > 0:
+                    time.sleep(slow)
+            if chunked and not rule.get("cut"):
+                self.wfile.write(b"0\r\n\r\n")
+        except OSError:
+            pass  # the client hung up
 
     def raw_reply(self, rule, status, content_type, headers, body):
         """Writes the reply by hand, for the faults the standard writer cannot
