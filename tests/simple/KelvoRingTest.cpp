@@ -362,6 +362,16 @@ struct KelvoRing : KelvoFixture
                login.result() == QDialog::Accepted;
     }
 
+    // What the ring road asked of the service: the update check that every
+    // start runs beside it is not the road's.
+    QList<QJsonObject> RingRequests() const
+    {
+        QList<QJsonObject> requests;
+        for (const QJsonObject& entry : service.Log())
+            if (!entry["path"].toString().startsWith("/update/"))
+                requests << entry;
+        return requests;
+    }
     QList<QJsonObject> Uploads() const
     {
         QList<QJsonObject> uploads;
@@ -468,7 +478,7 @@ TEST_F(KelvoRing, SavingAgainAsksBeforeReplacing)
     EXPECT_EQ(ring.channels, 1);
     EXPECT_NEAR(ring.seconds, 10.0, OneFrame(ring) + 0.03);
     EXPECT_EQ(dlg->RingLibrary()->count(), 1);
-    EXPECT_TRUE(service.Log().isEmpty());
+    EXPECT_TRUE(RingRequests().isEmpty());
     EXPECT_EQ(steps.texts, (QStringList{"开始生成铃音数据...", "保存文件..."}));
 
     // Cancel keeps the old ring; OK replaces it and the list keeps one row.
@@ -519,7 +529,7 @@ TEST_F(KelvoRing, SavesTheChosenContent)
         }
     }
     EXPECT_EQ(dlg->RingLibrary()->count(), 3);
-    EXPECT_TRUE(service.Log().isEmpty());
+    EXPECT_TRUE(RingRequests().isEmpty());
 }
 
 TEST_F(KelvoRing, UploadsTheSelectionEndToEnd)
