@@ -278,16 +278,9 @@ struct FrameRing : testing::Test
     // Types number and the code the stand-in issued, as the user would.
     bool LogIn(CLoginDialog& login)
     {
-        const QString mobile = QStringLiteral("13800138000");
-        login.findChild<QLineEdit*>("mobileEdit")->setText(mobile);
-        login.OnGetValCode();
-        if (!QTest::qWaitFor([&] { return !login.IsBusy(); }, 10000))
-            return false;
+        const bool ok = LogInThroughDialog(login, service, QStringLiteral("13800138000"));
         sink.messages.removeAll(QString::fromUtf8(ServiceText::kValCodeSent));
-        login.findChild<QLineEdit*>("codeEdit")->setText(service.CodeFor(mobile));
-        login.OnOK();
-        return QTest::qWaitFor([&] { return !login.IsBusy(); }, 10000) &&
-               login.result() == QDialog::Accepted;
+        return ok;
     }
     QString RingPath(const QString& name) const
     {
@@ -933,16 +926,7 @@ TEST(BrevantaStartedAsRoot, OpensTheRingLibraryPageAndGoesOn)
     const QString mobile = QStringLiteral("13800138000");
     frame->SetDialogRunner([&](QDialog& dialog) {
         auto* login = qobject_cast<CLoginDialog*>(&dialog);
-        if (!login)
-            return false;
-        login->findChild<QLineEdit*>("mobileEdit")->setText(mobile);
-        login->OnGetValCode();
-        if (!QTest::qWaitFor([&] { return !login->IsBusy(); }, 10000))
-            return false;
-        login->findChild<QLineEdit*>("codeEdit")->setText(service.CodeFor(mobile));
-        login->OnOK();
-        return QTest::qWaitFor([&] { return !login->IsBusy(); }, 10000) &&
-               login->result() == QDialog::Accepted;
+        return login && LogInThroughDialog(*login, service, mobile);
     });
     frame->Action(Command::RingLibrary)->trigger();
     EXPECT_EQ(sink.messages, QStringList{QString::fromUtf8(ServiceText::kValCodeSent)});

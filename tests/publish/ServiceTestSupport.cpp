@@ -1,9 +1,12 @@
 #include "tests/publish/ServiceTestSupport.h"
 
 #include "publish/HTTPFormClient.h"
+#include "publish/LoginDialog.h"
 #include "publish/ServiceProtocol.h"
 
+#include <QLineEdit>
 #include <QPixmap>
+#include <QTest>
 #include <QWidget>
 
 ScopedServiceHost::ScopedServiceHost(const std::string& host)
@@ -31,4 +34,17 @@ void KeepScreenshot(QWidget& widget, const QString& name)
 {
     if (qEnvironmentVariableIsSet("ZUVO_SCREENSHOT_DIR"))
         widget.grab().save(qEnvironmentVariable("ZUVO_SCREENSHOT_DIR") + u'/' + name + ".png");
+}
+
+bool LogInThroughDialog(CLoginDialog& login, const RingServiceFixture& service,
+                        const QString& mobile)
+{
+    login.findChild<QLineEdit*>("mobileEdit")->setText(mobile);
+    login.OnGetValCode();
+    if (!QTest::qWaitFor([&] { return !login.IsBusy(); }, 10000))
+        return false;
+    login.findChild<QLineEdit*>("codeEdit")->setText(service.CodeFor(mobile));
+    login.OnOK();
+    return QTest::qWaitFor([&] { return !login.IsBusy(); }, 10000) &&
+           login.result() == QDialog::Accepted;
 }

@@ -11,6 +11,7 @@
 
 #include <string>
 
+class CLoginDialog;
 class QWidget;
 
 // Records the messages a dialog shows instead of opening message boxes.
@@ -65,6 +66,12 @@ private:
 // the login with the code the stand-in issued); the session cookie lands in
 // the process's curl share. ZUVO_SERVICE_HOST must point at the stand-in.
 bool LogInThroughFormClient(const RingServiceFixture& service, const QString& mobile);
+
+// Logs mobile in through the login dialog as the user would: types the number,
+// asks for the code, types the code the stand-in issued and presses OK; true
+// once the dialog accepted. What the dialog said is the caller's to check.
+bool LogInThroughDialog(CLoginDialog& login, const RingServiceFixture& service,
+                        const QString& mobile);
 
 // Saves what widget shows as NAME.png in ZUVO_SCREENSHOT_DIR when that is set.
 void KeepScreenshot(QWidget& widget, const QString& name);

@@ -350,16 +350,9 @@ struct KelvoRing : KelvoFixture
     }
     bool LogIn(CLoginDialog& login)
     {
-        const QString mobile = QStringLiteral("13800138000");
-        login.findChild<QLineEdit*>("mobileEdit")->setText(mobile);
-        login.OnGetValCode();
-        if (!QTest::qWaitFor([&] { return !login.IsBusy(); }, 10000))
-            return false;
+        const bool ok = LogInThroughDialog(login, service, QStringLiteral("13800138000"));
         messages.messages.removeAll(QString::fromUtf8(ServiceText::kValCodeSent));
-        login.findChild<QLineEdit*>("codeEdit")->setText(service.CodeFor(mobile));
-        login.OnOK();
-        return QTest::qWaitFor([&] { return !login.IsBusy(); }, 10000) &&
-               login.result() == QDialog::Accepted;
+        return ok;
     }
 
     // What the ring road asked of the service: the update check that every
