@@ -163,4 +163,19 @@ End Run(CURL* easy, Clock::time_point& lastMoved, RequestCancel* cancel, long st
     return end;
 }
 
+bool HeadReader::Feed(std::string_view line)
+{
+    if (line.substr(0, 5) == "HTTP/") {
+        const size_t code = line.find(' ');
+        interim = code != std::string_view::npos && code + 1 < line.size() && line[code + 1] == '1';
+        headEnded = false;
+        return false;
+    }
+    if (line == "\r\n" || line == "\n") {
+        headEnded = !interim;
+        return headEnded;
+    }
+    return false;
+}
+
 } // namespace CurlTransfer

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class RequestCancel;
 
@@ -43,6 +44,17 @@ struct End
 // the caller's callbacks keep) ends it and a cancel wakes it at once. The
 // callbacks run on this thread.
 End Run(CURL* easy, Clock::time_point& lastMoved, RequestCancel* cancel, long stallSeconds);
+
+// Follows the heads of a reply line by line as curl hands them over: each
+// head (a redirect's too) starts with its status line and ends with an empty
+// line, and an interim (1xx) head is not the reply.
+struct HeadReader
+{
+    bool interim = false;   // the head being read is a 1xx one
+    bool headEnded = false; // the final reply's head came whole
+    // True when line ended the final reply's head.
+    bool Feed(std::string_view line);
+};
 
 // Text of at most 1024 bytes, for error texts.
 std::string Truncated(std::string text);

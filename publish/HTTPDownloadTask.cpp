@@ -31,30 +31,16 @@ struct Transfer
     std::atomic<int64_t>* received = nullptr;
     std::atomic<int64_t>* contentLength = nullptr;
     const CHTTPDownloadTask::ProgressHandler* progress = nullptr;
-    bool interim = false;   // the head being read is a 1xx one
-    bool headEnded = false; // the final reply's head came whole
+    CurlTransfer::HeadReader head;
     CurlTransfer::Clock::time_point lastMoved;
 };
-
-bool StartsWith(std::string_view text, std::string_view prefix)
-{
-    return text.substr(0, prefix.size()) == prefix;
-}
 
 size_t OnHeader(char* data, size_t size, size_t count, void* user)
 {
     auto* transfer = static_cast<Transfer*>(user);
     const std::string_view line(data, size * count);
     transfer->lastMoved = CurlTransfer::Clock::now();
-    // Each head (a redirect's too) starts with its status line and ends with
-    // an empty line; an interim (1xx) head is not the reply.
-    if (StartsWith(line, "HTTP/")) {
-        const size_t code = line.find(' ');
-        transfer->interim =
-            code != std::string_view::npos && code + 1 < line.size() && line[code + 1] == '1';
-        transfer->headEnded = false;
-    } else if (line == "\r\n" || line == "\n") {
-        transfer->headEnded = !transfer->interim;
+    if (transfer->head.Feed(line)) {
         curl_off_t length = -1;
         curl_easy_getinfo(transfer->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         *transfer->contentLength = length > 0 ? static_cast<int64_t>(length) : 0;
@@ -167,7 +153,7 @@ bool CHTTPDownloadTask::Download()
     curl_slist_free_all(headers);
     long status = 0;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-    m_status = transfer.headEnded ? status : 0;
+    m_status = transfer.head.headEnded ? status : 0;
 
     // Every failure below leaves no file: the writer removes what it made.
     if (end.abort == CurlTransfer::End::Abort::Cancelled) {
@@ -187,7 +173,7 @@ bool CHTTPDownloadTask::Download()
         return false;
     }
     // The connection can drop inside the head and still end "without error".
-    if (!transfer.headEnded) {
+    if (!transfer.head.headEnded) {
         m_errorText = "reply ended inside its headers";
         return false;
     }

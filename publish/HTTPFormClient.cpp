@@ -79,11 +79,6 @@ std::string_view TrimmedHeaderText(std::string_view text)
 
 using CurlTransfer::Truncated;
 
-bool StartsWith(std::string_view text, std::string_view prefix)
-{
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 std::string SystemError(const std::string& path, int error)
 {
     return Truncated(path + ": " + std::strerror(error));
@@ -300,8 +295,7 @@ struct Transfer
     HTTPRequestBody* body = nullptr;
     int64_t bodyBytes = 0; // every body byte received, kept or not
     bool tooLarge = false;
-    bool interim = false;   // the head being read is a 1xx one
-    bool headEnded = false; // the final reply's head came whole
+    CurlTransfer::HeadReader head;
     Clock::time_point lastMoved;
 };
 
@@ -531,16 +525,7 @@ bool CHTTPFormClient::Perform(const std::vector<std::string>& headers, HTTPReque
         auto* transfer = static_cast<Transfer*>(user);
         const std::string_view line(data, size * count);
         transfer->lastMoved = Clock::now();
-        // Each head starts with its status line and ends with an empty line;
-        // an interim (1xx) head is not the reply.
-        if (StartsWith(line, "HTTP/")) {
-            const size_t code = line.find(' ');
-            transfer->interim =
-                code != std::string_view::npos && code + 1 < line.size() && line[code + 1] == '1';
-            transfer->headEnded = false;
-        } else if (line == "\r\n" || line == "\n") {
-            transfer->headEnded = !transfer->interim;
-        }
+        transfer->head.Feed(line);
         return size * count;
     };
     const curl_write_callback onWrite = [](char* data, size_t size, size_t count,
@@ -616,7 +601,7 @@ bool CHTTPFormClient::Perform(const std::vector<std::string>& headers, HTTPReque
     }
     // The connection can drop after the status line or inside the headers
     // and still end "without error": such a reply never came.
-    if (!transfer.headEnded) {
+    if (!transfer.head.headEnded) {
         m_errorText = "reply ended inside its headers";
         return false;
     }
