@@ -343,6 +343,7 @@ void CKelvoDlg::PlaceLists()
     CSkinListCtrl::Wrap(m_downloadList, m_themePath);
     m_downloads = new CListDownloadCtrl(m_downloadList);
     m_downloads->Init();
+    WireDownloads();
     m_downloadList->hide();
     m_controls[1009] = m_downloadList;
 }

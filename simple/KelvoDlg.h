@@ -288,6 +288,8 @@ private:
 
     // Downloads (KelvoDlgDownload.cpp). The worker only posts its result;
     // the handlers join it.
+    // The page object and script that hand the web view's material links on.
+    void WireDownloads();
     void DownloadThreadProc(std::shared_ptr<CHTTPDownloadTask> task, QString folder);
     void JoinDownload(int id);
     void OnDownloadProgress(int id);

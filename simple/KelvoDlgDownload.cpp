@@ -5,8 +5,11 @@
 
 #include "audio/DataFolders.h"
 #include "platform/IMessageSink.h"
+#include "publish/BrowserDlg.h"
 #include "publish/DownloadLink.h"
 #include "publish/HTTPDownloadTask.h"
+#include "publish/RingHtmlView.h"
+#include "simple/DownloadPageObject.h"
 #include "simple/ListDownloadCtrl.h"
 #include "simple/ListResourceCtrl.h"
 
@@ -53,6 +56,18 @@ QString PlaceDownload(const QString& body, const QString& folder, const QString&
 }
 
 } // namespace
+
+void CKelvoDlg::WireDownloads()
+{
+    auto* object = new CDownloadPageObject(
+        [browser = m_browser] {
+            const CRingHtmlView* view = browser->View();
+            return view ? view->page()->url() : QUrl();
+        },
+        [this](const QString& link) { OnDownloadLink(link); }, this);
+    m_browser->RegisterPageObject(QString::fromLatin1(CDownloadPageObject::kChannelName), object);
+    m_browser->AddPageScript(CDownloadPageObject::PageScript());
+}
 
 void CKelvoDlg::OnDownloadLink(const QString& link)
 {

@@ -2,10 +2,13 @@
 // ring service: the finished file, its name, the failures, cancel and close.
 #include "tests/simple/KelvoFixture.h"
 
+#include "publish/BrowserDlg.h"
 #include "publish/HTTPDownloadTask.h"
+#include "publish/RingHtmlView.h"
 #include "simple/ListDownloadCtrl.h"
 #include "simple/ListResourceCtrl.h"
 #include "tests/publish/RingServiceFixture.h"
+#include "tests/publish/ServiceTestSupport.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -70,6 +73,7 @@ struct KelvoDownload : KelvoFixture
     }
 
     RingServiceFixture service;
+    ScopedServiceHost host{service.HostPort()};
 };
 
 TEST_F(KelvoDownload, TheSongListsLinkBecomesAMaterialTwiceUnderTwoNames)
@@ -101,6 +105,38 @@ TEST_F(KelvoDownload, TheSongListsLinkBecomesAMaterialTwiceUnderTwoNames)
     EXPECT_EQ(FilesInTempFiles(), (QStringList{"午后小调(1).kox", "午后小调.kox"}));
     EXPECT_EQ(Md5sum(TempFiles() + "午后小调(1).kox"), Md5sum(MaterialFile("午后小调")));
     EXPECT_TRUE(MaterialRows().contains("午后小调(1)"));
+}
+
+// The web view's song list, clicked as a user would: the engine cannot read
+// the link, so the page script hands it on and nothing navigates.
+TEST_F(KelvoDownload, AClickOnTheSongListsLinkDownloadsItsMaterial)
+{
+    Dlg()->OnWebMaterials();
+    CRingHtmlView* view = Dlg()->Browser()->View();
+    ASSERT_NE(view, nullptr);
+    const char* click = "(function () {"
+                        "  var a = Array.from(document.querySelectorAll('a'))"
+                        "      .find(function (x) { return x.textContent === '午后小调'; });"
+                        "  if (!a || !window.zuvoChannel) return false;"
+                        "  a.click(); return true; })()";
+    // Answers may come after the wait is over.
+    const auto clicked = std::make_shared<bool>(false);
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            if (!*clicked && view->page()->url().path() == "/zuvo/pub/songlist.me")
+                view->page()->runJavaScript(click, [clicked](const QVariant& v) {
+                    *clicked = *clicked || v.toBool();
+                });
+            return *clicked;
+        },
+        30000));
+    ASSERT_TRUE(WaitFor([&] { return FilesInTempFiles().contains("午后小调.kox"); }, 20000));
+    ASSERT_TRUE(WaitForWorkers());
+    QTest::qWait(200);
+    EXPECT_EQ(Md5sum(TempFiles() + "午后小调.kox"), Md5sum(MaterialFile("午后小调")));
+    EXPECT_EQ(messages.messages.value(0), "『午后小调』已经添加到下载队列中！");
+    EXPECT_EQ(view->page()->url().path(), "/zuvo/pub/songlist.me");
+    EXPECT_TRUE(MaterialRows().contains("午后小调"));
 }
 
 TEST_F(KelvoDownload, AFailedDownloadIsToldWithItsNameAndLeavesNothing)
