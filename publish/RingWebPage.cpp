@@ -1,7 +1,6 @@
 #include "publish/RingWebPage.h"
 
-bool CRingWebPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
-                                           bool isMainFrame)
+bool CRingWebPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
 {
     if (!url.isValid() || url.isEmpty())
         return false;

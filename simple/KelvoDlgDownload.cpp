@@ -77,7 +77,8 @@ void CKelvoDlg::OnDownloadLink(const QString& link)
     if (folder.isEmpty())
         return;
     const QString prefix = QString::fromLatin1(DownloadLink::kPrefix);
-    const DownloadLink parsed = DownloadLink::Parse(link.startsWith(prefix) ? link : prefix + link);
+    const DownloadLink parsed =
+        DownloadLink::Parse(link.startsWith(prefix) ? link : prefix + link);
     // A refused link still makes its row: its task fails on the empty URL or
     // name, and the failure is told like any other.
     auto task = std::make_shared<CHTTPDownloadTask>(parsed.valid ? parsed.url : std::string());
@@ -88,10 +89,9 @@ void CKelvoDlg::OnDownloadLink(const QString& link)
     const int id = m_downloadId++;
     task->SetId(id);
     // Hidden, beside the targets: the finished body is renamed, not copied.
-    task->SetLocalPath(QFile::encodeName(
-                           folder + QStringLiteral(".~download-%1-%2.part")
-                                        .arg(QCoreApplication::applicationPid())
-                                        .arg(id))
+    task->SetLocalPath(QFile::encodeName(folder + QStringLiteral(".~download-%1-%2.part")
+                                                      .arg(QCoreApplication::applicationPid())
+                                                      .arg(id))
                            .toStdString());
     task->SetStartTick(m_downloadTicks());
     auto last = std::make_shared<std::chrono::steady_clock::time_point>();

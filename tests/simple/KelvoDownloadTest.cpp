@@ -124,9 +124,8 @@ TEST_F(KelvoDownload, AClickOnTheSongListsLinkDownloadsItsMaterial)
     ASSERT_TRUE(WaitFor(
         [&] {
             if (!*clicked && view->page()->url().path() == "/zuvo/pub/songlist.me")
-                view->page()->runJavaScript(click, [clicked](const QVariant& v) {
-                    *clicked = *clicked || v.toBool();
-                });
+                view->page()->runJavaScript(
+                    click, [clicked](const QVariant& v) { *clicked = *clicked || v.toBool(); });
             return *clicked;
         },
         30000));
@@ -144,7 +143,8 @@ TEST_F(KelvoDownload, AFailedDownloadIsToldWithItsNameAndLeavesNothing)
     ASSERT_TRUE(service.Script(
         {QJsonObject{{"path", "gone.me"}, {"status", 404}},
          QJsonObject{{"path", "cut.me"}, {"fill", 9000}, {"cut", true}},
-         QJsonObject{{"path", "cutchunks.me"}, {"fill", 9000}, {"framing", "chunked"}, {"cut", true}},
+         QJsonObject{
+             {"path", "cutchunks.me"}, {"fill", 9000}, {"framing", "chunked"}, {"cut", true}},
          QJsonObject{{"path", "empty.me"}, {"body", ""}},
          QJsonObject{{"path", "ok.me"}, {"body", "material"}}}));
     struct Case
@@ -187,8 +187,8 @@ TEST_F(KelvoDownload, ANameThatClimbsOutStaysInTempFiles)
     }
     QTest::qWait(20);
     QProcess find;
-    find.start("find", {TestEnvironment::Home(), QDir::tempPath() + "/", "-newer", marker,
-                        "-type", "f", "-name", "*evil*"});
+    find.start("find", {TestEnvironment::Home(), QDir::tempPath() + "/", "-newer", marker, "-type",
+                        "f", "-name", "*evil*"});
     ASSERT_TRUE(find.waitForFinished(20000));
     QStringList found =
         QString::fromUtf8(find.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
@@ -200,7 +200,8 @@ TEST_F(KelvoDownload, ANameThatClimbsOutStaysInTempFiles)
 
 TEST_F(KelvoDownload, CancelRemovesTheRowAtOnceAndTheWorkerEndsLeavingNothing)
 {
-    ASSERT_TRUE(service.Script({QJsonObject{{"path", "slow.me"}, {"fill", 6000}, {"slow", 0.01}}}));
+    ASSERT_TRUE(
+        service.Script({QJsonObject{{"path", "slow.me"}, {"fill", 6000}, {"slow", 0.01}}}));
     Dlg()->OnDownloadLink(Link("slow.me", "slow"));
     ASSERT_EQ(Rows()->topLevelItemCount(), 1);
     const auto task = Dlg()->Downloads()->TaskAt(0);
@@ -223,7 +224,8 @@ TEST_F(KelvoDownload, CancelRemovesTheRowAtOnceAndTheWorkerEndsLeavingNothing)
 
 TEST_F(KelvoDownload, ClosingCancelsAndJoinsTheDownloads)
 {
-    ASSERT_TRUE(service.Script({QJsonObject{{"path", "slow.me"}, {"fill", 6000}, {"slow", 0.01}}}));
+    ASSERT_TRUE(
+        service.Script({QJsonObject{{"path", "slow.me"}, {"fill", 6000}, {"slow", 0.01}}}));
     Dlg()->OnDownloadLink(Link("slow.me", "one"));
     Dlg()->OnDownloadLink(Link("slow.me", "two"));
     ASSERT_TRUE(WaitFor([&] { return Dlg()->Downloads()->TaskAt(1)->GetReceived() > 0; }));
