@@ -1,5 +1,7 @@
 #include "publish/RingHtmlView.h"
 
+#include "publish/RingWebPage.h"
+
 #include <QFile>
 #include <QWebChannel>
 #include <QWebEnginePage>
@@ -44,7 +46,7 @@ QWebEngineScript MakeScript(const QString& name, const QString& source)
 
 CRingHtmlView::CRingHtmlView(QWebEngineProfile* profile, QWidget* parent) : QWebEngineView(parent)
 {
-    auto* page = new QWebEnginePage(profile, this);
+    auto* page = new CRingWebPage(profile, this);
     setPage(page);
     m_channel = new QWebChannel(this);
     page->setWebChannel(m_channel, QWebEngineScript::MainWorld);

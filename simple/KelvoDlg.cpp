@@ -14,6 +14,7 @@
 #include "publish/SimpleProgress.h"
 #include "simple/AboutDlg.h"
 #include "simple/ColouredToolTip.h"
+#include "simple/ListDownloadCtrl.h"
 #include "simple/ListResourceCtrl.h"
 #include "simple/UpdateCheck.h"
 #include "skin/SkinBmpButton.h"
@@ -340,6 +341,9 @@ void CKelvoDlg::PlaceLists()
     m_downloadList->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_downloadList->setHeaderLabels({QString()});
     CSkinListCtrl::Wrap(m_downloadList, m_themePath);
+    m_downloads = new CListDownloadCtrl(m_downloadList);
+    m_downloads->Init();
+    WireDownloads();
     m_downloadList->hide();
     m_controls[1009] = m_downloadList;
 }
@@ -598,6 +602,7 @@ void CKelvoDlg::CloseRoutine()
         m_publisher->Close();
     WaitForRingJob();
     m_editor->WaitForOpen();
+    CloseDownloads();
     if (m_updateThread.joinable()) {
         m_updateCheck->Cancel();
         while (!m_updateDone.load())

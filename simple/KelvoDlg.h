@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/PlayerFactory.h"
+#include "platform/TickClock.h"
 #include "publish/RingJob.h"
 #include "voice/RingSnapshot.h"
 
@@ -19,6 +20,8 @@ class CBrevanta;
 class CBrowserDlg;
 class CColouredToolTip;
 class CDeclareDialog;
+class CHTTPDownloadTask;
+class CListDownloadCtrl;
 class CListMyRing;
 class CListResourceCtrl;
 class CLyricsShow;
@@ -205,6 +208,15 @@ public:
     void SetDeclareRunner(DeclareRunner runner) { m_runDeclare = std::move(runner); }
     bool IsUpdateCheckDone() const { return m_updateDone.load(); }
 
+    // --- downloads of material (KelvoDlgDownload.cpp) ---
+    // A material link of the service's pages, with or without "http://down="
+    // in front: a row of the download list and a worker that fetches it. The
+    // message is shown queued, so a page or navigation callback may call it.
+    void OnDownloadLink(const QString& link);
+    CListDownloadCtrl* Downloads() const { return m_downloads; }
+    // Download workers not yet joined.
+    size_t RunningDownloads() const { return m_downloadThreads.size(); }
+
 public slots:
     void done(int result) override;
     // Enter applies a field; it never closes the dialog.
@@ -273,6 +285,21 @@ private:
     // GUI thread: the question, or the declaration when there is one; false
     // once the dialog is closing.
     bool AskUpdate(const QString& declare);
+
+    // Downloads (KelvoDlgDownload.cpp). The worker only posts its result;
+    // the handlers join it.
+    // The page object and script that hand the web view's material links on.
+    void WireDownloads();
+    void DownloadThreadProc(std::shared_ptr<CHTTPDownloadTask> task, QString folder);
+    void JoinDownload(int id);
+    void OnDownloadProgress(int id);
+    void OnDownloadFinished(int id, const QString& target);
+    void OnDownloadFailed(int id);
+    // Cancels every download and joins its worker.
+    void CloseDownloads();
+    CListDownloadCtrl* m_downloads = nullptr;
+    std::map<int, std::thread> m_downloadThreads;
+    TickSource m_downloadTicks = SteadyTicks();
 
     IMessageSink& m_messages;
     IQuestionBox& m_questions;
