@@ -2,6 +2,7 @@
 // update description and files.
 #include "tests/simple/KelvoFixture.h"
 
+#include "simple/DeclareDialog.h"
 #include "tests/publish/RingServiceFixture.h"
 #include "tests/publish/ServiceTestSupport.h"
 
@@ -9,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -126,6 +128,24 @@ TEST_F(KelvoUpdateTest, NewerVersionFetchesVerifiedFilesOnceAndYesStartsTheUpdat
     EXPECT_EQ(Fetched().mid(before), QStringList{"/update/update.xml"});
     EXPECT_EQ(questions.asked, QStringList{kQuestion});
     EXPECT_FALSE(UpdaterRan(1000));
+}
+
+TEST_F(KelvoUpdateTest, DeclarationShowsOnItsLinesAndOkStartsTheUpdater)
+{
+    // As stored: backslash + r, backslash + n between the lines.
+    ASSERT_TRUE(service.Control("update", QJsonObject{{"declare", "第一行\\r\\n第二行"}})
+                    .value("ok")
+                    .toBool());
+    QStringList shown;
+    ASSERT_EQ(Start(), CKelvoApp::Start::Run);
+    Dlg()->SetDeclareRunner([&](CDeclareDialog& dialog) {
+        shown << dialog.TextEdit()->toPlainText();
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(TestEnvironment::WaitFor([this] { return Dlg()->IsUpdateCheckDone(); }, 20000));
+    EXPECT_TRUE(questions.asked.isEmpty());
+    EXPECT_EQ(shown, QStringList{"第一行\n第二行"});
+    EXPECT_TRUE(UpdaterRan(10000));
 }
 
 TEST_F(KelvoUpdateTest, CurrentVersionOffersNothing)
