@@ -43,6 +43,13 @@ CUpdateCheck::CUpdateCheck(QString updateFolder, QString descriptionUrl, Hooks h
 {
 }
 
+void CUpdateCheck::Cancel()
+{
+    m_cancelled = true;
+    if (m_hooks.stop)
+        m_hooks.stop();
+}
+
 QString CUpdateCheck::FileMd5(const QString& path)
 {
     QFile file(path);
@@ -74,15 +81,15 @@ QString CUpdateCheck::FileMd5(const QString& path)
     return QString::fromLatin1(hex.c_str());
 }
 
-bool CUpdateCheck::FetchInto(const QString& url, const QString& path, const QString* md5,
-                             int64_t maxBytes, Outcome* failure)
+bool CUpdateCheck::FetchInto(const QString& url, const QString& name, const QString& path,
+                             const QString* md5, int64_t maxBytes, Outcome* failure)
 {
     if (m_cancelled) {
         *failure = Outcome::Cancelled;
         return false;
     }
     const QString part = TemporaryBeside(path);
-    const bool fetched = m_hooks.fetch(url, part, maxBytes, m_cancelled);
+    const bool fetched = m_hooks.fetch(url, name, part, maxBytes, m_cancelled);
     if (m_cancelled || !fetched) {
         QFile::remove(part);
         *failure = m_cancelled ? Outcome::Cancelled : Outcome::FetchFailed;
@@ -107,7 +114,8 @@ CUpdateCheck::Outcome CUpdateCheck::Run()
 {
     const QString descriptionPath = m_folder + QStringLiteral("update.xml");
     Outcome failure = Outcome::NoDescription;
-    if (!FetchInto(m_descriptionUrl, descriptionPath, nullptr, kMaxDescriptionBytes, &failure))
+    if (!FetchInto(m_descriptionUrl, QStringLiteral("update.xml"), descriptionPath, nullptr,
+                   kMaxDescriptionBytes, &failure))
         return failure == Outcome::Cancelled ? failure : Outcome::NoDescription;
 
     CUpdateDescription description;
@@ -133,7 +141,7 @@ CUpdateCheck::Outcome CUpdateCheck::Run()
             return Outcome::Cancelled;
         if (!QDir().mkpath(m_folder + file.folder))
             return Outcome::FetchFailed;
-        if (!FetchInto(file.url, path, &file.md5, 0, &failure))
+        if (!FetchInto(file.url, file.fileName, path, &file.md5, 0, &failure))
             return failure;
     }
 

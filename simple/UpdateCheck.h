@@ -21,22 +21,27 @@ class CUpdateCheck
 {
 public:
     // Downloads url into the new file localPath (at most maxBytes, 0 for no
-    // limit); true only for a complete body. It should end soon once
-    // cancelled becomes true. Worker thread.
-    using Fetch = std::function<bool(const QString& url, const QString& localPath,
-                                     int64_t maxBytes, const std::atomic<bool>& cancelled)>;
+    // limit); name is the file's own name (the description's, or FileName).
+    // True only for a complete body. It should end soon once cancelled
+    // becomes true. Worker thread.
+    using Fetch =
+        std::function<bool(const QString& url, const QString& name, const QString& localPath,
+                           int64_t maxBytes, const std::atomic<bool>& cancelled)>;
     // Asks whether to update: the plain question when declare is empty, else
     // the declaration. True when the user agreed. Called on the worker; it
     // must bring the question onto the GUI thread and wait for the answer.
     using Ask = std::function<bool(const QString& declare)>;
     // Starts program with no arguments in workingFolder; true when it started.
     using Start = std::function<bool(const QString& program, const QString& workingFolder)>;
+    // Calls a running fetch off at once, from any thread (optional).
+    using Stop = std::function<void()>;
 
     struct Hooks
     {
         Fetch fetch;
         Ask ask;
         Start start;
+        Stop stop;
     };
 
     enum class Outcome {
@@ -59,8 +64,9 @@ public:
 
     // Worker thread; once.
     Outcome Run();
-    // Any thread: the check ends at its next step, asking nothing.
-    void Cancel() { m_cancelled = true; }
+    // Any thread: a running fetch is stopped and the check ends at its next
+    // step, asking nothing.
+    void Cancel();
     bool IsCancelled() const { return m_cancelled; }
 
     // The file's MD5 as 32 upper-case hex digits; empty for a file that
@@ -73,8 +79,8 @@ private:
     // Downloads into a temporary name beside path, then renames it over path
     // when its digest is md5 (not checked for a null md5). False with failure
     // set otherwise; nothing is left behind.
-    bool FetchInto(const QString& url, const QString& path, const QString* md5,
-                   int64_t maxBytes, Outcome* failure);
+    bool FetchInto(const QString& url, const QString& name, const QString& path,
+                   const QString* md5, int64_t maxBytes, Outcome* failure);
 
     QString m_folder;
     QString m_descriptionUrl;

@@ -26,7 +26,7 @@ struct FakeService
 
     CUpdateCheck::Fetch Fetcher()
     {
-        return [this](const QString& url, const QString& path, int64_t,
+        return [this](const QString& url, const QString&, const QString& path, int64_t,
                       const std::atomic<bool>&) {
             fetched << url;
             QFile file(path);
