@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -89,6 +90,23 @@ QJsonObject RingServiceFixture::LastRequest(const QString& path) const
             return *it;
     }
     return QJsonObject();
+}
+
+QList<QJsonObject> RingServiceFixture::RequestsTo(const QString& path) const
+{
+    QList<QJsonObject> requests;
+    for (const QJsonObject& entry : Log())
+        if (entry.value("path").toString() == path)
+            requests << entry;
+    return requests;
+}
+
+QString RingServiceFixture::SavedPart(const QString& path, const QString& part) const
+{
+    for (const QJsonValue& saved : LastRequest(path).value("saved").toArray())
+        if (QFileInfo(saved.toString()).fileName().startsWith(part + "-"))
+            return saved.toString();
+    return QString();
 }
 
 QByteArray RingServiceFixture::RecordedBody(const QJsonObject& request) const

@@ -33,6 +33,11 @@ public:
     QList<QJsonObject> Log() const;
     // The last logged request to path ("/zuvo/..." or "/update/...").
     QJsonObject LastRequest(const QString& path) const;
+    // Every logged request to path, oldest first.
+    QList<QJsonObject> RequestsTo(const QString& path) const;
+    // The file the stand-in kept of the named part ("upload", "vox") of the
+    // last request to path; empty when there is none.
+    QString SavedPart(const QString& path, const QString& part) const;
     // The raw body of a logged request (needs a body; bodies are recorded).
     QByteArray RecordedBody(const QJsonObject& request) const;
     // The verification code last issued for mobile.

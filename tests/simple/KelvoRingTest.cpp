@@ -367,19 +367,11 @@ struct KelvoRing : KelvoFixture
     }
     QList<QJsonObject> Uploads() const
     {
-        QList<QJsonObject> uploads;
-        for (const QJsonObject& entry : service.Log())
-            if (entry["path"].toString() == "/zuvo/person/add_ringLibZuvo.me")
-                uploads << entry;
-        return uploads;
+        return service.RequestsTo("/zuvo/person/add_ringLibZuvo.me");
     }
     QString SavedPart(const QString& part) const
     {
-        const QJsonObject upload = service.LastRequest("/zuvo/person/add_ringLibZuvo.me");
-        for (const QJsonValue& saved : upload["saved"].toArray())
-            if (QFileInfo(saved.toString()).fileName().startsWith(part + "-"))
-                return saved.toString();
-        return QString();
+        return service.SavedPart("/zuvo/person/add_ringLibZuvo.me", part);
     }
     void ReplyToUploads(const QJsonObject& rule)
     {
