@@ -82,11 +82,11 @@ uint32_t WaveData::GetLengthMs() const
 {
     if (!m_buffer || m_format.avgBytesPerSec == 0)
         return 0;
-    const uint32_t perMs = m_format.avgBytesPerSec / 1000;
-    // Below 1000 bytes/s whole bytes per ms would be 0: count exactly instead.
-    if (perMs == 0)
-        return static_cast<uint32_t>(uint64_t{m_buffer->size} * 1000 / m_format.avgBytesPerSec);
-    return m_buffer->size / perMs;
+    // Counted from the bytes exactly: whole bytes per ms (88 for 88.2) would
+    // make a 44.1 kHz track 0.2 % longer than it plays. A few bytes a second
+    // make lengths past 32 bits: the longest one stands for them.
+    return static_cast<uint32_t>(
+        std::min<uint64_t>(uint64_t{m_buffer->size} * 1000 / m_format.avgBytesPerSec, UINT32_MAX));
 }
 
 uint32_t WaveData::MsToBytes(uint32_t ms) const

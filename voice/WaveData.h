@@ -57,8 +57,7 @@ public:
     // A buffer is attached, even one of 0 bytes.
     bool HasData() const { return m_buffer != nullptr; }
     bool IsSilentDefault() const { return m_silentDefault; }
-    // Length in ms counting whole bytes per ms (88200 bytes/s counts 88 per
-    // ms); 0 without data.
+    // Length in ms of the bytes, rounded down; 0 without data.
     uint32_t GetLengthMs() const;
     // ms of this format in bytes, whole frames.
     uint32_t MsToBytes(uint32_t ms) const;

@@ -397,7 +397,10 @@ struct KelvoRing : KelvoFixture
 
 TEST_F(KelvoRing, TheSelectionCheckGuardsTheDialogs)
 {
-    // Without music nothing but the message.
+    // A music track without any data, not even the generated silence:
+    // nothing but the message.
+    ASSERT_TRUE(editor->SetMusic(std::make_unique<WaveData>()));
+    ASSERT_FALSE(editor->IsMusicLoaded());
     Click(114);
     Click(1019);
     EXPECT_EQ(messages.messages, (QStringList{QStringLiteral("未加载彩铃音乐。"),
@@ -545,19 +548,23 @@ TEST_F(KelvoRing, UploadsTheSelectionEndToEnd)
     EXPECT_EQ(parts["upload"]["filename"].toString(), "~URING.kox");
     EXPECT_EQ(parts["vox"]["filename"].toString(), "~URING.vox");
 
+    // The selection as the editor holds it: whole pixels of the music.
+    const int selectedMs =
+        editor->XToMs(editor->GetSelectionEnd()) - editor->XToMs(editor->GetSelectionStart());
+    EXPECT_NEAR(selectedMs, 10000, 20);
     const Probe ring = ProbeRing(SavedPart("upload"));
     EXPECT_EQ(ring.format, "asf");
     EXPECT_EQ(ring.codec, "wmav2");
     EXPECT_EQ(ring.channels, 1);
-    EXPECT_NEAR(ring.seconds, 10.0, OneFrame(ring) + 0.03);
+    EXPECT_NEAR(ring.seconds, selectedMs / 1000.0, OneFrame(ring) + 0.03);
     const QString vox = SavedPart("vox");
-    EXPECT_NEAR(QFileInfo(vox).size(), 40000, 1);
+    EXPECT_NEAR(QFileInfo(vox).size(), selectedMs * 4, 1); // 4000 bytes a second
     QByteArray decoded;
     ASSERT_TRUE(RunTool("sox",
                         {"-t", "vox", "-r", "8000", "-c", "1", vox, "-t", "raw", "-e",
                          "signed-integer", "-b", "16", "-"},
                         &decoded));
-    EXPECT_NEAR(decoded.size() / 2 / 8000.0, 10.0, 0.001);
+    EXPECT_NEAR(decoded.size() / 2 / 8000.0, selectedMs / 1000.0, 0.001);
     // The mix went up: the tone throughout, the burst 3 s into the ring.
     const Heard heard = Listen(SavedPart("upload"));
     EXPECT_TRUE(heard.ToneIn(0, 40));

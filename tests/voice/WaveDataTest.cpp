@@ -34,7 +34,7 @@ int16_t SampleAt(const WaveData& track, uint32_t index)
     return value;
 }
 
-TEST(WaveData, LengthAndBytesKeepTheirIntegerRules)
+TEST(WaveData, LengthIsExactAndBytesAreWholeFrames)
 {
     struct Case
     {
@@ -44,8 +44,11 @@ TEST(WaveData, LengthAndBytesKeepTheirIntegerRules)
     };
     const Case cases[] = {
         {MakePcmFormat(1, 8000, 8), 2880000, 360000},
-        {MakePcmFormat(2, 22050, 16), 88200, 1002}, // 88 bytes per ms
-        {MakePcmFormat(1, 400, 8), 800, 2000},      // under 1000 bytes/s: no division by 0
+        {MakePcmFormat(2, 22050, 16), 88200, 1000},
+        // A 55-s ring decoded at 44.1 kHz: 88.2 bytes a ms, not 88 (55109).
+        {MakePcmFormat(1, 44100, 16), 4849664, 54984},
+        {MakePcmFormat(1, 22050, 16), 2424832, 54984},
+        {MakePcmFormat(1, 400, 8), 800, 2000}, // under 1000 bytes/s
         {WaveFormat{}, 100, 0},
     };
     for (const Case& c : cases) {
