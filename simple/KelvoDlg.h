@@ -245,8 +245,6 @@ private:
     void AfterPlayStarted(int t);
     void AfterPlayStopped();
     uint32_t CursorTime() const;
-    // A song is in the editor, not only its generated silence.
-    bool SongLoaded() const;
     void ApplyFieldOutcome(int field);
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The hand-over at the head of the queue; its reply.

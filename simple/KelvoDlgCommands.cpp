@@ -269,7 +269,8 @@ void CKelvoDlg::OnRecord()
         m_clock->Stop();
         return;
     }
-    if (!SongLoaded()) {
+    // The generated silence counts as music: a voice may be recorded over it.
+    if (!m_editor->IsMusicLoaded()) {
         m_messages.ShowMessage(QString::fromUtf8(kLoadMusicFirst));
         setOff();
         return;
@@ -451,10 +452,4 @@ void CKelvoDlg::OnLyricsFile(const QString& path)
     m_lyrics->LoadLrc(path);
     if (m_editor->IsPlaying())
         m_lyrics->Start(int(m_editor->GetPlayPosition()));
-}
-
-bool CKelvoDlg::SongLoaded() const
-{
-    // The six minutes of silence of an editor without a song are no music.
-    return m_editor->IsMusicLoaded() && !m_editor->GetMusic().IsSilentDefault();
 }

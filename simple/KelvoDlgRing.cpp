@@ -81,7 +81,7 @@ void CKelvoDlg::WaitForRingJob()
 bool CKelvoDlg::CheckRingSelection()
 {
     ApplyFocusedEdit();
-    if (!SongLoaded()) {
+    if (!m_editor->IsMusicLoaded()) {
         m_messages.ShowMessage(QStringLiteral("未加载彩铃音乐。"));
         return false;
     }

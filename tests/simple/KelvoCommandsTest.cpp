@@ -360,9 +360,19 @@ TEST_F(KelvoCommands, TransportRecordAndDeleteWithTheDummyDriver)
     auto* spectrum = Dlg()->findChild<CWaveShow*>();
     auto* record = qobject_cast<QPushButton*>(Dlg()->Control(102));
 
-    // Before a song the editor holds only its generated silence: recording
-    // asks for music first and the button springs back.
+    // Before a song the editor holds its generated silence, which is music
+    // enough to record over.
     ASSERT_TRUE(editor->GetMusic().IsSilentDefault());
+    Click(102);
+    EXPECT_TRUE(editor->IsRecording());
+    EXPECT_TRUE(record->isChecked());
+    EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('|').toStdString();
+    Click(102);
+    EXPECT_FALSE(editor->IsRecording());
+
+    // Only a music track without any data asks for music first, and the
+    // button springs back.
+    ASSERT_TRUE(editor->SetMusic(std::make_unique<WaveData>()));
     Click(102);
     EXPECT_FALSE(editor->IsRecording());
     EXPECT_FALSE(record->isChecked());
