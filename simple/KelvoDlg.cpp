@@ -503,10 +503,9 @@ void CKelvoDlg::OnMusicLoaded()
         edit->setReadOnly(false);
     UpdateTimeEdits();
     m_clock->SetTime(uint32_t(std::max(0, m_editor->XToMs(m_editor->GetEditCursor()))));
-    // Taken now: a later open that fails leaves this music loaded.
+    // Taken now: a later open that fails leaves this music loaded. Cleared
+    // music (no path) is shown too: six minutes of silence, names unknown.
     m_loadedMusicPath = m_editor->GetMusicPath();
-    if (m_loadedMusicPath.isEmpty())
-        return; // cleared: the song information stays reset
     m_songInfo->ClearTags();
     m_songInfo->SetTitle(m_editor->GetSongTitle());
     const uint32_t seconds = m_editor->GetMusicLength() / 1000;

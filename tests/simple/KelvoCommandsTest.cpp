@@ -234,11 +234,19 @@ TEST_F(KelvoCommands, AThreeFileDropLoadsTheFirstAndTheSongInformationFollows)
         << lines.join('|');
     EXPECT_TRUE(Dlg()->SongInfo()->IsShowing());
 
-    // Clearing the music leaves nothing of the song behind.
+    // Clearing the music leaves nothing of the song behind: the information
+    // is that of the six minutes of silence the editor holds now.
     Click(116);
     QTest::qWait(100);
-    EXPECT_FALSE(Dlg()->SongInfo()->IsShowing());
     EXPECT_TRUE(Dlg()->LoadedMusicPath().isEmpty());
+    EXPECT_TRUE(Dlg()->SongInfo()->IsShowing());
+    EXPECT_EQ(Dlg()->SongInfo()->GetLines(),
+              (QStringList{QString::fromUtf8("文件名：未知"), QString::fromUtf8("标题：未知"),
+                           QString::fromUtf8("艺术家：未知"), QString::fromUtf8("专辑：未知"),
+                           QString::fromUtf8("长度：06:00"),
+                           QString::fromUtf8("格式：声道数:1\r\n采样率:8000")}));
+    for (int id : {1015, 1031, 1030})
+        EXPECT_FALSE(Field(id)->isReadOnly()) << id;
 }
 
 TEST_F(KelvoCommands, TheOpenDialogsOfferBothCasesOfEachPattern)
