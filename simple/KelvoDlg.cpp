@@ -16,6 +16,7 @@
 #include "simple/ColouredToolTip.h"
 #include "simple/ListDownloadCtrl.h"
 #include "simple/ListResourceCtrl.h"
+#include "simple/SelectionFields.h"
 #include "simple/UpdateCheck.h"
 #include "skin/SkinBmpButton.h"
 #include "skin/SkinListCtrl.h"
@@ -109,11 +110,6 @@ const ButtonSpec kButtons[] = {
 // The dialog's tooltips: 0xE1FFFF on 0xC80000 as the desktop keeps colours.
 constexpr ColorRef kTipBackground = 0xE1FFFF;
 constexpr ColorRef kTipText = 0xC80000;
-
-QString FormatMs(uint32_t ms)
-{
-    return QString::asprintf("%02u:%02u:%02u", ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
-}
 
 // An integer setting; false when it is missing or not a whole number.
 bool ReadInt(const AppSettings& settings, const QString& key, int* value)
@@ -472,10 +468,9 @@ void CKelvoDlg::UpdateTimeEdits()
         return;
     const int start = m_editor->XToMs(m_editor->GetSelectionStart());
     const int end = m_editor->XToMs(m_editor->GetSelectionEnd());
-    const int length = std::max(0, end - start);
-    m_startMask->SetMaskedText(FormatMs(uint32_t(std::max(0, start))));
-    m_endMask->SetMaskedText(FormatMs(uint32_t(std::max(0, end))));
-    m_lengthMask->SetMaskedText(FormatMs(uint32_t(length)));
+    m_startMask->SetMaskedText(SelectionFields::FormatMs(start));
+    m_endMask->SetMaskedText(SelectionFields::FormatMs(end));
+    m_lengthMask->SetMaskedText(SelectionFields::FormatMs(end - start));
 }
 
 void CKelvoDlg::LoadMusicFile(const QString& path)
