@@ -25,6 +25,7 @@
 #include "tests/publish/ServiceTestSupport.h"
 #include "tests/support/ClipFixtures.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/LengthRing.h"
 #include "tests/support/DecodedSamples.h"
 #include "tests/support/QuietProgress.h"
 #include "tests/support/ScriptedQuestions.h"
@@ -497,6 +498,68 @@ TEST_F(FrameRing, UploadsALibraryRingOfTheRightLength)
     EXPECT_EQ(ReadAll(SavedPart("upload")), ReadAll(RingPath("铃2")));
     EXPECT_TRUE(request["saved"].toArray().at(0).toString().contains(".kox"));
 }
+
+// Rings of about 55 s from the library at every rate the codec offers, each
+// uploaded through the ring list's 上传 as the user would.
+struct FrameLibraryRing : FrameRing, testing::WithParamInterface<int>
+{
+    void UploadFromList(const QString& name)
+    {
+        frame.ResourceView()->LoadRingLibrary();
+        auto* tabs = frame.ResourceView()->findChild<QTabWidget*>();
+        ASSERT_NE(tabs, nullptr);
+        tabs->setCurrentIndex(tabs->count() - 1);
+        QCoreApplication::processEvents();
+        for (int row = 0; row < List()->count(); ++row) {
+            if (List()->RingName(row) != name)
+                continue;
+            ASSERT_TRUE(
+                List()->PrepareContextMenu(List()->visualItemRect(List()->item(row)).center()));
+            List()->MenuAction(CListMyRing::Command::Upload)->trigger();
+            frame.WaitForRingJob();
+            return;
+        }
+        FAIL() << "no row " << name.toStdString();
+    }
+};
+
+TEST_P(FrameLibraryRing, UploadsRingsOfUpToFiftyFiveSeconds)
+{
+    const QString wrongLength =
+        QStringLiteral("彩铃的长度必须控制在 5 - 55秒之内，该铃音文件格式不正确。");
+    const int rate = GetParam();
+    const QList<LengthRing> rings =
+        LengthRing::MakeAll(TestEnvironment::DataHome() + "/VazoZedu/MyRing", rate);
+    ASSERT_EQ(rings.size(), 4);
+    for (const LengthRing& ring : rings) {
+        SCOPED_TRACE(ring.name.toStdString());
+        std::cout << "[ ffprobe ] " << ring.Describe() << '\n';
+        sink.messages.clear();
+        ringName = ring.name;
+        const int uploads = Uploads().size();
+        UploadFromList(ring.name);
+        EXPECT_EQ(shownName, ring.name);
+        EXPECT_EQ(sink.messages, QStringList{ring.accepted ? kDone : wrongLength});
+        ASSERT_EQ(Uploads().size(), uploads + (ring.accepted ? 1 : 0));
+        if (!ring.accepted)
+            continue;
+        EXPECT_EQ(ReadAll(SavedPart("upload")), ReadAll(ring.path));
+        // 4000 bytes a second of what ffprobe decodes, give or take the codec
+        // frame one decoder leaves out (at most 2048 samples).
+        EXPECT_NEAR(QFileInfo(SavedPart("vox")).size(), ring.decodedSamples * 4000.0 / rate,
+                    2048.0 * 4000 / rate + 1);
+    }
+    for (const QJsonObject& upload : Uploads())
+        std::cout << "[ service log ] "
+                  << QJsonDocument(QJsonObject{{"path", upload["path"]},
+                                               {"status", upload["status"]},
+                                               {"saved", upload["saved"]}})
+                         .toJson(QJsonDocument::Compact)
+                         .toStdString()
+                  << '\n';
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, FrameLibraryRing, testing::Values(8000, 11025, 16000, 22050, 44100));
 
 TEST_F(FrameRing, RingsSavedFromTheShortestAndLongestSelectionsUploadAgain)
 {

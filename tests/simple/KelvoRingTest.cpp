@@ -25,6 +25,7 @@
 #include "tests/support/DecodedSamples.h"
 #include "tests/support/FakeCapture.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/LengthRing.h"
 #include "tests/support/QuietProgress.h"
 #include "voice/Brevanta.h"
 
@@ -623,6 +624,47 @@ TEST_F(KelvoRing, UploadsALibraryRingOfTheRightLength)
     }
     EXPECT_EQ(steps.texts.last(), QStringLiteral("分析铃音数据..."));
 }
+
+// Rings of about 55 s from the library at every rate the codec offers: the
+// length is counted from the decoded bytes exactly (88.2 bytes a ms at
+// 44.1 kHz mono, not 88), and the padding of the last codec frame passes.
+struct KelvoLibraryRing : KelvoRing, testing::WithParamInterface<int>
+{
+};
+
+TEST_P(KelvoLibraryRing, UploadsRingsOfUpToFiftyFiveSeconds)
+{
+    const int rate = GetParam();
+    const QList<LengthRing> rings = LengthRing::MakeAll(MyRing(), rate);
+    ASSERT_EQ(rings.size(), 4);
+    for (const LengthRing& ring : rings) {
+        SCOPED_TRACE(ring.name.toStdString());
+        std::cout << "[ ffprobe ] " << ring.Describe() << '\n';
+        messages.messages.clear();
+        ringName = ring.name;
+        const int uploads = Uploads().size();
+        UploadFromList(ring.name);
+        EXPECT_EQ(messages.messages, QStringList{ring.accepted ? kDone : kFileRange});
+        ASSERT_EQ(Uploads().size(), uploads + (ring.accepted ? 1 : 0));
+        if (!ring.accepted)
+            continue;
+        EXPECT_EQ(Md5(SavedPart("upload")), Md5(ring.path));
+        // 4000 bytes a second of what ffprobe decodes, give or take the codec
+        // frame one decoder leaves out (at most 2048 samples).
+        EXPECT_NEAR(QFileInfo(SavedPart("vox")).size(), ring.decodedSamples * 4000.0 / rate,
+                    2048.0 * 4000 / rate + 1);
+    }
+    for (const QJsonObject& upload : Uploads())
+        std::cout << "[ service log ] "
+                  << QJsonDocument(QJsonObject{{"path", upload["path"]},
+                                               {"status", upload["status"]},
+                                               {"saved", upload["saved"]}})
+                         .toJson(QJsonDocument::Compact)
+                         .toStdString()
+                  << '\n';
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, KelvoLibraryRing, testing::Values(8000, 11025, 16000, 22050, 44100));
 
 TEST_F(KelvoRing, EveryUploadReplyIsShown)
 {
