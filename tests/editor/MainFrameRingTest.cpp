@@ -559,7 +559,8 @@ TEST_P(FrameLibraryRing, UploadsRingsOfUpToFiftyFiveSeconds)
                   << '\n';
 }
 
-INSTANTIATE_TEST_SUITE_P(Rates, FrameLibraryRing, testing::Values(8000, 11025, 16000, 22050, 44100));
+INSTANTIATE_TEST_SUITE_P(Rates, FrameLibraryRing,
+                         testing::Values(8000, 11025, 16000, 22050, 44100));
 
 TEST_F(FrameRing, RingsSavedFromTheShortestAndLongestSelectionsUploadAgain)
 {

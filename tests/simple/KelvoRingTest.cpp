@@ -664,7 +664,8 @@ TEST_P(KelvoLibraryRing, UploadsRingsOfUpToFiftyFiveSeconds)
                   << '\n';
 }
 
-INSTANTIATE_TEST_SUITE_P(Rates, KelvoLibraryRing, testing::Values(8000, 11025, 16000, 22050, 44100));
+INSTANTIATE_TEST_SUITE_P(Rates, KelvoLibraryRing,
+                         testing::Values(8000, 11025, 16000, 22050, 44100));
 
 TEST_F(KelvoRing, EveryUploadReplyIsShown)
 {
