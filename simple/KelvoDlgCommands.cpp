@@ -187,7 +187,7 @@ SelectionFields::Texts FieldTexts(const QLineEdit* start, const QLineEdit* end,
 
 void CKelvoDlg::ApplyFieldOutcome(int field)
 {
-    // Read-only fields hold nothing typed: there is no music to select in.
+    // Read-only fields (until the first music notice) hold nothing typed.
     if (!m_startMask || m_startEdit->isReadOnly())
         return;
     const SelectionFields::Texts texts = FieldTexts(m_startEdit, m_endEdit, m_lengthEdit);
