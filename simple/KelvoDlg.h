@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -213,6 +214,9 @@ public:
     // in front: a row of the download list and a worker that fetches it. The
     // message is shown queued, so a page or navigation callback may call it.
     void OnDownloadLink(const QString& link);
+    // A material is a ring's music, at most 55 s: even as WAV of 96 kHz,
+    // 24 bits and two channels it stays under this. A longer body fails.
+    static constexpr int64_t kMaxMaterialBytes = int64_t(32) << 20;
     CListDownloadCtrl* Downloads() const { return m_downloads; }
     // Download workers not yet joined.
     size_t RunningDownloads() const { return m_downloadThreads.size(); }

@@ -93,6 +93,7 @@ void CKelvoDlg::OnDownloadLink(const QString& link)
                                                       .arg(QCoreApplication::applicationPid())
                                                       .arg(id))
                            .toStdString());
+    task->SetMaxBytes(kMaxMaterialBytes);
     task->SetStartTick(m_downloadTicks());
     auto last = std::make_shared<std::chrono::steady_clock::time_point>();
     task->SetProgressHandler([this, id, last](int64_t, int64_t) {

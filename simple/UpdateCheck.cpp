@@ -141,7 +141,7 @@ CUpdateCheck::Outcome CUpdateCheck::Run()
             return Outcome::Cancelled;
         if (!QDir().mkpath(m_folder + file.folder))
             return Outcome::FetchFailed;
-        if (!FetchInto(file.url, file.fileName, path, &file.md5, 0, &failure))
+        if (!FetchInto(file.url, file.fileName, path, &file.md5, kMaxFileBytes, &failure))
             return failure;
     }
 

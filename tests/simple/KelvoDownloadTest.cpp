@@ -238,4 +238,36 @@ TEST_F(KelvoDownload, ClosingCancelsAndJoinsTheDownloads)
     EXPECT_TRUE(FilesInTempFiles().isEmpty()) << FilesInTempFiles().join(' ').toStdString();
 }
 
+// A material is bounded: a body at the limit is kept, one announced past it
+// or one that never ends fails as any broken download does.
+TEST_F(KelvoDownload, ABodyPastTheMaterialLimitFailsAndLeavesNothing)
+{
+    const qint64 limit = CKelvoDlg::kMaxMaterialBytes;
+    ASSERT_TRUE(service.Script({QJsonObject{{"path", "atlimit.me"}, {"fill", limit}},
+                                QJsonObject{{"path", "past.me"}, {"fill", limit + 1}},
+                                QJsonObject{{"path", "endless.me"}, {"endless", true}}}));
+    Dlg()->OnDownloadLink(Link("atlimit.me", "atlimit"));
+    ASSERT_TRUE(WaitForWorkers(60000));
+    QTest::qWait(20);
+    EXPECT_EQ(QFileInfo(TempFiles() + "atlimit.kox").size(), limit);
+    EXPECT_EQ(messages.messages, QStringList{"『atlimit』已经添加到下载队列中！"});
+    ASSERT_TRUE(QFile::remove(TempFiles() + "atlimit.kox"));
+
+    for (const QString name : {"past", "endless"}) {
+        messages.messages.clear();
+        QElapsedTimer timer;
+        timer.start();
+        Dlg()->OnDownloadLink(Link((name + ".me").toStdString(), name));
+        ASSERT_TRUE(WaitForWorkers(60000)) << name.toStdString();
+        QTest::qWait(20);
+        EXPECT_EQ(messages.messages, (QStringList{"『" + name + "』已经添加到下载队列中！",
+                                                  "在下载文件『" + name + "』时出现错误。"}));
+        EXPECT_EQ(Rows()->topLevelItemCount(), 0);
+        EXPECT_TRUE(FilesInTempFiles().isEmpty()) << FilesInTempFiles().join(' ').toStdString();
+        EXPECT_FALSE(MaterialRows().contains(name));
+    }
+    // The endless body was sent for as long as it was read.
+    EXPECT_EQ(service.RequestsTo("/zuvo/endless.me").size(), 1);
+}
+
 } // namespace
