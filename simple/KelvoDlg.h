@@ -3,6 +3,7 @@
 #include "audio/PlayerFactory.h"
 #include "platform/TickClock.h"
 #include "publish/RingJob.h"
+#include "simple/MessageQueue.h"
 #include "voice/RingSnapshot.h"
 
 #include <QDialog>
@@ -213,6 +214,7 @@ public:
     // A material link of the service's pages, with or without "http://down="
     // in front: a row of the download list and a worker that fetches it. The
     // message is shown queued, so a page or navigation callback may call it.
+    // A link that leaves no file name is refused with a message, and no row.
     void OnDownloadLink(const QString& link);
     // A material is a ring's music, at most 55 s: even as WAV of 96 kHz,
     // 24 bits and two channels it stays under this. A longer body fails.
@@ -299,6 +301,8 @@ private:
     void OnDownloadProgress(int id);
     void OnDownloadFinished(int id, const QString& target);
     void OnDownloadFailed(int id);
+    // Posts text to the download notices, shown after the caller returned.
+    void TellDownload(const QString& text);
     // Cancels every download and joins its worker.
     void CloseDownloads();
     CListDownloadCtrl* m_downloads = nullptr;
@@ -306,6 +310,9 @@ private:
     TickSource m_downloadTicks = SteadyTicks();
 
     IMessageSink& m_messages;
+    // The download notices, one after another: a failure never opens over
+    // the notice that its download was queued.
+    CMessageQueue m_downloadMessages{m_messages};
     IQuestionBox& m_questions;
     IUrlOpener& m_urls;
     std::atomic<bool> m_busy{false};

@@ -30,6 +30,8 @@ namespace {
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 constexpr int kMaxTargetTries = 10000;
 
+const QString kNoFileName = QStringLiteral("该下载链接没有提供合法的文件名，无法下载。");
+
 // Moves the finished body into folder as "name.kox", or "name(n).kox" when
 // that exists. The target is claimed exclusively first, so a file that
 // appeared meanwhile is never replaced; the rename then puts the body over
@@ -81,10 +83,15 @@ void CKelvoDlg::OnDownloadLink(const QString& link)
         DownloadLink::Parse(link.startsWith(prefix) ? link : prefix + link);
     // A refused link still makes its row: its task fails on the empty URL or
     // name, and the failure is told like any other.
-    auto task = std::make_shared<CHTTPDownloadTask>(parsed.valid ? parsed.url : std::string());
     // A refused link is still named as the grammar would name it.
     const QString name =
         parsed.valid ? parsed.name : DownloadLink::PlainName(link.section(QLatin1Char('='), -1));
+    // A name that cleaned to nothing names no file and would show as 『』.
+    if (name.isEmpty()) {
+        TellDownload(kNoFileName);
+        return;
+    }
+    auto task = std::make_shared<CHTTPDownloadTask>(parsed.valid ? parsed.url : std::string());
     task->SetName(name.toStdString());
     const int id = m_downloadId++;
     task->SetId(id);
@@ -105,14 +112,8 @@ void CKelvoDlg::OnDownloadLink(const QString& link)
             this, [this, id] { OnDownloadProgress(id); }, Qt::QueuedConnection);
     });
     m_downloads->AddTask(task);
-    // Never a modal box inside the caller (a navigation or page callback).
-    QMetaObject::invokeMethod(
-        this,
-        [this, name] {
-            if (!m_closed)
-                m_messages.ShowMessage(QStringLiteral("『%1』已经添加到下载队列中！").arg(name));
-        },
-        Qt::QueuedConnection);
+    TellDownload(QStringLiteral("『%1』已经添加到下载队列中！").arg(name));
+    // Started after the notice was posted, so its result is told after it.
     m_downloadThreads[id] = std::thread(&CKelvoDlg::DownloadThreadProc, this, task, folder);
 }
 
@@ -171,12 +172,26 @@ void CKelvoDlg::OnDownloadFailed(int id)
         const QString name = QString::fromStdString(m_downloads->TaskAt(row)->GetName());
         m_downloads->RemoveTask(id);
         if (!m_closed)
-            m_messages.ShowMessage(QStringLiteral("在下载文件『%1』时出现错误。").arg(name));
+            m_downloadMessages.ShowMessage(
+                QStringLiteral("在下载文件『%1』时出现错误。").arg(name));
     }
+}
+
+void CKelvoDlg::TellDownload(const QString& text)
+{
+    // Never a modal box inside the caller (a navigation or page callback).
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+            if (!m_closed)
+                m_downloadMessages.ShowMessage(text);
+        },
+        Qt::QueuedConnection);
 }
 
 void CKelvoDlg::CloseDownloads()
 {
+    m_downloadMessages.Clear();
     for (int row = 0; row < m_downloads->List()->topLevelItemCount(); ++row)
         if (const auto task = m_downloads->TaskAt(row))
             task->Cancel();
