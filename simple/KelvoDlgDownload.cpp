@@ -4,6 +4,7 @@
 #include "simple/KelvoDlg.h"
 
 #include "audio/DataFolders.h"
+#include "platform/FileReplace.h"
 #include "platform/IMessageSink.h"
 #include "publish/BrowserDlg.h"
 #include "publish/DownloadLink.h"
@@ -18,11 +19,7 @@
 #include <QMetaObject>
 #include <QTreeWidget>
 
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -33,26 +30,21 @@ constexpr int kMaxTargetTries = 10000;
 const QString kNoFileName = QStringLiteral("该下载链接没有提供合法的文件名，无法下载。");
 
 // Moves the finished body into folder as "name.kox", or "name(n).kox" when
-// that exists. The target is claimed exclusively first, so a file that
-// appeared meanwhile is never replaced; the rename then puts the body over
-// the claimed, empty file. Empty on failure, with nothing left behind.
+// that exists; a file that appeared meanwhile is never replaced. Empty on
+// failure, with the body left where it was.
 QString PlaceDownload(const QString& body, const QString& folder, const QString& name)
 {
     for (int n = 0; n < kMaxTargetTries; ++n) {
         const QString target = n == 0 ? folder + name + QStringLiteral(".kox")
                                       : folder + name + QStringLiteral("(%1).kox").arg(n);
-        const QByteArray path = QFile::encodeName(target);
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
+        switch (FileReplace::RenameNew(body, target)) {
+        case FileReplace::NewName::Placed:
+            return target;
+        case FileReplace::NewName::Taken:
+            continue;
+        case FileReplace::NewName::Failed:
             return QString();
         }
-        const bool closed = ::close(fd) == 0;
-        if (closed && std::rename(QFile::encodeName(body).constData(), path.constData()) == 0)
-            return target;
-        ::unlink(path.constData());
-        return QString();
     }
     return QString();
 }
