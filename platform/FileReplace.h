@@ -20,9 +20,25 @@ bool RemoveStale(const QString& path);
 // and removes it again when the write fails.
 QString TemporaryBeside(const QString& target);
 
+// A path beside target (same folder, hidden) at which nothing exists now,
+// for a writer that creates its file there exclusively itself (and fails,
+// touching nothing, should the name be taken meanwhile); empty when the
+// folder does not exist.
+QString UnusedNameBeside(const QString& target);
+
 // Puts from in place of to in one step: an old file at to is replaced
 // atomically, so a reader sees the old file or the new one, never a part.
 // false when the rename failed; both files are then as they were.
 bool RenameOver(const QString& from, const QString& to);
+
+enum class NewName {
+    Placed, // from is now to
+    Taken,  // something (a file, a folder, a link) is at to already
+    Failed, // any other failure
+};
+// Renames from to to only while nothing is at to, in one step, so a file
+// that appeared meanwhile is never replaced. Whatever the result, nothing
+// but the rename happened: from and whatever is at to stay as they were.
+NewName RenameNew(const QString& from, const QString& to);
 
 } // namespace FileReplace

@@ -38,6 +38,9 @@ QWebEngineScript MakeScript(const QString& name, const QString& source)
     script.setSourceCode(source);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
+    // The objects check only the main frame's address, so a frame inside a
+    // service page (another host's among them) must get none of this; the
+    // engine gives the channel's transport to the main frame only as well.
     script.setRunsOnSubFrames(false);
     return script;
 }

@@ -15,7 +15,8 @@ class QWebEngineProfile;
 // its creation and in the page's own script world, the channel's client
 // script and a bootstrap that sets `window.zuvoChannel` to a Promise
 // resolving to the channel's objects map (name -> object), then the scripts
-// added with AddPageScript, in the order they were added. GUI thread only.
+// added with AddPageScript, in the order they were added. Frames inside a
+// page get neither the channel nor these scripts. GUI thread only.
 class CRingHtmlView : public QWebEngineView
 {
     Q_OBJECT

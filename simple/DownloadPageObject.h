@@ -11,7 +11,9 @@
 // page script (PageScript) catches clicks on anchors whose raw href starts
 // with "http://down=" before the engine navigates (it cannot read such
 // links) and calls Download with that href. Links that a page script follows
-// by itself are not caught. Only the service's pages are heard. GUI thread.
+// by itself are not caught, nor links inside frames (the script and the
+// channel reach the main frame only). Only the service's pages are heard.
+// GUI thread.
 class CDownloadPageObject : public QObject
 {
     Q_OBJECT

@@ -3,12 +3,14 @@
 #include "audio/PlayerFactory.h"
 #include "platform/TickClock.h"
 #include "publish/RingJob.h"
+#include "simple/MessageQueue.h"
 #include "voice/RingSnapshot.h"
 
 #include <QDialog>
 #include <QString>
 
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -212,7 +214,11 @@ public:
     // A material link of the service's pages, with or without "http://down="
     // in front: a row of the download list and a worker that fetches it. The
     // message is shown queued, so a page or navigation callback may call it.
+    // A link that leaves no file name is refused with a message, and no row.
     void OnDownloadLink(const QString& link);
+    // A material is a ring's music, at most 55 s: even as WAV of 96 kHz,
+    // 24 bits and two channels it stays under this. A longer body fails.
+    static constexpr int64_t kMaxMaterialBytes = int64_t(32) << 20;
     CListDownloadCtrl* Downloads() const { return m_downloads; }
     // Download workers not yet joined.
     size_t RunningDownloads() const { return m_downloadThreads.size(); }
@@ -293,6 +299,8 @@ private:
     void OnDownloadProgress(int id);
     void OnDownloadFinished(int id, const QString& target);
     void OnDownloadFailed(int id);
+    // Posts text to the download notices, shown after the caller returned.
+    void TellDownload(const QString& text);
     // Cancels every download and joins its worker.
     void CloseDownloads();
     CListDownloadCtrl* m_downloads = nullptr;
@@ -300,6 +308,9 @@ private:
     TickSource m_downloadTicks = SteadyTicks();
 
     IMessageSink& m_messages;
+    // The download notices, one after another: a failure never opens over
+    // the notice that its download was queued.
+    CMessageQueue m_downloadMessages{m_messages};
     IQuestionBox& m_questions;
     IUrlOpener& m_urls;
     std::atomic<bool> m_busy{false};

@@ -4,6 +4,7 @@
 #include "simple/KelvoDlg.h"
 
 #include "audio/DataFolders.h"
+#include "platform/FileReplace.h"
 #include "platform/IMessageSink.h"
 #include "publish/BrowserDlg.h"
 #include "publish/DownloadLink.h"
@@ -18,11 +19,7 @@
 #include <QMetaObject>
 #include <QTreeWidget>
 
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -30,27 +27,24 @@ namespace {
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 constexpr int kMaxTargetTries = 10000;
 
+const QString kNoFileName = QStringLiteral("该下载链接没有提供合法的文件名，无法下载。");
+
 // Moves the finished body into folder as "name.kox", or "name(n).kox" when
-// that exists. The target is claimed exclusively first, so a file that
-// appeared meanwhile is never replaced; the rename then puts the body over
-// the claimed, empty file. Empty on failure, with nothing left behind.
+// that exists; a file that appeared meanwhile is never replaced. Empty on
+// failure, with the body left where it was.
 QString PlaceDownload(const QString& body, const QString& folder, const QString& name)
 {
     for (int n = 0; n < kMaxTargetTries; ++n) {
         const QString target = n == 0 ? folder + name + QStringLiteral(".kox")
                                       : folder + name + QStringLiteral("(%1).kox").arg(n);
-        const QByteArray path = QFile::encodeName(target);
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
+        switch (FileReplace::RenameNew(body, target)) {
+        case FileReplace::NewName::Placed:
+            return target;
+        case FileReplace::NewName::Taken:
+            continue;
+        case FileReplace::NewName::Failed:
             return QString();
         }
-        const bool closed = ::close(fd) == 0;
-        if (closed && std::rename(QFile::encodeName(body).constData(), path.constData()) == 0)
-            return target;
-        ::unlink(path.constData());
-        return QString();
     }
     return QString();
 }
@@ -81,10 +75,15 @@ void CKelvoDlg::OnDownloadLink(const QString& link)
         DownloadLink::Parse(link.startsWith(prefix) ? link : prefix + link);
     // A refused link still makes its row: its task fails on the empty URL or
     // name, and the failure is told like any other.
-    auto task = std::make_shared<CHTTPDownloadTask>(parsed.valid ? parsed.url : std::string());
     // A refused link is still named as the grammar would name it.
     const QString name =
         parsed.valid ? parsed.name : DownloadLink::PlainName(link.section(QLatin1Char('='), -1));
+    // A name that cleaned to nothing names no file and would show as 『』.
+    if (name.isEmpty()) {
+        TellDownload(kNoFileName);
+        return;
+    }
+    auto task = std::make_shared<CHTTPDownloadTask>(parsed.valid ? parsed.url : std::string());
     task->SetName(name.toStdString());
     const int id = m_downloadId++;
     task->SetId(id);
@@ -93,6 +92,7 @@ void CKelvoDlg::OnDownloadLink(const QString& link)
                                                       .arg(QCoreApplication::applicationPid())
                                                       .arg(id))
                            .toStdString());
+    task->SetMaxBytes(kMaxMaterialBytes);
     task->SetStartTick(m_downloadTicks());
     auto last = std::make_shared<std::chrono::steady_clock::time_point>();
     task->SetProgressHandler([this, id, last](int64_t, int64_t) {
@@ -104,14 +104,8 @@ void CKelvoDlg::OnDownloadLink(const QString& link)
             this, [this, id] { OnDownloadProgress(id); }, Qt::QueuedConnection);
     });
     m_downloads->AddTask(task);
-    // Never a modal box inside the caller (a navigation or page callback).
-    QMetaObject::invokeMethod(
-        this,
-        [this, name] {
-            if (!m_closed)
-                m_messages.ShowMessage(QStringLiteral("『%1』已经添加到下载队列中！").arg(name));
-        },
-        Qt::QueuedConnection);
+    TellDownload(QStringLiteral("『%1』已经添加到下载队列中！").arg(name));
+    // Started after the notice was posted, so its result is told after it.
     m_downloadThreads[id] = std::thread(&CKelvoDlg::DownloadThreadProc, this, task, folder);
 }
 
@@ -170,12 +164,26 @@ void CKelvoDlg::OnDownloadFailed(int id)
         const QString name = QString::fromStdString(m_downloads->TaskAt(row)->GetName());
         m_downloads->RemoveTask(id);
         if (!m_closed)
-            m_messages.ShowMessage(QStringLiteral("在下载文件『%1』时出现错误。").arg(name));
+            m_downloadMessages.ShowMessage(
+                QStringLiteral("在下载文件『%1』时出现错误。").arg(name));
     }
+}
+
+void CKelvoDlg::TellDownload(const QString& text)
+{
+    // Never a modal box inside the caller (a navigation or page callback).
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+            if (!m_closed)
+                m_downloadMessages.ShowMessage(text);
+        },
+        Qt::QueuedConnection);
 }
 
 void CKelvoDlg::CloseDownloads()
 {
+    m_downloadMessages.Clear();
     for (int row = 0; row < m_downloads->List()->topLevelItemCount(); ++row)
         if (const auto task = m_downloads->TaskAt(row))
             task->Cancel();

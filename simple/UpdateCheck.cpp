@@ -1,5 +1,6 @@
 #include "simple/UpdateCheck.h"
 
+#include "platform/FileReplace.h"
 #include "platform/MD5.h"
 #include "publish/HTTPFormEncoding.h"
 #include "simple/UpdateDescription.h"
@@ -7,29 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
-
-namespace {
-
-// A name in path's folder that nothing uses yet, hidden from listings.
-QString TemporaryBeside(const QString& path)
-{
-    const QFileInfo info(path);
-    for (;;) {
-        const QString candidate =
-            info.path() + QStringLiteral("/.%1.%2.part")
-                              .arg(info.fileName())
-                              .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
-        if (!QFileInfo::exists(candidate))
-            return candidate;
-    }
-}
-
-} // namespace
 
 bool CUpdateCheck::Matches(const QString& path, const QString& md5)
 {
@@ -88,7 +69,12 @@ bool CUpdateCheck::FetchInto(const QString& url, const QString& name, const QStr
         *failure = Outcome::Cancelled;
         return false;
     }
-    const QString part = TemporaryBeside(path);
+    // The download creates the part itself, exclusively.
+    const QString part = FileReplace::UnusedNameBeside(path);
+    if (part.isEmpty()) {
+        *failure = Outcome::FetchFailed;
+        return false;
+    }
     const bool fetched = m_hooks.fetch(url, name, part, maxBytes, m_cancelled);
     if (m_cancelled || !fetched) {
         QFile::remove(part);
@@ -101,8 +87,7 @@ bool CUpdateCheck::FetchInto(const QString& url, const QString& name, const QStr
         *failure = Outcome::Mismatch;
         return false;
     }
-    if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) !=
-        0) {
+    if (!FileReplace::RenameOver(part, path)) {
         QFile::remove(part);
         *failure = Outcome::FetchFailed;
         return false;
@@ -141,7 +126,7 @@ CUpdateCheck::Outcome CUpdateCheck::Run()
             return Outcome::Cancelled;
         if (!QDir().mkpath(m_folder + file.folder))
             return Outcome::FetchFailed;
-        if (!FetchInto(file.url, file.fileName, path, &file.md5, 0, &failure))
+        if (!FetchInto(file.url, file.fileName, path, &file.md5, kMaxFileBytes, &failure))
             return failure;
     }
 

@@ -58,6 +58,9 @@ public:
 
     // The description is capped: it is a few kilobytes.
     static constexpr int64_t kMaxDescriptionBytes = 1 << 20;
+    // So is each listed file: a program or a file that goes with it, far
+    // smaller than this. A longer body fails the check.
+    static constexpr int64_t kMaxFileBytes = int64_t(128) << 20;
 
     // updateFolder ends in "/" and exists.
     CUpdateCheck(QString updateFolder, QString descriptionUrl, Hooks hooks);

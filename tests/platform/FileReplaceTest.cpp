@@ -1,5 +1,5 @@
-// Replacing a user's file through a temporary one beside it, and clearing a
-// working file left by an earlier job.
+// Replacing a user's file through a temporary one beside it, placing a new
+// file under a free name, and clearing a working file left by an earlier job.
 #include "platform/FileReplace.h"
 
 #include <QDir>
@@ -69,6 +69,51 @@ TEST(FileReplace, TheOldFileStaysUntilTheNewOneIsRenamedOverIt)
 
     // No temporary file where none can be made.
     EXPECT_TRUE(FileReplace::TemporaryBeside(dir.path() + "/missing/a.kox").isEmpty());
+}
+
+// A new file by name (a downloaded material) never takes the place of
+// anything that is there already, be it a file, a link or a folder.
+TEST(FileReplace, RenameNewPlacesOnlyWhereNothingIs)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path() + '/';
+    ASSERT_TRUE(Put(d + "body", "new"));
+    ASSERT_TRUE(Put(d + "file.kox", "old"));
+    ASSERT_TRUE(QFile::link(d + "gone", d + "dangling.kox"));
+    ASSERT_TRUE(QDir().mkdir(d + "folder.kox"));
+
+    for (const char* taken : {"file.kox", "dangling.kox", "folder.kox"}) {
+        EXPECT_EQ(FileReplace::RenameNew(d + "body", d + taken), FileReplace::NewName::Taken)
+            << taken;
+        EXPECT_EQ(Read(d + "body"), "new") << taken;
+    }
+    EXPECT_EQ(Read(d + "file.kox"), "old");
+    EXPECT_TRUE(QFileInfo(d + "dangling.kox").isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(d + "gone"));
+    EXPECT_TRUE(QFileInfo(d + "folder.kox").isDir());
+
+    EXPECT_EQ(FileReplace::RenameNew(d + "body", d + "missing/a.kox"),
+              FileReplace::NewName::Failed);
+    EXPECT_EQ(FileReplace::RenameNew(d + "body", d + "新.kox"), FileReplace::NewName::Placed);
+    EXPECT_EQ(Read(d + "新.kox"), "new");
+    EXPECT_FALSE(QFile::exists(d + "body"));
+    EXPECT_EQ(FileReplace::RenameNew(d + "body", d + "again.kox"), FileReplace::NewName::Failed);
+}
+
+TEST(FileReplace, UnusedNameBesideIsAHiddenFreeNameInTheSameFolder)
+{
+    QTemporaryDir dir;
+    const QString target = dir.path() + "/lib/updater.sh";
+    EXPECT_TRUE(FileReplace::UnusedNameBeside(target).isEmpty()) << "no such folder";
+    ASSERT_TRUE(QDir().mkdir(dir.path() + "/lib"));
+    const QString first = FileReplace::UnusedNameBeside(target);
+    const QFileInfo info(first);
+    EXPECT_EQ(info.absolutePath(), dir.path() + "/lib");
+    EXPECT_TRUE(info.fileName().startsWith('.')) << first.toStdString();
+    EXPECT_FALSE(info.exists());
+    // Made by someone else meanwhile: the next name is another.
+    ASSERT_TRUE(Put(first, "x"));
+    EXPECT_NE(FileReplace::UnusedNameBeside(target), first);
 }
 
 } // namespace

@@ -155,8 +155,6 @@ TEST_F(KelvoDownload, AFailedDownloadIsToldWithItsNameAndLeavesNothing)
         {Link("cut.me", "cut"), "cut"},
         {Link("cutchunks.me", "chunks"), "chunks"},
         {Link("empty.me", "empty"), "empty"},
-        // No name left: the task refuses it.
-        {Link("ok.me", "..%2F"), ""},
         {"http://down=file:///etc/passwd&name=passwd", "passwd"},
     };
     for (const Case& c : cases) {
@@ -169,6 +167,62 @@ TEST_F(KelvoDownload, AFailedDownloadIsToldWithItsNameAndLeavesNothing)
         EXPECT_EQ(Rows()->topLevelItemCount(), 0);
     }
     EXPECT_TRUE(FilesInTempFiles().isEmpty()) << FilesInTempFiles().join(' ').toStdString();
+    EXPECT_TRUE(MaterialRows().isEmpty());
+}
+
+// The notice opens first and the failure only once it is closed, though the
+// failure arrives while the notice's box runs its loop; one box at a time.
+TEST_F(KelvoDownload, AFailureIsToldOnlyAfterItsQueuedNoticeIsClosed)
+{
+    ASSERT_TRUE(service.Script({QJsonObject{{"path", "gone.me"}, {"status", 404}}}));
+    QStringList shownWhileOpen;
+    messages.whileOpen = [&](const QString& text) {
+        if (text != "『one』已经添加到下载队列中！")
+            return;
+        // The user reads the notice; both downloads fail meanwhile.
+        WaitFor([this] { return Dlg()->Downloads()->List()->topLevelItemCount() == 0; });
+        QTest::qWait(200);
+        shownWhileOpen = messages.messages;
+    };
+    Dlg()->OnDownloadLink(Link("gone.me", "one"));
+    Dlg()->OnDownloadLink(Link("gone.me", "two"));
+    ASSERT_TRUE(WaitForWorkers());
+    ASSERT_TRUE(WaitFor([this] { return messages.messages.size() == 4; }));
+    EXPECT_EQ(messages.mostOpen, 1);
+    EXPECT_EQ(shownWhileOpen, QStringList{"『one』已经添加到下载队列中！"});
+    // The workers may fail in either order; each notice comes before them.
+    EXPECT_EQ(messages.messages.mid(0, 2),
+              (QStringList{"『one』已经添加到下载队列中！", "『two』已经添加到下载队列中！"}));
+    QStringList errors = messages.messages.mid(2);
+    errors.sort();
+    EXPECT_EQ(errors,
+              (QStringList{"在下载文件『one』时出现错误。", "在下载文件『two』时出现错误。"}));
+}
+
+// A name that cleans to nothing would show as 『』: such a link is refused,
+// with a message and without a row or a request.
+TEST_F(KelvoDownload, ALinkWithoutAFileNameIsRefusedWithoutARow)
+{
+    ASSERT_TRUE(service.Script({QJsonObject{{"path", "ok.me"}, {"body", "material"}}}));
+    const QString links[] = {
+        Link("ok.me", ""),
+        Link("ok.me", "%2E%2E"),
+        Link("ok.me", "..%2F"),
+        Link("ok.me", "%20%0A"),
+        "http://down=" + QString::fromStdString(service.Url("ok.me/")),
+        "http://down=file:///etc/&name=..",
+    };
+    for (const QString& link : links) {
+        messages.messages.clear();
+        Dlg()->OnDownloadLink(link);
+        EXPECT_EQ(Rows()->topLevelItemCount(), 0) << link.toStdString();
+        EXPECT_EQ(Dlg()->RunningDownloads(), 0u);
+        QTest::qWait(20);
+        EXPECT_EQ(messages.messages, QStringList{"该下载链接没有提供合法的文件名，无法下载。"})
+            << link.toStdString();
+    }
+    EXPECT_TRUE(service.RequestsTo("/zuvo/ok.me").isEmpty());
+    EXPECT_TRUE(FilesInTempFiles().isEmpty());
     EXPECT_TRUE(MaterialRows().isEmpty());
 }
 
@@ -236,6 +290,38 @@ TEST_F(KelvoDownload, ClosingCancelsAndJoinsTheDownloads)
     EXPECT_EQ(Dlg()->RunningDownloads(), 0u);
     QTest::qWait(50);
     EXPECT_TRUE(FilesInTempFiles().isEmpty()) << FilesInTempFiles().join(' ').toStdString();
+}
+
+// A material is bounded: a body at the limit is kept, one announced past it
+// or one that never ends fails as any broken download does.
+TEST_F(KelvoDownload, ABodyPastTheMaterialLimitFailsAndLeavesNothing)
+{
+    const qint64 limit = CKelvoDlg::kMaxMaterialBytes;
+    ASSERT_TRUE(service.Script({QJsonObject{{"path", "atlimit.me"}, {"fill", limit}},
+                                QJsonObject{{"path", "past.me"}, {"fill", limit + 1}},
+                                QJsonObject{{"path", "endless.me"}, {"endless", true}}}));
+    Dlg()->OnDownloadLink(Link("atlimit.me", "atlimit"));
+    ASSERT_TRUE(WaitForWorkers(60000));
+    QTest::qWait(20);
+    EXPECT_EQ(QFileInfo(TempFiles() + "atlimit.kox").size(), limit);
+    EXPECT_EQ(messages.messages, QStringList{"『atlimit』已经添加到下载队列中！"});
+    ASSERT_TRUE(QFile::remove(TempFiles() + "atlimit.kox"));
+
+    for (const QString name : {"past", "endless"}) {
+        messages.messages.clear();
+        QElapsedTimer timer;
+        timer.start();
+        Dlg()->OnDownloadLink(Link((name + ".me").toStdString(), name));
+        ASSERT_TRUE(WaitForWorkers(60000)) << name.toStdString();
+        QTest::qWait(20);
+        EXPECT_EQ(messages.messages, (QStringList{"『" + name + "』已经添加到下载队列中！",
+                                                  "在下载文件『" + name + "』时出现错误。"}));
+        EXPECT_EQ(Rows()->topLevelItemCount(), 0);
+        EXPECT_TRUE(FilesInTempFiles().isEmpty()) << FilesInTempFiles().join(' ').toStdString();
+        EXPECT_FALSE(MaterialRows().contains(name));
+    }
+    // The endless body was sent for as long as it was read.
+    EXPECT_EQ(service.RequestsTo("/zuvo/endless.me").size(), 1);
 }
 
 } // namespace

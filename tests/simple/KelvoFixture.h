@@ -19,15 +19,28 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
-// What the program shows, recorded instead.
+// What the program shows, recorded instead. whileOpen, when set, runs while
+// the message is "open", as a modal box's own event loop would.
 class RecordingSink : public IMessageSink
 {
 public:
-    void ShowMessage(const QString& text) override { messages << text; }
+    void ShowMessage(const QString& text) override
+    {
+        messages << text;
+        mostOpen = std::max(mostOpen, ++open);
+        if (whileOpen)
+            whileOpen(text);
+        --open;
+    }
     QStringList messages;
+    std::function<void(const QString& text)> whileOpen;
+    int open = 0;
+    int mostOpen = 0; // more than 1: a message opened over another
 };
 
 class RecordingUrls : public IUrlOpener

@@ -3,9 +3,11 @@
 #include "tests/simple/KelvoFixture.h"
 
 #include "publish/BrowserDlg.h"
+#include "publish/RingHtmlView.h"
 #include "publish/ServiceProtocol.h"
 #include "simple/KelvoObject.h"
 #include "simple/KelvoPageObject.h"
+#include "simple/ListDownloadCtrl.h"
 #include "tests/publish/RingServiceFixture.h"
 #include "tests/publish/ServiceTestSupport.h"
 #include "voice/Brevanta.h"
@@ -15,7 +17,9 @@
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <functional>
 
@@ -307,6 +311,78 @@ TEST_F(KelvoObjectTest, TheHandOverPageLogsInOnlyUnderTheServicesHost)
     EXPECT_EQ(Logins().size(), 1);
     EXPECT_EQ(Dlg()->LoginId(), kFirst);
     EXPECT_TRUE(questions.asked.isEmpty());
+}
+
+// A service page may hold a frame from another host (an advertisement, a
+// page it embeds). That frame gets neither the channel nor the link hook: its
+// script finds what it can and calls the three methods and a download with
+// it, and nothing happens.
+TEST_F(KelvoObjectTest, AFrameFromAnotherHostInsideAServicePageReachesNothing)
+{
+    const QString song = TestEnvironment::DataHome() + "/framed.wav";
+    QProcess sox;
+    sox.start("sox",
+              {"-n", "-r", "8000", "-c", "1", "-b", "16", song, "synth", "1", "sine", "440"});
+    ASSERT_TRUE(sox.waitForFinished(20000) && sox.exitCode() == 0);
+    const QString foreignBase = QStringLiteral("http://localhost:%1/zuvo/").arg(service.Port());
+    const QString link = "http://down=" + QString::fromStdString(service.Url("pub/material.me")) +
+                         "?id=0&name=framed";
+    const QString ticket = Ticket(kFirst);
+    // What the frame finds is reported back to the stand-in by image requests.
+    const QString foreign =
+        "<!DOCTYPE html><html><body><a id=\"a\" href=\"" + link + "\">material</a><script>" +
+        CRingHtmlView::ChannelClientScript() +
+        "\nfunction report(what) { new Image().src = '/zuvo/report.me?' + what; }\n"
+        "function call(objects) {\n"
+        "  var o = objects.KelvoObject, d = objects.KelvoDownload;\n"
+        "  if (o) { o.SetUserInfo('" +
+        kFirst + "', '" + ticket + "'); o.OpenFile('" + song +
+        "'); }\n"
+        "  if (d) d.Download('" +
+        link +
+        "');\n"
+        "  if (o) o.CloseApp();\n"
+        "  report('called=' + !!o + !!d);\n"
+        "}\n"
+        "var found = [];\n"
+        "if (typeof qt !== 'undefined' && qt.webChannelTransport) {\n"
+        "  found.push('transport');\n"
+        "  new QWebChannel(qt.webChannelTransport, function (c) { call(c.objects); });\n"
+        "}\n"
+        "if (window.zuvoChannel) { found.push('own'); window.zuvoChannel.then(call); }\n"
+        "try { top.zuvoChannel.then(call); found.push('top'); } catch (e) {}\n"
+        "document.getElementById('a').click();\n"
+        "report('found=' + found.join('+'));\n"
+        "</script></body></html>";
+    const QString page = "<!DOCTYPE html><html><body><p>service</p><iframe src=\"" + foreignBase +
+                         "pub/foreign.me\" width=\"300\" height=\"100\"></iframe></body></html>";
+    ASSERT_TRUE(service.Script(
+        {QJsonObject{{"path", "pub/framed.me"}, {"body", page}, {"content_type", "text/html"}},
+         QJsonObject{
+             {"path", "pub/foreign.me"}, {"body", foreign}, {"content_type", "text/html"}}}));
+
+    CBrowserDlg* browser = Dlg()->Browser();
+    browser->show();
+    ASSERT_TRUE(browser->Navigate(QString::fromStdString(ServiceBaseUrl()) + "pub/framed.me"));
+    const auto reports = [this] {
+        QStringList queries;
+        for (const QJsonObject& entry : service.RequestsTo("/zuvo/report.me"))
+            queries << entry.value("query").toString();
+        return queries;
+    };
+    ASSERT_TRUE(TestEnvironment::WaitFor(
+        [&] { return !reports().filter(QRegularExpression("^found=")).isEmpty(); }, 60000));
+    TestEnvironment::WaitFor([] { return false; }, 1500); // time for a call to arrive
+    // No transport, no channel of its own, the top's out of reach: no call made.
+    EXPECT_EQ(reports(), QStringList{"found="});
+    EXPECT_TRUE(service.RequestsTo("/zuvo/pub/material.me").isEmpty());
+    EXPECT_EQ(Dlg()->Downloads()->List()->topLevelItemCount(), 0);
+    EXPECT_TRUE(Logins().isEmpty());
+    EXPECT_FALSE(Dlg()->IsLoggedIn());
+    EXPECT_NE(Dlg()->Editor()->GetMusicPath(), song);
+    EXPECT_FALSE(Dlg()->BusyFlag().load());
+    EXPECT_FALSE(Dlg()->IsClosed());
+    EXPECT_TRUE(messages.messages.isEmpty()) << messages.messages.join('\n').toStdString();
 }
 
 } // namespace

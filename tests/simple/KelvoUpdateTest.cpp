@@ -3,10 +3,12 @@
 #include "tests/simple/KelvoFixture.h"
 
 #include "simple/DeclareDialog.h"
+#include "simple/UpdateCheck.h"
 #include "tests/publish/RingServiceFixture.h"
 #include "tests/publish/ServiceTestSupport.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -183,6 +185,55 @@ TEST_F(KelvoUpdateTest, ClosingDuringASlowDownloadEndsAtOnceAndLeavesNothingHalf
     EXPECT_TRUE(questions.asked.isEmpty());
     EXPECT_TRUE(QDir(UpdateDir() + "lib").entryList(QDir::Files | QDir::Hidden).isEmpty());
     EXPECT_FALSE(UpdaterRan(500));
+}
+
+// The description and each file are bounded: a body that runs past its limit
+// ends the check as any failed download does, asking nothing and leaving no
+// part of it behind.
+TEST_F(KelvoUpdateTest, ABodyPastItsLimitEndsTheCheckAndLeavesNothing)
+{
+    struct Case
+    {
+        const char* path;
+        qint64 bytes;
+        QStringList fetched, left;
+    } cases[] = {
+        {"/update/update.xml", CUpdateCheck::kMaxDescriptionBytes + 1, {"/update/update.xml"}, {}},
+        {"/update/files/data.bin",
+         CUpdateCheck::kMaxFileBytes + 1,
+         {"/update/update.xml", "/update/files/updater.sh", "/update/files/data.bin"},
+         {"lib", "update.xml", "updater.sh"}},
+    };
+    // The long file is listed with its own digest: only its length can stop it.
+    QCryptographicHash md5(QCryptographicHash::Md5);
+    const QByteArray block(1 << 20, 'x');
+    for (qint64 left = CUpdateCheck::kMaxFileBytes + 1; left > 0; left -= block.size())
+        md5.addData(QByteArrayView(block).first(std::min<qint64>(left, block.size())));
+    const QString digest = QString::fromLatin1(md5.result().toHex().toUpper());
+    const QJsonArray files{
+        QJsonObject{{"name", "updater.sh"}},
+        QJsonObject{{"name", "data.bin"}, {"target", "lib\\"}, {"md5", digest}}};
+    ASSERT_TRUE(service.Control("update", QJsonObject{{"files", files}}).value("ok").toBool());
+    questions.yes = true;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(
+            service.Script(QJsonArray{QJsonObject{{"path", c.path}, {"endless", c.bytes}}}));
+        const int before = Fetched().size();
+        if (app)
+            Restart();
+        else
+            RunCheck();
+        EXPECT_EQ(Fetched().mid(before), c.fetched) << c.path;
+        EXPECT_TRUE(questions.asked.isEmpty()) << c.path;
+        EXPECT_EQ(
+            QDir(UpdateDir())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+            c.left)
+            << c.path;
+        EXPECT_TRUE(QDir(UpdateDir() + "lib").entryList(QDir::Files | QDir::Hidden).isEmpty())
+            << c.path;
+        EXPECT_FALSE(UpdaterRan(200)) << c.path;
+    }
 }
 
 } // namespace

@@ -26,6 +26,8 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 SESSION_COOKIE = "ZUVOSESSION"
 MAX_BODY = 64 * 1024 * 1024
+# An endless body may be asked to run longer than that, to pass a client's limit.
+MAX_ENDLESS_BODY = 1024 * 1024 * 1024
 MAX_HOLD_SECONDS = 300
 
 DEFAULT_FEE_OFFER = ("SHOWMONTHOPTION|开通包月（5元/月）|按次付费（1元/首）|"
@@ -458,8 +460,12 @@ class Handler(BaseHTTPRequestHandler):
         """Writes the reply by hand, for the faults the standard writer cannot
         make: a head cut after head_bytes bytes (negative: counted from its
         end), or a body without a length that goes on until the client hangs
-        up (or 64 MiB went out)."""
+        up (or 64 MiB went out, or the number of bytes endless gives)."""
         endless = bool(rule.get("endless"))
+        if rule.get("endless") is True or not endless:
+            most = MAX_BODY
+        else:
+            most = min(int(rule["endless"]), MAX_ENDLESS_BODY)
         lines = ["HTTP/1.1 %d %s" % (status, self.responses.get(status, ("",))[0])]
         if content_type:
             lines.append("Content-Type: " + content_type)
@@ -481,9 +487,10 @@ class Handler(BaseHTTPRequestHandler):
             filler = b"x" * 65536
             deadline = time.monotonic() + MAX_HOLD_SECONDS
             sent = len(body)
-            while time.monotonic() < deadline and sent < MAX_BODY:
-                self.wfile.write(filler)
-                sent += len(filler)
+            while time.monotonic() < deadline and sent < most:
+                piece = filler[:most - sent]
+                self.wfile.write(piece)
+                sent += len(piece)
         except OSError:
             pass  # the client hung up
 
