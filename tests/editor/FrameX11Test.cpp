@@ -19,8 +19,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QStatusBar>
+#include <QStandardPaths>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -281,6 +285,67 @@ TEST_F(RunningProgram, ToolbarButtonsShowTheirTips)
         if (command == C::Upload)
             ShootScreen("toolbar-tooltip.png");
         QTest::mouseMove(Ctrl(), Ctrl()->rect().center());
+    }
+}
+
+// The status bar's lock panes follow the keyboard's lights as the X server
+// keeps them, whichever window the key went to.
+TEST_F(RunningProgram, LockPanesShowTheLightsThatAreOn)
+{
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    const QString xset = QStandardPaths::findExecutable(QStringLiteral("xset"));
+    ASSERT_FALSE(xdotool.isEmpty() || xset.isEmpty()) << "tools/install-deps.sh installs both";
+    // What the server's own query tool says of a light: "CAP" style text when on.
+    const auto serverSays = [&](const char* light, const char* text) {
+        QProcess query;
+        query.start(xset, {QStringLiteral("q")});
+        query.waitForFinished(5000);
+        const QRegularExpression state(QLatin1String(light) + QStringLiteral(":\\s+(on|off)"));
+        const QString on =
+            state.match(QString::fromLatin1(query.readAllStandardOutput())).captured(1);
+        return on == QLatin1String("on") ? QLatin1String(text) : QLatin1String("");
+    };
+    Start({});
+    QStatusBar* bar = m_frame->statusBar();
+    auto* caps = bar->findChild<QLabel*>(QStringLiteral("capsLockPane"));
+    auto* num = bar->findChild<QLabel*>(QStringLiteral("numLockPane"));
+    auto* scroll = bar->findChild<QLabel*>(QStringLiteral("scrollLockPane"));
+    ASSERT_TRUE(caps && num && scroll);
+    // A new server starts with every light off.
+    EXPECT_EQ(caps->text(), QString());
+    EXPECT_EQ(num->text(), QString());
+    EXPECT_EQ(scroll->text(), QString());
+
+    struct Step
+    {
+        const char* key;
+        const char* caps;
+        const char* num;
+        const char* shot;
+    };
+    const Step steps[] = {
+        {"Caps_Lock", "CAP", "", nullptr},
+        {"Num_Lock", "CAP", "NUM", "status-bar-cap-num.png"},
+        {"Caps_Lock", "", "NUM", nullptr},
+        {"Num_Lock", "", "", nullptr},
+    };
+    for (const Step& step : steps) {
+        // Sent by another client, as the keyboard's own keys reach the server.
+        ASSERT_EQ(QProcess::execute(xdotool, {QStringLiteral("key"), QLatin1String(step.key)}), 0);
+        const bool shown = TestEnvironment::WaitFor([&] {
+            QCoreApplication::processEvents();
+            return caps->text() == QLatin1String(step.caps) &&
+                   num->text() == QLatin1String(step.num);
+        });
+        EXPECT_TRUE(shown) << step.key << ": \"" << caps->text().toStdString() << "\" \""
+                           << num->text().toStdString() << '"';
+        EXPECT_EQ(caps->text(), serverSays("Caps Lock", "CAP")) << step.key;
+        EXPECT_EQ(num->text(), serverSays("Num Lock", "NUM")) << step.key;
+        // Xvfb's keyboard map gives Scroll Lock no modifier, so its light stays
+        // off; the pane must agree with the server all the same.
+        EXPECT_EQ(scroll->text(), serverSays("Scroll Lock", "SCRL")) << step.key;
+        if (step.shot)
+            Shoot(QLatin1String(step.shot));
     }
 }
 
