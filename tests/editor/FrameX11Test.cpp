@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProcess>
@@ -347,6 +348,22 @@ TEST_F(RunningProgram, LockPanesShowTheLightsThatAreOn)
         if (step.shot)
             Shoot(QLatin1String(step.shot));
     }
+}
+
+// The suites draw without OpenGL, so no machine's GL driver is ever loaded
+// into them (its leaks at unload would fail a test on one machine and not
+// on another).
+TEST_F(RunningProgram, TheFrameIsDrawnWithoutAGLDriver)
+{
+    Start({});
+    Shoot("frame-without-gl.png");
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    const QString mapped = QString::fromUtf8(maps.readAll());
+    static const QRegularExpression driver(
+        QStringLiteral("[^/\\s]*(_dri\\.so|GLX_mesa|EGL_mesa|gallium)[^\\s]*"));
+    const QRegularExpressionMatch found = driver.match(mapped);
+    EXPECT_FALSE(found.hasMatch()) << found.captured(0).toStdString();
 }
 
 } // namespace
