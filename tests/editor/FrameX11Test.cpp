@@ -11,6 +11,8 @@
 #include "editor/WaveCtrl.h"
 #include "editor/WaveLogo.h"
 #include "platform/IMessageSink.h"
+#include "publish/BrowserDlg.h"
+#include "publish/RingHtmlView.h"
 #include "tests/support/ClipFixtures.h"
 #include "tests/support/ScriptedQuestions.h"
 #include "tests/support/TestEnvironment.h"
@@ -24,12 +26,14 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QStandardPaths>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
@@ -364,6 +368,34 @@ TEST_F(RunningProgram, TheFrameIsDrawnWithoutAGLDriver)
         QStringLiteral("[^/\\s]*(_dri\\.so|GLX_mesa|EGL_mesa|gallium)[^\\s]*"));
     const QRegularExpressionMatch found = driver.match(mapped);
     EXPECT_FALSE(found.hasMatch()) << found.captured(0).toStdString();
+}
+
+// The web page dialog, the one window with a web view, draws its page on the
+// X server without GL as well.
+TEST_F(RunningProgram, TheWebPageDialogDrawsItsPageWithoutGL)
+{
+    Start({});
+    CBrowserDlg* browser = m_frame->Browser();
+    browser->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(browser));
+    ASSERT_TRUE(browser->Navigate(
+        QStringLiteral("data:text/html,<body style='margin:0;background:red'></body>")));
+    ASSERT_NE(browser->View(), nullptr);
+    QSignalSpy loaded(browser->View(), &QWebEngineView::loadFinished);
+    ASSERT_TRUE(loaded.wait(60000)) << "the page did not load";
+    EXPECT_TRUE(loaded.front().front().toBool());
+    const QPoint middle = browser->View()->geometry().center();
+    QColor seen;
+    const bool red = TestEnvironment::WaitFor(
+        [&] {
+            QCoreApplication::processEvents();
+            const QImage shot = browser->screen()->grabWindow(browser->winId()).toImage();
+            seen = shot.pixelColor(middle * shot.devicePixelRatio());
+            return seen == QColor(255, 0, 0);
+        },
+        20000);
+    EXPECT_TRUE(red) << seen.name().toStdString();
+    browser->close();
 }
 
 } // namespace
