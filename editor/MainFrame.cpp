@@ -10,6 +10,7 @@
 #include "editor/TaskListDialog.h"
 #include "editor/WaveCtrl.h"
 #include "platform/DesktopUrlOpener.h"
+#include "platform/LockKeyIndicators.h"
 #include "publish/BrowserDlg.h"
 #include "publish/ListMyRing.h"
 #include "publish/MessageBoxQuestion.h"
@@ -26,7 +27,9 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 using EditorIcons::Icon;
 
@@ -314,12 +317,35 @@ void CMainFrame::CreateStatusBar()
             bar->showMessage(QStringLiteral("就绪"));
     });
     bar->showMessage(QStringLiteral("就绪"));
-    // Caps, Num and Scroll Lock cannot be read here; their panes stay blank.
-    for (int i = 0; i < 3; ++i) {
-        auto* indicator = new QLabel(statusBar());
-        indicator->setMinimumWidth(36);
-        statusBar()->addPermanentWidget(indicator);
+    // The lock panes show their text while the lock is on; without an X
+    // server to read the lights from they stay blank.
+    struct Pane
+    {
+        LockKeyIndicators::Lock lock;
+        const char* name;
+        QString text;
+    };
+    const Pane panes[] = {{LockKeyIndicators::Caps, "capsLockPane", QStringLiteral("CAP")},
+                          {LockKeyIndicators::Num, "numLockPane", QStringLiteral("NUM")},
+                          {LockKeyIndicators::Scroll, "scrollLockPane", QStringLiteral("SCRL")}};
+    auto* locks = new LockKeyIndicators(this);
+    std::vector<std::pair<QLabel*, Pane>> labels;
+    for (const Pane& pane : panes) {
+        auto* indicator = new QLabel(bar);
+        indicator->setObjectName(QLatin1String(pane.name));
+        indicator->setAlignment(Qt::AlignCenter);
+        // Sized for its text, so the bar does not shift when a lock changes.
+        indicator->setMinimumWidth(
+            std::max(36, indicator->fontMetrics().horizontalAdvance(pane.text) + 12));
+        bar->addPermanentWidget(indicator);
+        labels.emplace_back(indicator, pane);
     }
+    const auto show = [locks, labels] {
+        for (const auto& [label, pane] : labels)
+            label->setText(locks->IsOn(pane.lock) ? pane.text : QString());
+    };
+    show();
+    connect(locks, &LockKeyIndicators::Changed, this, show);
     QMenu* view = menuBar()->findChild<QMenu*>(QStringLiteral("viewMenu"));
     QAction* status = view->addAction(QStringLiteral("状态栏(&S)"));
     status->setCheckable(true);

@@ -11,6 +11,8 @@
 #include "editor/WaveCtrl.h"
 #include "editor/WaveLogo.h"
 #include "platform/IMessageSink.h"
+#include "publish/BrowserDlg.h"
+#include "publish/RingHtmlView.h"
 #include "tests/support/ClipFixtures.h"
 #include "tests/support/ScriptedQuestions.h"
 #include "tests/support/TestEnvironment.h"
@@ -18,13 +20,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QStandardPaths>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
@@ -282,6 +291,111 @@ TEST_F(RunningProgram, ToolbarButtonsShowTheirTips)
             ShootScreen("toolbar-tooltip.png");
         QTest::mouseMove(Ctrl(), Ctrl()->rect().center());
     }
+}
+
+// The status bar's lock panes follow the keyboard's lights as the X server
+// keeps them, whichever window the key went to.
+TEST_F(RunningProgram, LockPanesShowTheLightsThatAreOn)
+{
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    const QString xset = QStandardPaths::findExecutable(QStringLiteral("xset"));
+    ASSERT_FALSE(xdotool.isEmpty() || xset.isEmpty()) << "tools/install-deps.sh installs both";
+    // What the server's own query tool says of a light: "CAP" style text when on.
+    const auto serverSays = [&](const char* light, const char* text) {
+        QProcess query;
+        query.start(xset, {QStringLiteral("q")});
+        query.waitForFinished(5000);
+        const QRegularExpression state(QLatin1String(light) + QStringLiteral(":\\s+(on|off)"));
+        const QString on =
+            state.match(QString::fromLatin1(query.readAllStandardOutput())).captured(1);
+        return on == QLatin1String("on") ? QLatin1String(text) : QLatin1String("");
+    };
+    Start({});
+    QStatusBar* bar = m_frame->statusBar();
+    auto* caps = bar->findChild<QLabel*>(QStringLiteral("capsLockPane"));
+    auto* num = bar->findChild<QLabel*>(QStringLiteral("numLockPane"));
+    auto* scroll = bar->findChild<QLabel*>(QStringLiteral("scrollLockPane"));
+    ASSERT_TRUE(caps && num && scroll);
+    // A new server starts with every light off.
+    EXPECT_EQ(caps->text(), QString());
+    EXPECT_EQ(num->text(), QString());
+    EXPECT_EQ(scroll->text(), QString());
+
+    struct Step
+    {
+        const char* key;
+        const char* caps;
+        const char* num;
+        const char* shot;
+    };
+    const Step steps[] = {
+        {"Caps_Lock", "CAP", "", nullptr},
+        {"Num_Lock", "CAP", "NUM", "status-bar-cap-num.png"},
+        {"Caps_Lock", "", "NUM", nullptr},
+        {"Num_Lock", "", "", nullptr},
+    };
+    for (const Step& step : steps) {
+        // Sent by another client, as the keyboard's own keys reach the server.
+        ASSERT_EQ(QProcess::execute(xdotool, {QStringLiteral("key"), QLatin1String(step.key)}), 0);
+        const bool shown = TestEnvironment::WaitFor([&] {
+            QCoreApplication::processEvents();
+            return caps->text() == QLatin1String(step.caps) &&
+                   num->text() == QLatin1String(step.num);
+        });
+        EXPECT_TRUE(shown) << step.key << ": \"" << caps->text().toStdString() << "\" \""
+                           << num->text().toStdString() << '"';
+        EXPECT_EQ(caps->text(), serverSays("Caps Lock", "CAP")) << step.key;
+        EXPECT_EQ(num->text(), serverSays("Num Lock", "NUM")) << step.key;
+        // Xvfb's keyboard map gives Scroll Lock no modifier, so its light stays
+        // off; the pane must agree with the server all the same.
+        EXPECT_EQ(scroll->text(), serverSays("Scroll Lock", "SCRL")) << step.key;
+        if (step.shot)
+            Shoot(QLatin1String(step.shot));
+    }
+}
+
+// The suites draw without OpenGL, so no machine's GL driver is ever loaded
+// into them (its leaks at unload would fail a test on one machine and not
+// on another).
+TEST_F(RunningProgram, TheFrameIsDrawnWithoutAGLDriver)
+{
+    Start({});
+    Shoot("frame-without-gl.png");
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    const QString mapped = QString::fromUtf8(maps.readAll());
+    static const QRegularExpression driver(
+        QStringLiteral("[^/\\s]*(_dri\\.so|GLX_mesa|EGL_mesa|gallium)[^\\s]*"));
+    const QRegularExpressionMatch found = driver.match(mapped);
+    EXPECT_FALSE(found.hasMatch()) << found.captured(0).toStdString();
+}
+
+// The web page dialog, the one window with a web view, draws its page on the
+// X server without GL as well.
+TEST_F(RunningProgram, TheWebPageDialogDrawsItsPageWithoutGL)
+{
+    Start({});
+    CBrowserDlg* browser = m_frame->Browser();
+    browser->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(browser));
+    ASSERT_TRUE(browser->Navigate(
+        QStringLiteral("data:text/html,<body style='margin:0;background:red'></body>")));
+    ASSERT_NE(browser->View(), nullptr);
+    QSignalSpy loaded(browser->View(), &QWebEngineView::loadFinished);
+    ASSERT_TRUE(loaded.wait(60000)) << "the page did not load";
+    EXPECT_TRUE(loaded.front().front().toBool());
+    const QPoint middle = browser->View()->geometry().center();
+    QColor seen;
+    const bool red = TestEnvironment::WaitFor(
+        [&] {
+            QCoreApplication::processEvents();
+            const QImage shot = browser->screen()->grabWindow(browser->winId()).toImage();
+            seen = shot.pixelColor(middle * shot.devicePixelRatio());
+            return seen == QColor(255, 0, 0);
+        },
+        20000);
+    EXPECT_TRUE(red) << seen.name().toStdString();
+    browser->close();
 }
 
 } // namespace

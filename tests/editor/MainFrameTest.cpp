@@ -8,6 +8,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -39,18 +41,34 @@ TEST(MainFrameCommands, EnableTable)
     CMainFrame::EditorState busy = selection;
     busy.canUndo = busy.clipboardHasTracks = busy.busy = true;
     const Case cases[] = {
-        {"empty", empty,
-         {{Command::Save, false}, {Command::Undo, false}, {Command::Cut, false},
-          {Command::Copy, false}, {Command::Paste, false}, {Command::Delete, false},
-          {Command::Trim, false}, {Command::Upload, false}, {Command::New, true}}},
-        {"selected clip", selectedClip,
-         {{Command::Cut, true}, {Command::Copy, true}, {Command::Delete, true},
-          {Command::Trim, false}, {Command::Save, true}}},
+        {"empty",
+         empty,
+         {{Command::Save, false},
+          {Command::Undo, false},
+          {Command::Cut, false},
+          {Command::Copy, false},
+          {Command::Paste, false},
+          {Command::Delete, false},
+          {Command::Trim, false},
+          {Command::Upload, false},
+          {Command::New, true}}},
+        {"selected clip",
+         selectedClip,
+         {{Command::Cut, true},
+          {Command::Copy, true},
+          {Command::Delete, true},
+          {Command::Trim, false},
+          {Command::Save, true}}},
         {"selection with audio", selection, {{Command::Trim, true}, {Command::Cut, true}}},
         {"clipboard holds tracks", clipboard, {{Command::Paste, true}, {Command::Copy, false}}},
-        {"busy", busy,
-         {{Command::Cut, false}, {Command::Paste, false}, {Command::Undo, false},
-          {Command::Trim, false}, {Command::New, false}, {Command::Copy, true}}},
+        {"busy",
+         busy,
+         {{Command::Cut, false},
+          {Command::Paste, false},
+          {Command::Undo, false},
+          {Command::Trim, false},
+          {Command::New, false},
+          {Command::Copy, true}}},
     };
     for (const Case& c : cases) {
         const auto enabled = CMainFrame::EnabledCommands(c.state);
@@ -126,6 +144,27 @@ TEST_F(Frame, IdleTextReturnsAfterEveryPrompt)
         QStatusTipEvent leave{QString()};
         QCoreApplication::sendEvent(frame.menuBar(), &leave);
         EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("就绪")) << round;
+    }
+}
+
+// Without an X server there are no lights to read: the three lock panes
+// are there, right of the message, and stay empty.
+TEST_F(Frame, LockPanesStayEmptyWithoutX11)
+{
+    ASSERT_NE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    frame.show();
+    QCoreApplication::processEvents();
+    int left = 0;
+    for (const char* name : {"capsLockPane", "numLockPane", "scrollLockPane"}) {
+        auto* pane = frame.statusBar()->findChild<QLabel*>(QLatin1String(name));
+        ASSERT_NE(pane, nullptr) << name;
+        EXPECT_TRUE(pane->isVisible()) << name;
+        EXPECT_EQ(pane->text(), QString()) << name;
+        // In order, each wide enough for its text ("SCRL" the widest).
+        EXPECT_GT(pane->x(), left) << name;
+        EXPECT_GE(pane->width(), pane->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")))
+            << name;
+        left = pane->x();
     }
 }
 

@@ -15,6 +15,12 @@ int main(int argc, char** argv)
     // audio library uses its dummy driver unless a test picks another.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen, a display left over from the desktop session would give the
+    // web engine's GL context that machine's GL driver; keep them apart.
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+        qunsetenv("DISPLAY");
+        qunsetenv("WAYLAND_DISPLAY");
+    }
     if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
         qputenv("SDL_AUDIODRIVER", "dummy");
     // The web engine's sandbox refuses to start as root; no GPU offscreen.

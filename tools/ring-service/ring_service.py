@@ -106,6 +106,9 @@ class Service:
         self.update = {"major": 1, "sub": 11, "declare": "", "exec": "updater.sh", "files": None}
         for sub in ("uploads", "bodies", "material", "update/files"):
             os.makedirs(os.path.join(self.data_dir, sub), exist_ok=True)
+        # A restart on the same folder goes on counting, so the log's numbers
+        # stay unique and nothing kept under an earlier number is written over.
+        self.seq = self.last_seq_on_disk()
         self.ensure_material()
         self.ensure_updater()
         if args.script:
@@ -141,6 +144,40 @@ class Service:
         folder = os.path.join(self.data_dir, "material")
         return sorted(n for n in os.listdir(folder)
                       if not n.startswith(".") and os.path.isfile(os.path.join(folder, n)))
+
+    def last_seq_on_disk(self):
+        last = 0
+        try:
+            with open(self.log_path, encoding="ascii", errors="replace") as f:
+                for line in f:
+                    try:
+                        seq = json.loads(line).get("seq")
+                    except (ValueError, AttributeError):
+                        continue
+                    if isinstance(seq, int):
+                        last = max(last, seq)
+        except OSError:
+            pass
+        for sub in ("uploads", "bodies"):
+            for name in os.listdir(os.path.join(self.data_dir, sub)):
+                digits = name.split(".")[0].split("-")[0]
+                if digits.isdigit():
+                    last = max(last, int(digits))
+        return last
+
+    def new_upload_folder(self, seq):
+        # Created exclusively: a second stand-in on the same folder, or a log
+        # that was removed, gets a suffix instead of another upload's folder.
+        base = os.path.join(self.data_dir, "uploads", "%d" % seq)
+        folder = base
+        suffix = 1
+        while True:
+            try:
+                os.mkdir(folder)
+                return folder
+            except FileExistsError:
+                suffix += 1
+                folder = "%s-%d" % (base, suffix)
 
     def next_seq(self):
         with self.lock:
@@ -616,8 +653,7 @@ class Handler(BaseHTTPRequestHandler):
         if not name or "upload" not in files or "vox" not in files:
             self.text("上传失败：铃音名称或文件不完整。")
             return
-        folder = os.path.join(self.service.data_dir, "uploads", "%d" % self.entry["seq"])
-        os.makedirs(folder, exist_ok=True)
+        folder = self.service.new_upload_folder(self.entry["seq"])
         saved = []
         for key, part in files.items():
             target = os.path.join(folder, key + "-" + safe_name(part["filename"]))
