@@ -8,6 +8,8 @@
 #   bench/compare-convert.sh                  build in build-release/, 5 repeats
 #   REPEATS=9 BUILD_DIR=/tmp/b bench/compare-convert.sh
 #   CONVERT_WAV=/path/to/convert_wav bench/compare-convert.sh   no build
+#   BASELINE=/path/to/older/convert_wav bench/compare-convert.sh
+#       also times that build in the same interleave, beside ours
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,6 +21,7 @@ for tool in sox soxi taskset /usr/bin/time; do
 done
 
 convert=${CONVERT_WAV:-}
+baseline=${BASELINE:-}
 if [ -z "$convert" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DZUVO_BUILD_TESTS=OFF -DZUVO_BUILD_BENCH=ON >/dev/null
@@ -59,12 +62,20 @@ job() {
         [ "$cores" = one ] && pin=(taskset -c 0)
         : >"$work/ours"
         : >"$work/sox"
+        : >"$work/base"
         echo "$title, $cores core(s), load average $(cut -d' ' -f1-3 /proc/loadavg)"
         for ((i = 0; i < repeats; i++)); do
-            rm -f "$work/ours.wav" "$work/sox.wav"
+            rm -f "$work/ours.wav" "$work/sox.wav" "$work/base.wav"
             run "$work/ours" "${pin[@]}" "$convert" "$in" "$work/ours.wav" "$rate" "$channels"
             run "$work/sox" "${pin[@]}" sox "$in" "${sox_args[@]}" "$work/sox.wav"
+            if [ -n "$baseline" ]; then
+                run "$work/base" "${pin[@]}" "$baseline" "$in" "$work/base.wav" "$rate" "$channels"
+            fi
         done
+        echo "  md5 of our output: $(md5sum <"$work/ours.wav" | cut -d' ' -f1)"
+        if [ -n "$baseline" ]; then
+            echo "  md5 of the baseline's: $(md5sum <"$work/base.wav" | cut -d' ' -f1)"
+        fi
         for f in "$work/ours.wav" "$work/sox.wav"; do
             [ "$(soxi -r "$f")" = "$rate" ] && [ "$(soxi -c "$f")" = "$channels" ] &&
                 [ "$(soxi -s "$f")" = "$frames" ] ||
@@ -80,7 +91,18 @@ job() {
         awk -v ow="$ow" -v oc="$oc" -v sw="$sw" -v sc="$sc" -v n="$repeats" 'BEGIN {
             printf "  median of %d: ours %.3f s wall %.3f s cpu, sox %.3f s wall %.3f s cpu\n",
                    n, ow, oc, sw, sc
-            printf "  ours / sox: wall %.2f, cpu %.2f\n\n", ow / sw, oc / sc }'
+            printf "  ours / sox: wall %.2f, cpu %.2f\n", ow / sw, oc / sc }'
+        if [ -n "$baseline" ]; then
+            local bw bc
+            bw=$(median "$work/base" 1)
+            bc=$(median "$work/base" 2)
+            echo "  runs (wall cpu), baseline: $(awk '{ printf "%s/%s ", $1, $2 }' "$work/base")"
+            awk -v ow="$ow" -v oc="$oc" -v sw="$sw" -v sc="$sc" -v bw="$bw" -v bc="$bc" 'BEGIN {
+                printf "  baseline %.3f s wall %.3f s cpu; baseline / sox: wall %.2f, cpu %.2f\n",
+                       bw, bc, bw / sw, bc / sc
+                printf "  ours / baseline: wall %.2f, cpu %.2f\n", ow / bw, oc / bc }'
+        fi
+        echo
     done
 }
 
