@@ -18,20 +18,8 @@ fi
 mkdir -p "$work"
 cd "$work"
 if ! ls -d "$work"/id3lib*/ >/dev/null 2>&1; then
-    # Our own source list and apt state, so the system's lists stay as they are.
-    apt_dir="$work/apt"
-    mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
-    . /etc/os-release
-    cat >"$apt_dir/sources.list" <<LIST
-deb-src http://deb.debian.org/debian ${VERSION_CODENAME:-bookworm} main
-LIST
-    apt_opts=(-o "Dir::Etc::SourceList=$apt_dir/sources.list"
-              -o "Dir::Etc::SourceParts=-"
-              -o "Dir::State::Lists=$apt_dir/lists"
-              -o "Dir::Cache=$apt_dir/cache"
-              -o "APT::Sandbox::User=root")
-    apt-get "${apt_opts[@]}" update -qq
-    apt-get "${apt_opts[@]}" source -qq "$package"
+    # From the archive this machine's apt sources name.
+    "$root/tools/apt-source.sh" "$work" "$package"
 fi
 src=$(ls -d "$work"/id3lib*/ | head -n 1)
 

@@ -16,7 +16,7 @@ packages=(
     lame vorbis-tools sox libsox-fmt-all ffmpeg
     dbus dbus-x11 fonts-wqy-zenhei desktop-file-utils
     python3 python3-numpy xvfb xauth xdotool x11-xserver-utils libxcb-xkb-dev
-    clang libclang-rt-14-dev id3v2 dpkg-dev autoconf automake libtool zlib1g-dev
+    clang libclang-rt-14-dev id3v2 dpkg-dev autoconf automake libtool zlib1g-dev patch
 )
 
 missing=()
