@@ -95,7 +95,6 @@ bool RunTool(const QString& program, const QStringList& args, QByteArray* out = 
     return true;
 }
 
-
 struct Probe
 {
     QString format;
@@ -278,6 +277,8 @@ struct FrameRing : testing::Test
     // Types number and the code the stand-in issued, as the user would.
     bool LogIn(CLoginDialog& login)
     {
+        if (cancelLogin)
+            return false;
         const bool ok = LogInThroughDialog(login, service, QStringLiteral("13800138000"));
         sink.messages.removeAll(QString::fromUtf8(ServiceText::kValCodeSent));
         return ok;
@@ -320,6 +321,7 @@ struct FrameRing : testing::Test
     QString ringName = QStringLiteral("我的 铃声");
     QString shownName;
     bool addToLibrary = false;
+    bool cancelLogin = false;
     QString dialogShot; // the screenshot the next upload dialog is kept as
 };
 
@@ -790,46 +792,75 @@ TEST_F(FrameRing, TheRingListUploadsThroughTheFrame)
 }
 
 // The service forgot the login (it restarted, or the session ran out): its
-// refusal is shown in its own words, and the next ring command logs in again.
-TEST_F(FrameRing, ALostLoginIsShownAndAskedForAgain)
+// refusal is shown in its own words, the login is offered at once, and the
+// command goes on with the name and choices it had; cancelling the login
+// ends it.
+TEST_F(FrameRing, ALostLoginIsOfferedAtOnceAndTheCommandGoesOn)
 {
     const QString notLoggedIn = QStringLiteral("请先登录！");
-    const QStringList withLogin{"CRingContentDialog", "CLoginDialog", "CMonthOrderDialog"};
+    addToLibrary = true;
     ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
     ASSERT_EQ(sink.messages, QStringList{kDone});
+    ASSERT_TRUE(frame.IsLoggedIn());
 
-    // Forgotten between two uploads: the fee query before the second is refused.
-    ASSERT_TRUE(service.Control("forget")["ok"].toBool());
-    dialogs.clear();
-    sink.messages.clear();
-    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
-    EXPECT_EQ(sink.messages, QStringList{notLoggedIn});
-    EXPECT_EQ(dialogs, QStringList{"CRingContentDialog"});
-    EXPECT_FALSE(frame.IsLoggedIn());
-    EXPECT_EQ(Uploads().size(), 1);
-    // The next try asks for the login, and its upload lands.
-    dialogs.clear();
-    sink.messages.clear();
-    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
-    EXPECT_EQ(dialogs, withLogin);
-    EXPECT_EQ(sink.messages, QStringList{kDone});
-    ASSERT_EQ(Uploads().size(), 2);
-    EXPECT_EQ(Uploads().last()["session_user"].toString(), "13800138000");
-
-    // Forgotten while the ring was built: the upload itself is refused.
-    ReplyToUploads(QJsonObject{{"status", 403}, {"body", notLoggedIn}, {"times", 1}});
-    dialogs.clear();
-    sink.messages.clear();
-    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
-    EXPECT_EQ(sink.messages, QStringList{notLoggedIn});
-    EXPECT_FALSE(frame.IsLoggedIn());
-    EXPECT_FALSE(frame.UploadProgress()->isVisible());
-    dialogs.clear();
-    sink.messages.clear();
-    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
-    EXPECT_EQ(dialogs, withLogin);
-    EXPECT_EQ(sink.messages, QStringList{kDone});
-    EXPECT_EQ(Uploads().size(), 4);
+    const struct
+    {
+        const char* what;
+        bool forget;       // the stand-in forgets every session first
+        bool refuseUpload; // the upload itself is answered 403 once
+        bool cancelLogin;
+        QStringList dialogs; // after the upload dialog
+        QStringList messages;
+        int uploads; // requests to the upload path
+    } cases[] = {
+        {"fee query refused",
+         true,
+         false,
+         false,
+         {"CLoginDialog", "CMonthOrderDialog"},
+         {notLoggedIn, kDone},
+         1},
+        {"upload refused",
+         false,
+         true,
+         false,
+         {"CMonthOrderDialog", "CLoginDialog"},
+         {notLoggedIn, kDone},
+         2},
+        {"login cancelled", true, false, true, {"CLoginDialog"}, {notLoggedIn}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.forget)
+            ASSERT_TRUE(service.Control("forget")["ok"].toBool());
+        if (c.refuseUpload)
+            ReplyToUploads(QJsonObject{{"status", 403}, {"body", notLoggedIn}, {"times", 1}});
+        cancelLogin = c.cancelLogin;
+        ringName = QString::fromUtf8(c.what);
+        const int before = Uploads().size();
+        dialogs.clear();
+        sink.messages.clear();
+        ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+        EXPECT_EQ(dialogs, QStringList{"CRingContentDialog"} + c.dialogs);
+        EXPECT_EQ(sink.messages, c.messages);
+        EXPECT_FALSE(frame.UploadProgress()->isVisible());
+        ASSERT_EQ(Uploads().size(), before + c.uploads);
+        if (c.cancelLogin) {
+            EXPECT_FALSE(frame.IsLoggedIn());
+            EXPECT_FALSE(QFileInfo::exists(RingPath(ringName)));
+            continue;
+        }
+        // The name and the choices of the command went up, once logged in.
+        const QJsonObject last = Uploads().last();
+        EXPECT_EQ(last["status"].toInt(), 200);
+        EXPECT_EQ(last["session_user"].toString(), "13800138000");
+        for (const QJsonValue& part : last["parts"].toArray())
+            if (part["name"].toString() == "ringLibZuvo.name")
+                EXPECT_EQ(part["value"].toString().toLatin1(), ringName.toUtf8());
+        EXPECT_EQ(ReadAll(SavedPart("upload")), ReadAll(RingPath(ringName)));
+        EXPECT_TRUE(frame.IsLoggedIn());
+    }
+    cancelLogin = false;
 }
 
 // A reply that drips one byte a second would hold the upload for ten minutes.
