@@ -211,13 +211,12 @@ void CMainFrame::RunRingJob(const CRingJob& job, Mixdown::TakenClips clips)
 {
     {
         CFrameRingMaker maker(*WaveCtrl(), std::move(clips), job.m_selStart, job.m_selEnd);
-        CRingJobRunner::Wording wording;
-        wording.saveBuildStep = QStringLiteral("分析铃音数据...");
-        wording.saveBuildTo = 40;
-        wording.saveWriteStep = QStringLiteral("生成铃音文件...");
-        wording.saveWriteFrom = 40;
-        wording.saveWriteTo = 60;
-        wording.voxWriteFailed = kVoxWriteFailed;
+        const CRingJobRunner::Wording wording{QStringLiteral("分析铃音数据..."),
+                                              40,
+                                              QStringLiteral("生成铃音文件..."),
+                                              40,
+                                              60,
+                                              kVoxWriteFailed};
         const CRingJobRunner runner(*m_publisher, wording,
                                     {RingWorkFile(kVoxFileName), RingWorkFile(kDecodedFileName),
                                      RingWorkFile(kRingFileName)});

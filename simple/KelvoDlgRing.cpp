@@ -179,13 +179,9 @@ void CKelvoDlg::GenerateRing()
     const CRingJob job = m_ringJob;
     const bool hadVoice = m_ringSnapshot.voice != nullptr;
     CKelvoRingMaker maker(*m_editor, std::move(m_ringSnapshot), *m_ringLibrary, m_ringSteps);
-    CRingJobRunner::Wording wording;
-    wording.saveBuildStep = QStringLiteral("开始生成铃音数据...");
-    wording.saveBuildTo = 60;
-    wording.saveWriteStep = QStringLiteral("保存文件...");
-    wording.saveWriteFrom = 60;
-    wording.saveWriteTo = 100;
-    wording.voxWriteFailed = QStringLiteral("生成铃音格式文件时失败");
+    const CRingJobRunner::Wording wording{
+        QStringLiteral("开始生成铃音数据..."),   60, QStringLiteral("保存文件..."), 60, 100,
+        QStringLiteral("生成铃音格式文件时失败")};
     const CRingJobRunner runner(
         *m_publisher, wording,
         {RingWorkFile(kVoxFileName), RingWorkFile(kDecodedFileName), RingWorkFile(kRingFileName)});
