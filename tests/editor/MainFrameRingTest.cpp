@@ -33,6 +33,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -45,7 +46,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTest>
 #include <QWebEnginePage>
 
@@ -53,6 +56,7 @@
 
 #include <cmath>
 #include <condition_variable>
+#include <functional>
 #include <iostream>
 #include <mutex>
 
@@ -159,6 +163,31 @@ QByteArray ReadAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// What a player hears of a ring: the md5 of its decoded samples and its
+// mean level (ffmpeg's volumedetect, dB).
+struct Heard
+{
+    QByteArray md5;
+    double meanDb = 0;
+};
+
+Heard Hear(const QString& path)
+{
+    Heard heard;
+    QByteArray pcm;
+    if (!RunTool("ffmpeg", {"-v", "error", "-i", path, "-f", "s16le", "-"}, &pcm) || pcm.isEmpty())
+        return heard;
+    heard.md5 = QCryptographicHash::hash(pcm, QCryptographicHash::Md5).toHex();
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-i", path, "-af", "volumedetect", "-f", "null", "-"});
+    ffmpeg.waitForFinished(60000);
+    static const QRegularExpression mean("mean_volume: (-?[0-9.]+) dB");
+    const QRegularExpressionMatch match = mean.match(QString::fromUtf8(ffmpeg.readAll()));
+    heard.meanDb = match.hasMatch() ? match.captured(1).toDouble() : 0;
+    return heard;
+}
+
 // The ring worker's steps as it reports them. At the step named by fillAt the
 // disk fills up (the process's file size limit drops under every file the
 // job makes from then on) until Refill.
@@ -260,6 +289,8 @@ struct FrameRing : testing::Test
             return offer->result() == QDialog::Accepted;
         }
         if (auto* named = qobject_cast<CRingContentSaveToDialog*>(&dialog)) {
+            if (duringNameDialog)
+                std::exchange(duringNameDialog, nullptr)();
             shownName = named->NameEdit()->text();
             named->NameEdit()->setText(ringName);
             if (auto* upload = qobject_cast<CRingContentDialog*>(&dialog)) {
@@ -322,7 +353,8 @@ struct FrameRing : testing::Test
     QString shownName;
     bool addToLibrary = false;
     bool cancelLogin = false;
-    QString dialogShot; // the screenshot the next upload dialog is kept as
+    std::function<void()> duringNameDialog; // once, while the name dialog is up
+    QString dialogShot;                     // the screenshot the next upload dialog is kept as
 };
 
 TEST_F(FrameRing, SelectionMustBeFiveToFiftyFiveSeconds)
@@ -623,6 +655,91 @@ TEST_F(FrameRing, ASelectionDraggedWhileTheJobRunsLeavesTheRingAsCommanded)
     const Probe ring = ProbeRing(RingPath(ringName));
     EXPECT_GE(ring.duration, 10.0);
     EXPECT_LT(ring.duration, 10.0 + OneCodecFrame(ring));
+}
+
+// What a ring holds is fixed where its check passes: muting, adding a track
+// and moving the selection while the name dialog is up, while the fee reply
+// is late, or while the worker is held before its mix leave it as checked.
+TEST_F(FrameRing, TheRingIsWhatTheCheckPassedWhateverChangesAfter)
+{
+    // The content as checked, saved without interference.
+    ringName = QStringLiteral("参照");
+    ASSERT_TRUE(Run(&CMainFrame::OnSaveAsRing));
+    const Heard checked = Hear(RingPath(ringName));
+    ASSERT_FALSE(checked.md5.isEmpty());
+    std::cout << "[ level ] as checked: " << checked.meanDb << " dB\n";
+    ASSERT_TRUE(frame.EnsureLoggedIn());
+
+    const QString song = TestEnvironment::Home() + "/loud.wav";
+    ASSERT_TRUE(RunTool("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", song, "synth", "12",
+                                "sine", "1000", "vol", "0.9"}));
+    // The track muted as its pad does, a loud track added by hand and one by
+    // opening a file (a drop, the file browser, a second start), and the
+    // selection moved to 2 s.
+    const auto change = [&] {
+        ctrl->MuteTrack(ctrl->GetTrack(0));
+        ctrl->AddNewTrack()->AddClip(IndexedClip(44100 * 12));
+        frame.OpenFileInEditor(song);
+        ctrl->SetSelection(2000, 4000);
+    };
+    const auto restore = [&] {
+        // The opened file lands on a track of its own.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ctrl->GetTrackCount() == 3; }, 30000));
+        while (ctrl->GetTrackCount() > 1)
+            ctrl->RemoveTrack(ctrl->GetTrack(ctrl->GetTrackCount() - 1));
+        ctrl->UnmuteTrack(ctrl->GetTrack(0));
+        ctrl->SetSelection(1000, 11000);
+    };
+    enum When { NameDialog, LateFee, HeldWorker };
+    const struct
+    {
+        const char* what;
+        When when;
+        bool upload;
+    } cases[] = {
+        {"save, name dialog", NameDialog, false},  {"upload, name dialog", NameDialog, true},
+        {"upload, late fee reply", LateFee, true}, {"save, worker held", HeldWorker, false},
+        {"upload, worker held", HeldWorker, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ringName = QString::fromUtf8(c.what);
+        addToLibrary = !c.upload;
+        sink.messages.clear();
+        HeldAtStep held(QStringLiteral("分析铃音数据..."));
+        if (c.when == NameDialog)
+            duringNameDialog = change;
+        if (c.when == LateFee) {
+            ASSERT_TRUE(
+                service.Script(QJsonArray{QJsonObject{{"path", "person/fee_ringLibZuvo.me"},
+                                                      {"delay", 3},
+                                                      {"body", "NOFEEPROMPT"},
+                                                      {"times", 1}}}));
+            QTimer::singleShot(500, &frame, change);
+        }
+        if (c.when == HeldWorker)
+            ctrl->SetWorkerProgress(&held);
+        (frame.*(c.upload ? &CMainFrame::OnRingUpload : &CMainFrame::OnSaveAsRing))();
+        if (c.when == HeldWorker) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return held.IsHeld(); }, 30000));
+            change();
+            QTest::qWait(300);
+            held.LetGo();
+        }
+        frame.WaitForRingJob();
+        ctrl->SetWorkerProgress(nullptr);
+        const QString ring = c.upload ? SavedPart("upload") : RingPath(ringName);
+        EXPECT_EQ(sink.messages, c.upload ? QStringList{kDone} : QStringList{});
+        const Heard heard = Hear(ring);
+        const Probe probe = ProbeRing(ring);
+        std::cout << "[ ring ] " << c.what << ": " << probe.duration << " s, " << heard.meanDb
+                  << " dB\n";
+        EXPECT_EQ(heard.md5, checked.md5);
+        EXPECT_GE(probe.duration, 10.0);
+        EXPECT_LT(probe.duration, 10.0 + OneCodecFrame(probe));
+        EXPECT_EQ(ctrl->GetSelectionLength(), 2000u) << "the change itself went through";
+        restore();
+    }
 }
 
 TEST_F(FrameRing, StaleWorkingFilesAreNeverUploaded)

@@ -40,9 +40,11 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 #include <condition_variable>
+#include <functional>
 #include <cstring>
 #include <iostream>
 #include <mutex>
@@ -334,6 +336,8 @@ struct KelvoRing : KelvoFixture
             return offer->result() == QDialog::Accepted;
         }
         if (auto* named = qobject_cast<CRingContentSaveToDialog*>(&dialog)) {
+            if (duringNameDialog)
+                std::exchange(duringNameDialog, nullptr)();
             skinned << (CSkinWin::Of(named) != nullptr);
             shownName = named->NameEdit()->text();
             named->NameEdit()->setText(ringName);
@@ -350,6 +354,8 @@ struct KelvoRing : KelvoFixture
     }
     bool LogIn(CLoginDialog& login)
     {
+        if (cancelLogin)
+            return false;
         const bool ok = LogInThroughDialog(login, service, QStringLiteral("13800138000"));
         messages.messages.removeAll(QString::fromUtf8(ServiceText::kValCodeSent));
         return ok;
@@ -392,6 +398,8 @@ struct KelvoRing : KelvoFixture
     bool addToLibrary = false;
     QList<bool> skinned; // each dialog wore the dialog skin
     bool cancelDialogs = false;
+    bool cancelLogin = false;
+    std::function<void()> duringNameDialog; // once, while the name dialog is up
     int content = CBrevanta::kRingMix;
 };
 
@@ -776,6 +784,144 @@ TEST_F(KelvoRing, CommandsThatChangeTheTracksWaitForTheJob)
     EXPECT_TRUE(dlg->QueryClose()) << "the voice is in a saved ring";
     // And the commands work again.
     EXPECT_TRUE(editor->DeleteRecording());
+}
+
+// What a ring holds is fixed where its check passes. While the name dialog
+// is up or the fee reply is late, a file handed over (D-Bus, a page) waits
+// for the command, a drop or the open dialog, a recording and 删除音乐 are
+// refused, and a selection moved meanwhile is checked again.
+TEST_F(KelvoRing, TheRingIsWhatTheCheckPassedWhateverChangesAfter)
+{
+    ASSERT_TRUE(dlg->EnsureLoggedIn());
+    const QString song = TestEnvironment::Home() + "/long.wav";
+    ASSERT_TRUE(RunTool("sox", {"-n", "-r", "44100", "-c", "1", "-b", "16", song, "synth", "60",
+                                "sine", "1000", "vol", "0.9"}));
+
+    enum When { NameDialog, LateFee };
+    const struct
+    {
+        const char* what;
+        int command;
+        When when;
+        bool moveSelection; // to 3 s
+    } cases[] = {
+        {"save, name dialog", 114, NameDialog, false},
+        {"upload, name dialog", 119, NameDialog, false},
+        {"upload, late fee reply", 119, LateFee, false},
+        {"upload, late fee reply, selection moved", 119, LateFee, true},
+        {"save, name dialog, selection moved", 114, NameDialog, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        LoadTone(20);
+        Select(1000, 11000);
+        ringName = QString::fromUtf8(c.what);
+        messages.messages.clear();
+        const int uploads = Uploads().size();
+        bool refused = false;
+        const auto change = [&] {
+            app->OpenFile(song);
+            dlg->LoadMusicFile(song);
+            refused = !editor->IsOpening() && editor->StartRecord() == 0 && !editor->ClearMusic();
+            if (c.moveSelection)
+                Select(1000, 4000);
+        };
+        if (c.when == NameDialog)
+            duringNameDialog = change;
+        else {
+            ASSERT_TRUE(
+                service.Script(QJsonArray{QJsonObject{{"path", "person/fee_ringLibZuvo.me"},
+                                                      {"delay", 3},
+                                                      {"body", "NOFEEPROMPT"},
+                                                      {"times", 1}}}));
+            QTimer::singleShot(500, dlg, change);
+        }
+        Run(c.command);
+        EXPECT_TRUE(refused);
+        const bool upload = c.command == 119;
+        if (c.moveSelection) {
+            EXPECT_EQ(messages.messages, QStringList{kRange});
+            EXPECT_FALSE(QFileInfo::exists(RingPath(ringName)));
+            EXPECT_EQ(Uploads().size(), uploads);
+        } else {
+            EXPECT_EQ(messages.messages, upload ? QStringList{kDone} : QStringList{});
+            const QString ring = upload ? SavedPart("upload") : RingPath(ringName);
+            const Probe probe = ProbeRing(ring);
+            std::cout << "[ ring ] " << c.what << ": " << probe.seconds << " s\n";
+            EXPECT_NEAR(probe.seconds, 10.0, OneFrame(probe) + 0.03);
+            // The 440 Hz tone checked, not the 1 kHz song handed over.
+            EXPECT_TRUE(Listen(ring).ToneIn(0, 40));
+        }
+        // The file handed over opens once the command is over.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !editor->IsOpening() && editor->GetMusicLength() >= 59000; }, 30000));
+        EXPECT_EQ(editor->GetMusicPath(), song);
+    }
+}
+
+// The service forgot the login (a restart, or its session store cleared):
+// its refusal is shown, the login offered at once, and the command goes on
+// with the name and choices it had; cancelling the login ends it.
+TEST_F(KelvoRing, ALostLoginIsOfferedAtOnceAndTheCommandGoesOn)
+{
+    const QString notLoggedIn = QStringLiteral("请先登录！");
+    LoadTone(12);
+    Select(1000, 11000);
+    Run(119);
+    ASSERT_EQ(messages.messages, QStringList{kDone});
+    const struct
+    {
+        const char* what;
+        bool forget;
+        bool refuseUpload;
+        bool cancelLogin;
+        QStringList dialogs; // after the upload dialog
+        QStringList messages;
+        int uploads; // requests to the upload path
+    } cases[] = {
+        {"fee query refused",
+         true,
+         false,
+         false,
+         {"CLoginDialog", "CMonthOrderDialog"},
+         {notLoggedIn, kDone},
+         1},
+        {"upload refused",
+         false,
+         true,
+         false,
+         {"CMonthOrderDialog", "CLoginDialog"},
+         {notLoggedIn, kDone},
+         2},
+        {"login cancelled", true, false, true, {"CLoginDialog"}, {notLoggedIn}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.forget)
+            ASSERT_TRUE(service.Control("forget")["ok"].toBool());
+        if (c.refuseUpload)
+            ReplyToUploads(QJsonObject{{"status", 403}, {"body", notLoggedIn}, {"times", 1}});
+        cancelLogin = c.cancelLogin;
+        ringName = QString::fromUtf8(c.what);
+        const int before = Uploads().size();
+        dialogs.clear();
+        messages.messages.clear();
+        Run(119);
+        EXPECT_EQ(dialogs, QStringList{"Kelvo::CRingContentDialog"} + c.dialogs);
+        EXPECT_EQ(messages.messages, c.messages);
+        EXPECT_FALSE(dlg->BusyPanel()->isVisible());
+        ASSERT_EQ(Uploads().size(), before + c.uploads);
+        EXPECT_EQ(dlg->IsLoggedIn(), !c.cancelLogin);
+        if (c.cancelLogin)
+            continue;
+        const QJsonObject last = Uploads().last();
+        EXPECT_EQ(last["status"].toInt(), 200);
+        EXPECT_EQ(last["session_user"].toString(), "13800138000");
+        for (const QJsonValue& part : last["parts"].toArray())
+            if (part["name"].toString() == "ringLibZuvo.name")
+                EXPECT_EQ(part["value"].toString().toLatin1(), ringName.toUtf8());
+    }
+    cancelLogin = false;
 }
 
 TEST_F(KelvoRing, ClosingDuringASlowUploadEndsCleanly)
