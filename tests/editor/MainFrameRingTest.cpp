@@ -914,44 +914,14 @@ TEST_F(FrameRing, TheRingListUploadsThroughTheFrame)
 // ends it.
 TEST_F(FrameRing, ALostLoginIsOfferedAtOnceAndTheCommandGoesOn)
 {
-    const QString notLoggedIn = QStringLiteral("请先登录！");
     addToLibrary = true;
     ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
     ASSERT_EQ(sink.messages, QStringList{kDone});
     ASSERT_TRUE(frame.IsLoggedIn());
 
-    const struct
-    {
-        const char* what;
-        bool forget;       // the stand-in forgets every session first
-        bool refuseUpload; // the upload itself is answered 403 once
-        bool cancelLogin;
-        QStringList dialogs; // after the upload dialog
-        QStringList messages;
-        int uploads; // requests to the upload path
-    } cases[] = {
-        {"fee query refused",
-         true,
-         false,
-         false,
-         {"CLoginDialog", "CMonthOrderDialog"},
-         {notLoggedIn, kDone},
-         1},
-        {"upload refused",
-         false,
-         true,
-         false,
-         {"CMonthOrderDialog", "CLoginDialog"},
-         {notLoggedIn, kDone},
-         2},
-        {"login cancelled", true, false, true, {"CLoginDialog"}, {notLoggedIn}, 0},
-    };
-    for (const auto& c : cases) {
+    for (const LostLoginCase& c : LostLoginCases()) {
         SCOPED_TRACE(c.what);
-        if (c.forget)
-            ASSERT_TRUE(service.Control("forget")["ok"].toBool());
-        if (c.refuseUpload)
-            ReplyToUploads(QJsonObject{{"status", 403}, {"body", notLoggedIn}, {"times", 1}});
+        ASSERT_TRUE(PrepareLostLogin(service, c));
         cancelLogin = c.cancelLogin;
         ringName = QString::fromUtf8(c.what);
         const int before = Uploads().size();
@@ -968,12 +938,7 @@ TEST_F(FrameRing, ALostLoginIsOfferedAtOnceAndTheCommandGoesOn)
             continue;
         }
         // The name and the choices of the command went up, once logged in.
-        const QJsonObject last = Uploads().last();
-        EXPECT_EQ(last["status"].toInt(), 200);
-        EXPECT_EQ(last["session_user"].toString(), "13800138000");
-        for (const QJsonValue& part : last["parts"].toArray())
-            if (part["name"].toString() == "ringLibZuvo.name")
-                EXPECT_EQ(part["value"].toString().toLatin1(), ringName.toUtf8());
+        ExpectUploadedAs(Uploads().last(), QStringLiteral("13800138000"), ringName);
         EXPECT_EQ(ReadAll(SavedPart("upload")), ReadAll(RingPath(ringName)));
         EXPECT_TRUE(frame.IsLoggedIn());
     }

@@ -864,43 +864,13 @@ TEST_F(KelvoRing, TheRingIsWhatTheCheckPassedWhateverChangesAfter)
 // with the name and choices it had; cancelling the login ends it.
 TEST_F(KelvoRing, ALostLoginIsOfferedAtOnceAndTheCommandGoesOn)
 {
-    const QString notLoggedIn = QStringLiteral("请先登录！");
     LoadTone(12);
     Select(1000, 11000);
     Run(119);
     ASSERT_EQ(messages.messages, QStringList{kDone});
-    const struct
-    {
-        const char* what;
-        bool forget;
-        bool refuseUpload;
-        bool cancelLogin;
-        QStringList dialogs; // after the upload dialog
-        QStringList messages;
-        int uploads; // requests to the upload path
-    } cases[] = {
-        {"fee query refused",
-         true,
-         false,
-         false,
-         {"CLoginDialog", "CMonthOrderDialog"},
-         {notLoggedIn, kDone},
-         1},
-        {"upload refused",
-         false,
-         true,
-         false,
-         {"CMonthOrderDialog", "CLoginDialog"},
-         {notLoggedIn, kDone},
-         2},
-        {"login cancelled", true, false, true, {"CLoginDialog"}, {notLoggedIn}, 0},
-    };
-    for (const auto& c : cases) {
+    for (const LostLoginCase& c : LostLoginCases()) {
         SCOPED_TRACE(c.what);
-        if (c.forget)
-            ASSERT_TRUE(service.Control("forget")["ok"].toBool());
-        if (c.refuseUpload)
-            ReplyToUploads(QJsonObject{{"status", 403}, {"body", notLoggedIn}, {"times", 1}});
+        ASSERT_TRUE(PrepareLostLogin(service, c));
         cancelLogin = c.cancelLogin;
         ringName = QString::fromUtf8(c.what);
         const int before = Uploads().size();
@@ -914,12 +884,7 @@ TEST_F(KelvoRing, ALostLoginIsOfferedAtOnceAndTheCommandGoesOn)
         EXPECT_EQ(dlg->IsLoggedIn(), !c.cancelLogin);
         if (c.cancelLogin)
             continue;
-        const QJsonObject last = Uploads().last();
-        EXPECT_EQ(last["status"].toInt(), 200);
-        EXPECT_EQ(last["session_user"].toString(), "13800138000");
-        for (const QJsonValue& part : last["parts"].toArray())
-            if (part["name"].toString() == "ringLibZuvo.name")
-                EXPECT_EQ(part["value"].toString().toLatin1(), ringName.toUtf8());
+        ExpectUploadedAs(Uploads().last(), QStringLiteral("13800138000"), ringName);
     }
     cancelLogin = false;
 }
