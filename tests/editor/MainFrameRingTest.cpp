@@ -732,8 +732,12 @@ TEST_F(FrameRing, TheRingIsWhatTheCheckPassedWhateverChangesAfter)
         EXPECT_EQ(sink.messages, c.upload ? QStringList{kDone} : QStringList{});
         const Heard heard = Hear(ring);
         const Probe probe = ProbeRing(ring);
-        std::cout << "[ ring ] " << c.what << ": " << probe.duration << " s, " << heard.meanDb
-                  << " dB\n";
+        QByteArray container;
+        RunTool("ffprobe",
+                {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", ring},
+                &container);
+        std::cout << "[ ring ] " << c.what << ": ffprobe " << container.trimmed().toStdString()
+                  << " s, decoded " << probe.duration << " s, " << heard.meanDb << " dB\n";
         EXPECT_EQ(heard.md5, checked.md5);
         EXPECT_GE(probe.duration, 10.0);
         EXPECT_LT(probe.duration, 10.0 + OneCodecFrame(probe));
@@ -925,12 +929,16 @@ TEST_F(FrameRing, ALostLoginIsOfferedAtOnceAndTheCommandGoesOn)
         cancelLogin = c.cancelLogin;
         ringName = QString::fromUtf8(c.what);
         const int before = Uploads().size();
+        const qsizetype logged = service.Log().size();
         dialogs.clear();
         sink.messages.clear();
         ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
         EXPECT_EQ(dialogs, QStringList{"CRingContentDialog"} + c.dialogs);
         EXPECT_EQ(sink.messages, c.messages);
         EXPECT_FALSE(frame.UploadProgress()->isVisible());
+        for (const QJsonObject& entry : service.Log().mid(logged))
+            std::cout << "[ service ] " << c.what << ": " << entry["path"].toString().toStdString()
+                      << ' ' << entry["status"].toVariant().toString().toStdString() << '\n';
         ASSERT_EQ(Uploads().size(), before + c.uploads);
         if (c.cancelLogin) {
             EXPECT_FALSE(frame.IsLoggedIn());

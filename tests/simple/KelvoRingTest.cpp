@@ -847,7 +847,12 @@ TEST_F(KelvoRing, TheRingIsWhatTheCheckPassedWhateverChangesAfter)
             EXPECT_EQ(messages.messages, upload ? QStringList{kDone} : QStringList{});
             const QString ring = upload ? SavedPart("upload") : RingPath(ringName);
             const Probe probe = ProbeRing(ring);
-            std::cout << "[ ring ] " << c.what << ": " << probe.seconds << " s\n";
+            QByteArray container;
+            RunTool("ffprobe",
+                    {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", ring},
+                    &container);
+            std::cout << "[ ring ] " << c.what << ": ffprobe " << container.trimmed().toStdString()
+                      << " s, decoded " << probe.seconds << " s\n";
             EXPECT_NEAR(probe.seconds, 10.0, OneFrame(probe) + 0.03);
             // The 440 Hz tone checked, not the 1 kHz song handed over.
             EXPECT_TRUE(Listen(ring).ToneIn(0, 40));
@@ -874,12 +879,16 @@ TEST_F(KelvoRing, ALostLoginIsOfferedAtOnceAndTheCommandGoesOn)
         cancelLogin = c.cancelLogin;
         ringName = QString::fromUtf8(c.what);
         const int before = Uploads().size();
+        const qsizetype logged = service.Log().size();
         dialogs.clear();
         messages.messages.clear();
         Run(119);
         EXPECT_EQ(dialogs, QStringList{"Kelvo::CRingContentDialog"} + c.dialogs);
         EXPECT_EQ(messages.messages, c.messages);
         EXPECT_FALSE(dlg->BusyPanel()->isVisible());
+        for (const QJsonObject& entry : service.Log().mid(logged))
+            std::cout << "[ service ] " << c.what << ": " << entry["path"].toString().toStdString()
+                      << ' ' << entry["status"].toVariant().toString().toStdString() << '\n';
         ASSERT_EQ(Uploads().size(), before + c.uploads);
         EXPECT_EQ(dlg->IsLoggedIn(), !c.cancelLogin);
         if (c.cancelLogin)
