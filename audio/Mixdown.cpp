@@ -89,8 +89,10 @@ std::unique_ptr<CWaveDoc> All(const std::vector<CAudioTrack*>& tracks, uint32_t 
     return mix;
 }
 
-std::unique_ptr<CWaveDoc> Selection(const std::vector<CAudioTrack*>& tracks, uint32_t startMs,
-                                    uint32_t endMs, IProgress* progress)
+namespace {
+
+std::unique_ptr<CWaveDoc> MixSelection(const std::vector<const CWaveDoc*>& clips, uint32_t startMs,
+                                       uint32_t endMs, IProgress* progress)
 {
     if (progress)
         progress->StageAnalyse();
@@ -101,7 +103,7 @@ std::unique_ptr<CWaveDoc> Selection(const std::vector<CAudioTrack*>& tracks, uin
         return nullptr;
     if (progress)
         progress->StageMix();
-    for (const CWaveDoc* clip : MixableClips(tracks)) {
+    for (const CWaveDoc* clip : clips) {
         if (!clip->Overlaps(startMs, endMs))
             continue;
         const uint32_t from = std::max(startMs, clip->GetStart());
@@ -110,6 +112,31 @@ std::unique_ptr<CWaveDoc> Selection(const std::vector<CAudioTrack*>& tracks, uin
             progress->Advance(1);
     }
     return mix;
+}
+
+} // namespace
+
+std::unique_ptr<CWaveDoc> Selection(const std::vector<CAudioTrack*>& tracks, uint32_t startMs,
+                                    uint32_t endMs, IProgress* progress)
+{
+    return MixSelection(MixableClips(tracks), startMs, endMs, progress);
+}
+
+TakenClips TakeClips(const std::vector<CAudioTrack*>& tracks)
+{
+    TakenClips taken;
+    for (const CWaveDoc* clip : MixableClips(tracks))
+        taken.push_back(clip->ShareSamples());
+    return taken;
+}
+
+std::unique_ptr<CWaveDoc> SelectionOf(const TakenClips& clips, uint32_t startMs, uint32_t endMs,
+                                      IProgress* progress)
+{
+    std::vector<const CWaveDoc*> mixed;
+    for (const auto& clip : clips)
+        mixed.push_back(clip.get());
+    return MixSelection(mixed, startMs, endMs, progress);
 }
 
 } // namespace Mixdown

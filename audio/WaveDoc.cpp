@@ -144,6 +144,16 @@ std::unique_ptr<CWaveDoc> CWaveDoc::Clone() const
     return CopyBytes(0, GetDataSize());
 }
 
+std::unique_ptr<CWaveDoc> CWaveDoc::ShareSamples() const
+{
+    auto share = std::make_unique<CWaveDoc>(m_playerFactory);
+    share->SetFormat(m_format);
+    share->SetRecordedClip(m_recordedClip);
+    share->m_start = m_start;
+    share->m_store = m_store;
+    return share;
+}
+
 std::unique_ptr<CWaveDoc> CWaveDoc::CopyBytes(uint32_t from, uint32_t to) const
 {
     if (!m_store || from > to || to > m_store->GetSize())

@@ -83,6 +83,11 @@ public:
     std::unique_ptr<CWaveDoc> CopyRange(uint32_t fromMs, uint32_t toMs) const;
     // A new clip with all of this clip's samples, starting at 0.
     std::unique_ptr<CWaveDoc> Clone() const;
+    // A new clip of the same format and start that reads this clip's samples
+    // without copying them: the store stays while either clip holds it. For
+    // a worker that must read the clip as it is now while the GUI thread may
+    // change or delete it; not for a clip being recorded (its store grows).
+    std::unique_ptr<CWaveDoc> ShareSamples() const;
 
     // Whether the clip covers part of [fromMs, toMs) on the timeline.
     bool Overlaps(int64_t fromMs, int64_t toMs) const;
@@ -169,7 +174,9 @@ private:
 
     WaveFormat m_format;
     WaveFormatEx m_playbackFormat;
-    std::unique_ptr<CMappedTempFile> m_store;
+    // Shared only with the clips ShareSamples makes; never written once the
+    // clip is complete.
+    std::shared_ptr<CMappedTempFile> m_store;
     std::unique_ptr<CWavePeaks> m_peaks; // dropped whenever the samples change
     CAudioTrack* m_ownerTrack = nullptr;
     std::atomic<uint32_t> m_readPosition{0};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/EditHistory.h"
+#include "audio/Mixdown.h"
 #include "audio/TrackClipboard.h"
 #include "publish/RingJob.h"
 
@@ -185,14 +186,14 @@ private:
     // Makes the ring service's client with the frame's sinks, login step,
     // dialog runner and upload window.
     void CreatePublisher();
-    // Claims the busy state on the GUI thread and starts the worker.
-    void StartRingJob(const CRingJob& job);
-    void RunRingJob(CRingJob job);
+    // Where a ring command's check passed: the selection into job and the
+    // clips the ring mixes, as they are now.
+    Mixdown::TakenClips TakeRing(CRingJob* job) const;
+    // Claims the busy state on the GUI thread and starts the worker with
+    // what the command took.
+    void StartRingJob(const CRingJob& job, Mixdown::TakenClips clips);
+    void RunRingJob(const CRingJob& job, Mixdown::TakenClips clips);
     void FinishRingJob();
-    // Worker side: runs f on the GUI thread and waits for it; skipped once
-    // the frame is going away (the publisher is closed).
-    void OnGui(const std::function<void()>& f);
-    void TellFromWorker(const QString& text);
 
     EditHistory m_history;
     CTrackClipboard m_clipboard;

@@ -1,31 +1,29 @@
 // The frame's ring road: the ring commands on the GUI thread (selection,
-// dialogs, login) and the worker that builds a ring's files; the fee step and
-// the upload are the publishing client's (CRingPublisher). The worker mixes the selection taken
-// when the job started and reads the tracks, so the timeline is held busy from the moment a
-// command accepts a job until the job has ended; it reaches the widgets only through calls onto
-// the GUI thread.
+// dialogs, login) and the worker that builds a ring's files (CRingJobRunner
+// with the frame's maker); the fee step and the upload are the publishing
+// client's (CRingPublisher). What a ring of the selection mixes is taken where
+// its check passes, so the dialogs, the fee step and the worker leave it as
+// checked whatever is edited meanwhile; the timeline is still held busy from
+// the moment a job starts until it has ended. The worker reaches the widgets
+// only through calls onto the GUI thread.
 #include "editor/MainFrame.h"
 
-#include "audio/WaveDoc.h"
-#include "audio/WaveFormat.h"
-#include "audio/WmaToWavConverter.h"
+#include "editor/FrameRingMaker.h"
 #include "editor/WaveCtrl.h"
-#include "platform/FileReplace.h"
 #include "platform/IMessageSink.h"
 #include "platform/WorkingFolder.h"
 #include "publish/BrowserDlg.h"
-#include "publish/ListMyRing.h"
 #include "publish/LoginDialog.h"
 #include "publish/RingContentDialog.h"
 #include "publish/RingContentSaveToDialog.h"
 #include "publish/RingJobGlobals.h"
+#include "publish/RingJobRunner.h"
 #include "publish/RingPublisher.h"
 #include "publish/RingUploadDialog.h"
 #include "publish/ServiceProtocol.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFile>
 
 namespace {
 
@@ -124,50 +122,39 @@ bool CMainFrame::QueryRingFee()
     return m_publisher->QueryRingFee();
 }
 
+Mixdown::TakenClips CMainFrame::TakeRing(CRingJob* job) const
+{
+    job->m_selStart = WaveCtrl()->GetSelectionStart();
+    job->m_selEnd = WaveCtrl()->GetSelectionEnd();
+    return WaveCtrl()->TakeRingClips();
+}
+
 void CMainFrame::OnRingUpload()
 {
     if (g_bRingJobBusy || !CheckRingSelection())
         return;
-    CRingContentDialog dialog(*m_messages, this);
-    if (!RunDialog(dialog))
-        return;
     CRingJob job;
-    job.SetPath(RingWorkFile(kRingFileName));
-    if (dialog.AddToLibrary()) {
-        const QString path = m_publisher->LibraryPathFor(dialog.Name(), &job.m_replacedExisting);
-        if (path.isEmpty())
-            return;
-        job.SetPath(path);
-        job.m_addToLibrary = 1;
-    }
-    if (job.m_path.isEmpty()) {
-        m_messages->ShowMessage(kRingWriteFailed);
+    Mixdown::TakenClips taken = TakeRing(&job);
+    CRingContentDialog dialog(*m_messages, this);
+    // A command run from inside this one's fee step may have started a job.
+    if (!RunDialog(dialog) ||
+        !m_publisher->PrepareSelectionUpload(dialog.Name(), dialog.AddToLibrary(), dialog.Share(),
+                                             RingWorkFile(kRingFileName), &job) ||
+        g_bRingJobBusy)
         return;
-    }
-    if (!QueryRingFee() || g_bRingJobBusy)
-        return;
-    job.SetMode(CRingJob::UploadSelection);
-    job.SetName(dialog.Name());
-    job.SetShare(dialog.Share() ? 1 : 0);
-    StartRingJob(job);
+    StartRingJob(job, std::move(taken));
 }
 
 void CMainFrame::OnSaveAsRing()
 {
     if (g_bRingJobBusy || !CheckRingSelection())
         return;
-    CRingContentSaveToDialog dialog(*m_messages, this);
-    if (!RunDialog(dialog))
-        return;
     CRingJob job;
-    const QString path = m_publisher->LibraryPathFor(dialog.Name(), &job.m_replacedExisting);
-    if (path.isEmpty())
+    Mixdown::TakenClips taken = TakeRing(&job);
+    CRingContentSaveToDialog dialog(*m_messages, this);
+    if (!RunDialog(dialog) || !m_publisher->PrepareLibrarySave(dialog.Name(), &job))
         return;
-    job.m_addToLibrary = 1;
-    job.SetMode(CRingJob::SaveToLibrary);
-    job.SetName(dialog.Name());
-    job.SetPath(path);
-    StartRingJob(job);
+    StartRingJob(job, std::move(taken));
 }
 
 void CMainFrame::UploadRingFile(const QString& name, const QString& path)
@@ -176,14 +163,12 @@ void CMainFrame::UploadRingFile(const QString& name, const QString& path)
         return;
     CRingUploadDialog dialog(*m_messages, this);
     dialog.SetName(name);
-    if (!RunDialog(dialog) || !QueryRingFee() || g_bRingJobBusy)
-        return;
     CRingJob job;
-    job.SetMode(CRingJob::UploadFile);
-    job.SetName(dialog.Name());
-    job.SetPath(path);
-    job.SetShare(dialog.Share() ? 1 : 0);
-    StartRingJob(job);
+    if (!RunDialog(dialog) ||
+        !m_publisher->PrepareFileUpload(dialog.Name(), path, dialog.Share(), &job) ||
+        g_bRingJobBusy)
+        return;
+    StartRingJob(job, {});
 }
 
 void CMainFrame::OnRingManagement()
@@ -198,19 +183,17 @@ void CMainFrame::OnRingManagement()
     m_browser->raise();
 }
 
-void CMainFrame::StartRingJob(const CRingJob& job)
+void CMainFrame::StartRingJob(const CRingJob& job, Mixdown::TakenClips clips)
 {
     // Claimed here, before the worker exists: a second command in between
     // must already see it.
     g_bRingJobBusy = 1;
     WaveCtrl()->SetBusy(true);
     m_ringJob = job;
-    // The selection can still be dragged while the job runs: the worker mixes
-    // the one of this moment.
-    m_ringJob.m_selStart = WaveCtrl()->GetSelectionStart();
-    m_ringJob.m_selEnd = WaveCtrl()->GetSelectionEnd();
     WaveCtrl()->ShowProgress();
-    m_ringThread = std::thread([this, taken = m_ringJob] { RunRingJob(taken); });
+    m_ringThread = std::thread([this, taken = m_ringJob, clips = std::move(clips)]() mutable {
+        RunRingJob(taken, std::move(clips));
+    });
 }
 
 void CMainFrame::FinishRingJob()
@@ -224,110 +207,20 @@ void CMainFrame::FinishRingJob()
     }
 }
 
-void CMainFrame::OnGui(const std::function<void()>& f)
+void CMainFrame::RunRingJob(const CRingJob& job, Mixdown::TakenClips clips)
 {
-    m_publisher->RunOnGui(f);
-}
-
-void CMainFrame::TellFromWorker(const QString& text)
-{
-    m_publisher->TellFromWorker(text);
-}
-
-void CMainFrame::RunRingJob(CRingJob job)
-{
-    CWaveCtrl* ctrl = WaveCtrl();
-    const QString voxPath = RingWorkFile(kVoxFileName);
-    const QString decodedPath = RingWorkFile(kDecodedFileName);
-    const QString workRing = RingWorkFile(kRingFileName);
-    bool upload = false;
-    QString written; // a ring written under a temporary name, not yet in place
-    const auto step = [ctrl](const QString& text, int from, int to) {
-        ctrl->SetProgressText(text);
-        if (from >= 0)
-            ctrl->SetProgressPos(from);
-        ctrl->SetProgressLimit(to);
-    };
-    // Makes a clip the ring's format and writes it as the VOX file.
-    const auto buildVox = [&](std::unique_ptr<CWaveDoc> clip) {
-        step(QStringLiteral("正在转换铃音格式..."), 60, 85);
-        if (!(clip->GetFormat() == kRingFormat)) {
-            clip = clip->ConvertFormat(kRingFormat);
-            if (!clip) {
-                TellFromWorker(QStringLiteral("生成铃音格式文件时失败"));
-                return false;
-            }
-        }
-        step(QStringLiteral("正在生成铃音文件..."), 85, 100);
-        if (!ctrl->WriteVoxFile(voxPath, clip.get())) {
-            TellFromWorker(kVoxWriteFailed);
-            return false;
-        }
-        return true;
-    };
-
-    [&] {
-        if (voxPath.isEmpty() || !FileReplace::RemoveStale(voxPath) ||
-            !FileReplace::RemoveStale(decodedPath) || !FileReplace::RemoveStale(workRing)) {
-            TellFromWorker(kRingWriteFailed);
-            return;
-        }
-        if (job.m_mode == CRingJob::UploadFile) {
-            step(QStringLiteral("分析铃音数据..."), -1, 40);
-            auto clip = std::make_unique<CWaveDoc>();
-            if (WmaToWavConverter().Convert(job.m_path, decodedPath) != S_OK ||
-                !clip->ReadWaveFile(decodedPath, nullptr)) {
-                TellFromWorker(QStringLiteral("读取音频数据失败！"));
-                return;
-            }
-            const QString tooLong = CRingPublisher::RingFileLengthProblem(
-                clip->GetDuration(), clip->GetFormat().samplesPerSec);
-            if (!tooLong.isEmpty()) {
-                TellFromWorker(tooLong);
-                return;
-            }
-            upload = buildVox(std::move(clip));
-            return;
-        }
-        step(QStringLiteral("分析铃音数据..."), -1, 40);
-        std::unique_ptr<CWaveDoc> clip = ctrl->MixdownForUpload(job.m_selStart, job.m_selEnd);
-        if (!clip) {
-            TellFromWorker(QStringLiteral("没有铃音数据！"));
-            return;
-        }
-        step(job.m_mode == CRingJob::SaveToLibrary ? QStringLiteral("生成铃音文件...")
-                                                   : QStringLiteral("生成试听文件..."),
-             40, 60);
-        // A library ring goes in place only once everything it needs is
-        // written: a failure leaves the old ring and the list as they were.
-        written = job.m_addToLibrary ? FileReplace::TemporaryBeside(job.m_path) : job.m_path;
-        if (written.isEmpty() || !ctrl->WriteWmaFile(written, clip.get())) {
-            TellFromWorker(kRingWriteFailed);
-            return;
-        }
-        if (job.m_mode == CRingJob::UploadSelection && !buildVox(std::move(clip)))
-            return;
-        if (job.m_addToLibrary) {
-            if (!FileReplace::RenameOver(written, job.m_path)) {
-                TellFromWorker(kRingWriteFailed);
-                return;
-            }
-            written.clear();
-            if (!job.m_replacedExisting) {
-                const QString name = job.m_name;
-                OnGui([name] {
-                    if (g_pRingList)
-                        g_pRingList->AddRing(name);
-                });
-            }
-        }
-        upload = job.m_mode == CRingJob::UploadSelection;
-    }();
-
-    if (job.m_addToLibrary && !written.isEmpty())
-        QFile::remove(written);
-    ctrl->CompleteProgress();
-    if (upload)
-        m_publisher->UploadRing(job.m_name, job.m_path, voxPath, job.m_share != 0);
+    {
+        CFrameRingMaker maker(*WaveCtrl(), std::move(clips), job.m_selStart, job.m_selEnd);
+        const CRingJobRunner::Wording wording{QStringLiteral("分析铃音数据..."),
+                                              40,
+                                              QStringLiteral("生成铃音文件..."),
+                                              40,
+                                              60,
+                                              kVoxWriteFailed};
+        const CRingJobRunner runner(*m_publisher, wording,
+                                    {RingWorkFile(kVoxFileName), RingWorkFile(kDecodedFileName),
+                                     RingWorkFile(kRingFileName)});
+        runner.Run(job, maker);
+    }
     QMetaObject::invokeMethod(this, &CMainFrame::FinishRingJob, Qt::QueuedConnection);
 }

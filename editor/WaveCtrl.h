@@ -2,6 +2,7 @@
 
 #include "audio/AudioTrack.h"
 #include "audio/ITimelineHost.h"
+#include "audio/Mixdown.h"
 #include "editor/ITrackHost.h"
 #include "audio/WaveFormat.h"
 #include "audio/WmaFormatList.h"
@@ -46,8 +47,14 @@ public:
     static constexpr int kZoomLevels = 10;
 
     // Hit zones of the mouse.
-    enum Zone { ZoneSelectionBand = 0, ZoneRuler = 1, ZoneTracks = 2, ZoneSelStart = 3,
-                ZoneSelEnd = 4, ZoneNone = 6 };
+    enum Zone {
+        ZoneSelectionBand = 0,
+        ZoneRuler = 1,
+        ZoneTracks = 2,
+        ZoneSelStart = 3,
+        ZoneSelEnd = 4,
+        ZoneNone = 6
+    };
 
     using PadFactory = std::function<std::unique_ptr<ITrackPad>()>;
     using CaptureFactory = std::function<std::unique_ptr<ICaptureDevice>()>;
@@ -228,11 +235,11 @@ public:
     int HitTest(int x, int y) const;
     int GetGestureZone() const { return m_gestureZone; }
 
-    // Ring services. GetSelectionLength and ShowProgress run on the GUI
-    // thread; the rest may run on the ring worker while the GUI thread
-    // paints: they touch no widget (the progress setters only change the
-    // progress window's guarded state) and read the tracks, which the caller
-    // keeps unchanged by holding the timeline busy.
+    // Ring services. GetSelectionLength, ShowProgress, TakeRingClips and the
+    // MixdownForUpload of the live tracks run on the GUI thread; the rest may
+    // run on the ring worker while the GUI thread paints and edits: they
+    // touch no widget (the progress setters only change the progress
+    // window's guarded state) and read no track.
     uint32_t GetSelectionLength() const { return m_selEnd - m_selStart; } // ms
     // Shows the progress window (or the worker progress, when one is set)
     // with ceiling 0 and no text; the setters below report to the same.
@@ -241,9 +248,15 @@ public:
     void SetProgressLimit(int percent); // the ceiling the window climbs to
     void SetProgressPos(int percent);
     void CompleteProgress(); // 100 %: the window hides
-    // A selection (ms) mixed and made mono at the rate of a Windows Media
-    // format (owned by the caller); none without audio or formats. The ring
-    // job passes the selection it took on the GUI thread when it started.
+    // What a ring mixes, taken at the ring command: the clips heard now,
+    // sharing their samples.
+    Mixdown::TakenClips TakeRingClips() const;
+    // A selection (ms) of taken clips mixed and made mono at the rate of a
+    // Windows Media format (owned by the caller); none without audio or
+    // formats. Any thread.
+    std::unique_ptr<CWaveDoc> MixdownForUpload(const Mixdown::TakenClips& clips, uint32_t selStart,
+                                               uint32_t selEnd) const;
+    // The same of the tracks as they are now.
     std::unique_ptr<CWaveDoc> MixdownForUpload(uint32_t selStart, uint32_t selEnd) const;
     // 1 when the clip was written completely to path; 0 otherwise, and then
     // nothing is left at path.

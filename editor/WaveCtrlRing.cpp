@@ -42,11 +42,22 @@ void CWaveCtrl::CompleteProgress()
         progress->StageDone();
 }
 
-std::unique_ptr<CWaveDoc> CWaveCtrl::MixdownForUpload(uint32_t selStart, uint32_t selEnd) const
+Mixdown::TakenClips CWaveCtrl::TakeRingClips() const
+{
+    return Mixdown::TakeClips(TrackList());
+}
+
+std::unique_ptr<CWaveDoc> CWaveCtrl::MixdownForUpload(const Mixdown::TakenClips& clips,
+                                                      uint32_t selStart, uint32_t selEnd) const
 {
     // The ring road sets the window's text itself: the mix reports no stages.
-    return RingFiles::ToRingFileFormat(Mixdown::Selection(TrackList(), selStart, selEnd, nullptr),
+    return RingFiles::ToRingFileFormat(Mixdown::SelectionOf(clips, selStart, selEnd, nullptr),
                                        m_wmaFormats);
+}
+
+std::unique_ptr<CWaveDoc> CWaveCtrl::MixdownForUpload(uint32_t selStart, uint32_t selEnd) const
+{
+    return MixdownForUpload(TakeRingClips(), selStart, selEnd);
 }
 
 int CWaveCtrl::WriteVoxFile(const QString& path, const CWaveDoc* clip) const

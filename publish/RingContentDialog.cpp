@@ -6,6 +6,11 @@
 #include <QVBoxLayout>
 
 CRingContentDialog::CRingContentDialog(IMessageSink& messages, QWidget* parent)
+    : CRingContentDialog(messages, 1026, parent)
+{
+}
+
+CRingContentDialog::CRingContentDialog(IMessageSink& messages, int addBoxId, QWidget* parent)
     : CRingContentSaveToDialog(messages, QStringLiteral("铃音上传设置"),
                                QStringLiteral("请输入铃音名称！"), parent),
       m_addBox(new QCheckBox(QStringLiteral("自动添加到我的铃音库"), this)),
@@ -13,7 +18,7 @@ CRingContentDialog::CRingContentDialog(IMessageSink& messages, QWidget* parent)
 {
     m_addBox->setChecked(m_addToLibrary);
     m_shareBox->setChecked(m_share);
-    SetDlgCtrlID(m_addBox, 1026);
+    SetDlgCtrlID(m_addBox, addBoxId);
     SetDlgCtrlID(m_shareBox, 1060);
     OptionsLayout()->addWidget(m_addBox);
     OptionsLayout()->addWidget(m_shareBox);

@@ -20,6 +20,9 @@ public:
     QCheckBox* ShareBox() const { return m_shareBox; }
 
 protected:
+    // For a program's own upload dialog, whose add-to-library box has its
+    // own identifier.
+    CRingContentDialog(IMessageSink& messages, int addBoxId, QWidget* parent);
     void ReadOptions() override;
 
 private:

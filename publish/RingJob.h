@@ -32,8 +32,8 @@ public:
     int m_replacedExisting = 0; // it replaces a ring already listed
     int m_share = 0;
     int m_mode = 0;
-    // The timeline's selection (ms) when the job was started, taken on the
-    // GUI thread: the worker mixes this range, not the live selection.
+    // Brevanta's selection (ms) where the ring command's check passed, taken
+    // on the GUI thread: the worker mixes this range, not the live selection.
     uint32_t m_selStart = 0;
     uint32_t m_selEnd = 0;
 };

@@ -8,6 +8,7 @@
 #include "publish/MonthOrderDialog.h"
 #include "publish/OnGui.h"
 #include "publish/RequestCancel.h"
+#include "publish/RingJob.h"
 #include "publish/ServiceCall.h"
 #include "publish/ServiceProtocol.h"
 #include "publish/SimpleProgress.h"
@@ -54,31 +55,41 @@ void CRingPublisher::LoginLost()
 
 bool CRingPublisher::QueryRingFee()
 {
-    if (!m_loginStep || !m_loginStep())
-        return false;
+    for (;;) {
+        if (!m_loginStep || !m_loginStep())
+            return false;
+        const Answer answer = AskFee();
+        if (answer != Answer::LoginLost)
+            return answer == Answer::GoOn;
+    }
+}
+
+CRingPublisher::Answer CRingPublisher::AskFee()
+{
     // The request runs on a worker while this waits painting, bounded by the
     // form client's deadline.
     CServiceCall call;
     QEventLoop loop;
     connect(&call, &CServiceCall::Finished, &loop, &QEventLoop::quit);
     if (!call.Start(MakeFeeQueryRequest()))
-        return false;
+        return Answer::Stop;
     loop.exec();
     const ServiceReply& reply = call.Reply();
     if (IsLoginLost(reply.status)) {
         LoginLost();
         m_messages->ShowMessage(LoginLostMessage(reply.response, reply.charset));
-        return false;
+        return Answer::LoginLost;
     }
+    const auto goOnIf = [](bool goOn) { return goOn ? Answer::GoOn : Answer::Stop; };
     const FeeDecision fee = ClassifyFeeReply(reply.sent, reply.response, reply.charset);
     switch (fee.kind) {
     case FeeDecision::Kind::Stop:
         m_messages->ShowMessage(fee.message);
-        return false;
+        return Answer::Stop;
     case FeeDecision::Kind::GoOn:
-        return true;
+        return Answer::GoOn;
     case FeeDecision::Kind::AskToGoOn:
-        return m_questions->Ask(fee.message, IQuestionBox::Buttons::OkCancel);
+        return goOnIf(m_questions->Ask(fee.message, IQuestionBox::Buttons::OkCancel));
     case FeeDecision::Kind::OfferMonthPlan: {
         CMonthOrderDialog offer(*m_messages, *m_urls, m_window);
         offer.SetMonthlyText(fee.tokens[0]);
@@ -88,13 +99,61 @@ bool CRingPublisher::QueryRingFee()
         if (m_monthOrderSkin)
             m_monthOrderSkin(offer);
         const bool accepted = m_runDialog ? m_runDialog(offer) : offer.exec() == QDialog::Accepted;
-        const bool goOn = accepted && offer.GoOn();
-        if (offer.LoginLost())
+        if (offer.LoginLost()) {
             LoginLost();
-        return goOn;
+            return Answer::LoginLost;
+        }
+        return goOnIf(accepted && offer.GoOn());
     }
     }
-    return false;
+    return Answer::Stop;
+}
+
+bool CRingPublisher::PrepareSelectionUpload(const QString& name, bool addToLibrary, bool share,
+                                            const QString& workRing, CRingJob* job)
+{
+    job->SetPath(workRing);
+    if (addToLibrary) {
+        const QString path = LibraryPathFor(name, &job->m_replacedExisting);
+        if (path.isEmpty())
+            return false;
+        job->SetPath(path);
+        job->m_addToLibrary = 1;
+    }
+    if (job->m_path.isEmpty()) {
+        m_messages->ShowMessage(kRingWriteFailed);
+        return false;
+    }
+    if (!QueryRingFee())
+        return false;
+    job->SetName(name);
+    job->SetMode(CRingJob::UploadSelection);
+    job->SetShare(share ? 1 : 0);
+    return true;
+}
+
+bool CRingPublisher::PrepareLibrarySave(const QString& name, CRingJob* job)
+{
+    const QString path = LibraryPathFor(name, &job->m_replacedExisting);
+    if (path.isEmpty())
+        return false;
+    job->m_addToLibrary = 1;
+    job->SetName(name);
+    job->SetPath(path);
+    job->SetMode(CRingJob::SaveToLibrary);
+    return true;
+}
+
+bool CRingPublisher::PrepareFileUpload(const QString& name, const QString& path, bool share,
+                                       CRingJob* job)
+{
+    if (!QueryRingFee())
+        return false;
+    job->SetMode(CRingJob::UploadFile);
+    job->SetName(name);
+    job->SetPath(path);
+    job->SetShare(share ? 1 : 0);
+    return true;
 }
 
 void CRingPublisher::RunOnGui(const std::function<void()>& f)
@@ -110,11 +169,27 @@ void CRingPublisher::TellFromWorker(const QString& text)
 bool CRingPublisher::UploadRing(const QString& name, const QString& ringPath,
                                 const QString& voxPath, bool share)
 {
+    for (;;) {
+        const Answer answer = SendRing(name, ringPath, voxPath, share);
+        if (answer != Answer::LoginLost)
+            return answer == Answer::GoOn;
+        // The files are made and the user's choices stand: once logged in
+        // again they go up as they are.
+        bool again = false;
+        RunOnGui([this, &again] { again = m_loginStep && m_loginStep(); });
+        if (!again)
+            return false;
+    }
+}
+
+CRingPublisher::Answer CRingPublisher::SendRing(const QString& name, const QString& ringPath,
+                                                const QString& voxPath, bool share)
+{
     auto cancel = std::make_shared<RequestCancel>();
     {
         std::lock_guard<std::mutex> lock(m_cancelMutex);
         if (m_closing)
-            return false;
+            return Answer::Stop;
         m_cancel = cancel;
     }
     RunOnGui([this] { OnUploadStarted(); });
@@ -141,15 +216,14 @@ bool CRingPublisher::UploadRing(const QString& name, const QString& ringPath,
         m_cancel.reset();
     }
     if (IsLoginLost(client.GetStatus())) {
-        // Logged out: the next ring command asks for the login again.
         RunOnGui([this] { LoginLost(); });
         TellFromWorker(LoginLostMessage(client.GetResponse(), client.GetResponseCharset()));
-        return false;
+        return Answer::LoginLost;
     }
     // Every reply is shown, the empty one too: the user must learn how the
     // upload ended.
     TellFromWorker(UploadReplyMessage(sent, client.GetResponse()));
-    return sent && ReplyStartsWithOk(client.GetResponse());
+    return sent && ReplyStartsWithOk(client.GetResponse()) ? Answer::GoOn : Answer::Stop;
 }
 
 void CRingPublisher::Close()

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 
+class CRingJob;
 class CSimpleProgress;
 class IMessageSink;
 class IQuestionBox;
@@ -90,18 +91,35 @@ public:
     // query (the window keeps painting while it runs) and what its reply
     // decides: a message and stop, go on, an OK/Cancel question, or the
     // month-plan offer in the month-order dialog. true when the upload may go
-    // on. A 401 or 403 shows the service's text and calls the login-lost
-    // hook.
+    // on. A 401 or 403 (to the query or to the month-plan answer) shows the
+    // service's text, calls the login-lost hook and runs the login step at
+    // once: logged in again, the fee step starts afresh; the login cancelled,
+    // it stops.
     bool QueryRingFee();
+
+    // GUI thread: the three ring commands once their dialog ran OK. Each
+    // fills job (name, path, mode, flags) and returns true when the job may
+    // start, false when the command ends (the user cancelled or was told).
+    // The selection upload goes to the library's ring for name when
+    // addToLibrary (asking before replacing one), else to workRing, after
+    // the fee step.
+    bool PrepareSelectionUpload(const QString& name, bool addToLibrary, bool share,
+                                const QString& workRing, CRingJob* job);
+    // Into the library under name, asking before replacing; no fee step.
+    bool PrepareLibrarySave(const QString& name, CRingJob* job);
+    // The library ring at path, uploaded under name, after the fee step.
+    bool PrepareFileUpload(const QString& name, const QString& path, bool share, CRingJob* job);
 
     // Ring worker. Uploads the ring file and the VOX file under name (the
     // files go by base name): the busy panel shows kUploading and follows the
     // percentage, and hides when the request has ended; then the reply's
     // message is shown ("彩铃上传成功！", the service's text, or the failure
-    // message). A 401 or 403 shows the service's text and calls the
-    // login-lost hook. Waits for every message it shows. true only when the
-    // service took the ring. Nothing is sent, shown or asked after Close();
-    // Close() during the upload calls it off.
+    // message). A 401 or 403 shows the service's text, calls the login-lost
+    // hook and runs the login step on the GUI thread at once: logged in
+    // again, the same files go up again; the login cancelled, it ends. Waits
+    // for every message it shows. true only when the service took the ring.
+    // Nothing is sent, shown or asked after Close(); Close() during the
+    // upload calls it off.
     bool UploadRing(const QString& name, const QString& ringPath, const QString& voxPath,
                     bool share);
 
@@ -124,6 +142,12 @@ public:
     static QString RingFileLengthProblem(uint32_t durationMs, uint32_t samplesPerSec);
 
 private:
+    enum class Answer { Stop, GoOn, LoginLost };
+    // One fee query and what its reply decides.
+    Answer AskFee();
+    // One upload request and its reply's message.
+    Answer SendRing(const QString& name, const QString& ringPath, const QString& voxPath,
+                    bool share);
     void OnUploadStarted();
     void OnUploadProgress(int percent);
     void OnUploadFinished();

@@ -209,7 +209,7 @@ void CKelvoApp::OpenFile(const QString& path)
                            [this] { m_messages.ShowMessage(QStringLiteral("打开文件失败！")); });
         return;
     }
-    m_dialog->LoadMusicFile(info.absoluteFilePath());
+    m_dialog->QueueOpenFile(info.absoluteFilePath());
 }
 
 void CKelvoApp::CloseApp()

@@ -180,6 +180,10 @@ public:
     void RequestClose();
     // A hand-over is queued, asking or waiting for the service.
     bool WebLoginPending() const;
+    // A file handed over by the automation object or a page: opened at once
+    // at the top level when nothing else runs, else once the ring command,
+    // the open or the modal window of the moment is over (the latest only).
+    void QueueOpenFile(const QString& path);
 
     // --- the ring road (KelvoDlgRing.cpp) ---
     // One ring job at a time: a command accepted on the GUI thread claims the
@@ -258,23 +262,23 @@ private:
     void OnWebLoginReply();
     // Starts what waits for the top level (hand-overs, a requested close).
     void RunDeferred();
+    void StartDeferred();
     // No modal window is up and no nested event loop runs.
     bool AtTopLevel() const;
 
     // The ring road (KelvoDlgRing.cpp).
     void WireRingRoad();
     QString RingWorkFile(const QString& name) const;
-    // Claims the job, takes the selection's content (modes 0 and 2) and
-    // starts the worker; nothing when another job or an open got in first.
+    // A ring command's start: the selection check when asked for, then the
+    // editor's ring job claimed (false, nothing claimed, when busy, closed or
+    // refused). Every way the command ends releases it, or the job does.
+    bool ClaimRingCommand(bool checkSelection);
+    // With the claim held: checks the selection again (modes 0 and 2), takes
+    // its content and starts the worker; else releases the claim.
     void StartRingJob(const CRingJob& job);
     static int RingJobThreadProc(CKelvoDlg* dialog);
     void GenerateRing();
-    void RingStep(const QString& text, int from, int to);
     void FinishRingJob();
-    // Worker: the upload of the job's two files, the busy panel showing;
-    // true when the service took the ring.
-    bool UploadRing(const QString& name, const QString& ringPath, const QString& voxPath,
-                    int share);
     // Before the worker reads the job, a copy made for it alone.
     CRingJob m_ringJob;
     RingSnapshot m_ringSnapshot;
@@ -374,5 +378,6 @@ private:
     WebLogin m_webLogin; // the one whose request runs
     CServiceCall* m_webLoginCall = nullptr;
     QTimer* m_deferred = nullptr;
+    QString m_pendingOpen;
     bool m_closeRequested = false;
 };

@@ -1,30 +1,26 @@
 // Kelvo's ring road: the ring commands on the GUI thread (selection check,
 // dialogs, replace question, login and fee) and the worker that builds the
-// ring's files and uploads them. The command claims the long-job flag that
-// the editor's open shares and takes the selection's bytes before the worker
-// starts, so the worker reads nothing of the editor that can change; it
+// ring's files and uploads them (CRingJobRunner with Kelvo's maker). A
+// command claims the long-job flag that the editor's open shares as soon as
+// its check passes, so nothing changes the music or the voice while it asks;
+// the selection is checked again when the job takes its bytes, before the
+// worker starts. The worker reads nothing of the editor that can change; it
 // reaches the widgets only through calls onto the GUI thread.
 #include "simple/KelvoDlg.h"
 
-#include "audio/DataFolders.h"
-#include "audio/IProgress.h"
-#include "audio/WaveFormat.h"
-#include "audio/WmaToWavConverter.h"
 #include "platform/IMessageSink.h"
-#include "platform/IQuestionBox.h"
-#include "platform/FileReplace.h"
 #include "platform/WorkingFolder.h"
 #include "publish/ListMyRing.h"
+#include "publish/RingJobRunner.h"
 #include "publish/RingPublisher.h"
 #include "publish/RingUploadDialog.h"
+#include "simple/KelvoRingMaker.h"
 #include "simple/RingContentDialog.h"
 #include "simple/RingContentSaveToDialog.h"
 #include "simple/SelectionFields.h"
 #include "voice/Brevanta.h"
-#include "voice/WaveData.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -36,9 +32,6 @@ constexpr int64_t kLongestSelectionMs = 50000;
 const QString kRingFileName = QStringLiteral("~URING.kox");
 const QString kVoxFileName = QStringLiteral("~URING.vox");
 const QString kDecodedFileName = QStringLiteral("~VAZOZEDU.wav");
-const QString kReadFailed = QStringLiteral("读取音频数据失败！");
-const QString kRingFormatFailed = QStringLiteral("生成铃音格式文件时失败");
-const QString kNoRingData = QStringLiteral("没有铃音数据！");
 
 } // namespace
 
@@ -98,68 +91,58 @@ bool CKelvoDlg::CheckRingSelection()
     return true;
 }
 
+bool CKelvoDlg::ClaimRingCommand(bool checkSelection)
+{
+    if (m_closed || m_busy.load() || (checkSelection && !CheckRingSelection()))
+        return false;
+    // Held from here: an open or a recording now waits or is refused, so the
+    // checked music and voice are what the job takes.
+    return m_editor->BeginRingJob();
+}
+
 void CKelvoDlg::OnSaveRing()
 {
-    if (m_closed || m_busy.load() || !CheckRingSelection())
+    if (!ClaimRingCommand(true))
         return;
     Kelvo::CRingContentSaveToDialog dialog(m_messages, this);
-    if (!RunDialog(dialog))
-        return;
     CRingJob job;
-    const QString path = m_publisher->LibraryPathFor(dialog.Name(), &job.m_replacedExisting);
-    if (path.isEmpty())
+    if (!RunDialog(dialog) || !m_publisher->PrepareLibrarySave(dialog.Name(), &job)) {
+        m_editor->EndRingJob();
         return;
-    job.m_addToLibrary = 1;
-    job.SetName(dialog.Name());
-    job.SetPath(path);
+    }
     job.SetContent(dialog.Content());
-    job.SetMode(CRingJob::SaveToLibrary);
     StartRingJob(job);
 }
 
 void CKelvoDlg::OnUploadRing()
 {
-    if (m_closed || m_busy.load() || !CheckRingSelection())
+    if (!ClaimRingCommand(true))
         return;
     Kelvo::CRingContentDialog dialog(m_messages, this);
-    if (!RunDialog(dialog))
-        return;
     CRingJob job;
-    job.SetPath(RingWorkFile(kRingFileName));
-    if (dialog.AddToLibrary()) {
-        const QString path = m_publisher->LibraryPathFor(dialog.Name(), &job.m_replacedExisting);
-        if (path.isEmpty())
-            return;
-        job.SetPath(path);
-        job.m_addToLibrary = 1;
-    }
-    if (job.m_path.isEmpty()) {
-        m_messages.ShowMessage(CRingPublisher::kRingWriteFailed);
+    if (!RunDialog(dialog) ||
+        !m_publisher->PrepareSelectionUpload(dialog.Name(), dialog.AddToLibrary(), dialog.Share(),
+                                             RingWorkFile(kRingFileName), &job)) {
+        m_editor->EndRingJob();
         return;
     }
-    if (!QueryRingFee())
-        return;
-    job.SetName(dialog.Name());
     job.SetContent(dialog.Content());
-    job.SetMode(CRingJob::UploadSelection);
-    job.SetShare(dialog.Share() ? 1 : 0);
     StartRingJob(job);
 }
 
 void CKelvoDlg::UploadRingFile(const QString& name, const QString& path)
 {
-    if (m_closed || m_busy.load())
+    if (!ClaimRingCommand(false))
         return;
     CRingUploadDialog dialog(m_messages, this);
     dialog.SetName(name);
     Kelvo::CRingContentSaveToDialog::ApplyDialogSkin(dialog);
-    if (!RunDialog(dialog) || !QueryRingFee())
-        return;
     CRingJob job;
-    job.SetMode(CRingJob::UploadFile);
-    job.SetName(dialog.Name());
-    job.SetPath(path);
-    job.SetShare(dialog.Share() ? 1 : 0);
+    if (!RunDialog(dialog) ||
+        !m_publisher->PrepareFileUpload(dialog.Name(), path, dialog.Share(), &job)) {
+        m_editor->EndRingJob();
+        return;
+    }
     StartRingJob(job);
 }
 
@@ -170,17 +153,17 @@ bool CKelvoDlg::QueryRingFee()
 
 void CKelvoDlg::StartRingJob(const CRingJob& job)
 {
-    // Claimed here, before the worker exists, with the flag the editor's open
-    // shares: a command or an open in between already sees it. A job of an
-    // earlier command that got in first (while this one asked) wins.
-    if (m_closed || !m_editor->BeginRingJob())
+    // The selection may have been moved while the command asked: what the
+    // job takes passes the check again, or nothing is made.
+    const bool fromSelection = job.m_mode != CRingJob::UploadFile;
+    if (m_closed || (fromSelection && !CheckRingSelection())) {
+        m_editor->EndRingJob();
         return;
+    }
     if (m_ringThread.joinable())
         m_ringThread.join();
     m_ringJob = job;
-    m_ringSnapshot = job.m_mode == CRingJob::UploadFile
-                         ? RingSnapshot()
-                         : m_editor->TakeRingSnapshot(job.m_content);
+    m_ringSnapshot = fromSelection ? m_editor->TakeRingSnapshot(job.m_content) : RingSnapshot();
     m_editor->ShowProgress();
     m_ringThread = std::thread(&CKelvoDlg::RingJobThreadProc, this);
 }
@@ -191,110 +174,19 @@ int CKelvoDlg::RingJobThreadProc(CKelvoDlg* dialog)
     return 0;
 }
 
-void CKelvoDlg::RingStep(const QString& text, int from, int to)
-{
-    m_editor->SetProgressText(text);
-    if (from >= 0)
-        m_editor->SetProgressPos(from);
-    m_editor->SetProgressTarget(to);
-    if (m_ringSteps)
-        m_ringSteps->SetText(text);
-}
-
 void CKelvoDlg::GenerateRing()
 {
     const CRingJob job = m_ringJob;
-    RingSnapshot snapshot = std::move(m_ringSnapshot);
-    const bool hadVoice = snapshot.voice != nullptr;
-    const QString voxPath = RingWorkFile(kVoxFileName);
-    const QString decodedPath = RingWorkFile(kDecodedFileName);
-    const QString workRing = RingWorkFile(kRingFileName);
-    bool ok = false;
-    bool kept = false; // the voice went into a ring that stays in the library
-    QString written;   // a library ring under its temporary name, not yet in place
-
-    // Makes a track the ring format and writes it as the VOX file.
-    const auto writeVox = [&](WaveData& track) {
-        RingStep(QStringLiteral("正在转换铃音格式..."), 60, 85);
-        if (m_editor->ConvertToRingFormat(&track) != 1) {
-            m_publisher->TellFromWorker(kRingFormatFailed);
-            return false;
-        }
-        RingStep(QStringLiteral("正在生成铃音文件..."), 85, 100);
-        if (m_editor->SaveVox(voxPath, &track) != 1) {
-            m_publisher->TellFromWorker(kRingFormatFailed);
-            return false;
-        }
-        return true;
-    };
-
-    [&] {
-        if (voxPath.isEmpty() || !FileReplace::RemoveStale(voxPath) ||
-            !FileReplace::RemoveStale(decodedPath) || !FileReplace::RemoveStale(workRing)) {
-            m_publisher->TellFromWorker(CRingPublisher::kRingWriteFailed);
-            return;
-        }
-        if (job.m_mode == CRingJob::UploadFile) {
-            RingStep(QStringLiteral("分析铃音数据..."), -1, 40);
-            WaveData track;
-            if (WmaToWavConverter().Convert(job.m_path, decodedPath) != S_OK ||
-                !track.ReadWaveFile(decodedPath)) {
-                m_publisher->TellFromWorker(kReadFailed);
-                return;
-            }
-            const QString tooLong = CRingPublisher::RingFileLengthProblem(
-                track.GetLengthMs(), track.GetFormat().samplesPerSec);
-            if (!tooLong.isEmpty()) {
-                m_publisher->TellFromWorker(tooLong);
-                return;
-            }
-            ok = writeVox(track);
-            return;
-        }
-
-        const bool save = job.m_mode == CRingJob::SaveToLibrary;
-        RingStep(save ? QStringLiteral("开始生成铃音数据...") : QStringLiteral("分析铃音数据..."),
-                 -1, save ? 60 : 40);
-        const std::unique_ptr<WaveData> ring = CBrevanta::BuildRing(std::move(snapshot));
-        if (!ring) {
-            m_publisher->TellFromWorker(kNoRingData);
-            return;
-        }
-        if (save)
-            RingStep(QStringLiteral("保存文件..."), 60, 100);
-        else
-            RingStep(QStringLiteral("生成试听文件..."), 40, 60);
-        // A library ring goes in place only once everything it needs is
-        // written: a failure leaves the old ring and the list as they were.
-        written = job.m_addToLibrary ? FileReplace::TemporaryBeside(job.m_path) : job.m_path;
-        if (written.isEmpty() || m_editor->SaveWma(written, ring.get()) != 1) {
-            m_publisher->TellFromWorker(CRingPublisher::kRingWriteFailed);
-            return;
-        }
-        if (!save && !writeVox(*ring))
-            return;
-        if (job.m_addToLibrary) {
-            if (!FileReplace::RenameOver(written, job.m_path)) {
-                m_publisher->TellFromWorker(CRingPublisher::kRingWriteFailed);
-                return;
-            }
-            written.clear();
-            kept = true;
-            if (!job.m_replacedExisting) {
-                const QString name = job.m_name;
-                m_publisher->RunOnGui([this, name] { m_ringLibrary->AddRing(name); });
-            }
-        }
-        ok = !save;
-    }();
-
-    if (!written.isEmpty() && job.m_addToLibrary)
-        QFile::remove(written);
-    m_editor->FinishProgress();
-    bool uploaded = false;
-    if (ok && !m_publisher->IsClosing())
-        uploaded = UploadRing(job.m_name, job.m_path, voxPath, job.m_share);
-    if (hadVoice && (kept || uploaded))
+    const bool hadVoice = m_ringSnapshot.voice != nullptr;
+    CKelvoRingMaker maker(*m_editor, std::move(m_ringSnapshot), *m_ringLibrary, m_ringSteps);
+    const CRingJobRunner::Wording wording{
+        QStringLiteral("开始生成铃音数据..."),   60, QStringLiteral("保存文件..."), 60, 100,
+        QStringLiteral("生成铃音格式文件时失败")};
+    const CRingJobRunner runner(
+        *m_publisher, wording,
+        {RingWorkFile(kVoxFileName), RingWorkFile(kDecodedFileName), RingWorkFile(kRingFileName)});
+    const CRingJobRunner::Outcome outcome = runner.Run(job, maker);
+    if (hadVoice && (outcome.kept || outcome.uploaded))
         m_publisher->RunOnGui([this] { MarkVoiceKept(); });
     m_editor->EndRingJob();
     QMetaObject::invokeMethod(this, &CKelvoDlg::FinishRingJob, Qt::QueuedConnection);
@@ -304,10 +196,4 @@ void CKelvoDlg::FinishRingJob()
 {
     if (m_ringThread.joinable())
         m_ringThread.join();
-}
-
-bool CKelvoDlg::UploadRing(const QString& name, const QString& ringPath, const QString& voxPath,
-                           int share)
-{
-    return m_publisher->UploadRing(name, ringPath, voxPath, share != 0);
 }

@@ -1,5 +1,6 @@
-// The main dialog's share of the automation object: the login hand-over and
-// the close a caller asked for. Both wait for the top level: a question asked
+// The main dialog's share of the automation object: the login hand-over, the
+// file handed over and the close a caller asked for. They wait for the top
+// level: a question asked
 // from inside another window's modal loop (the login dialog waiting for the
 // service, a message box) would run that window's caller on under it, and a
 // close from there would end the dialog beneath its child.
@@ -14,6 +15,8 @@
 #include <QApplication>
 #include <QThread>
 #include <QTimer>
+
+#include <utility>
 
 namespace {
 
@@ -41,6 +44,24 @@ void CKelvoDlg::QueueWebLogin(const QString& uid, const QString& ticket)
     if (m_closed || m_closeRequested || m_webLogins.size() >= kMaxQueuedWebLogins)
         return;
     m_webLogins.push_back({uid, ticket});
+    StartDeferred();
+}
+
+void CKelvoDlg::QueueOpenFile(const QString& path)
+{
+    if (m_closed || m_closeRequested)
+        return;
+    if (AtTopLevel() && !m_busy.load() && m_pendingOpen.isEmpty()) {
+        LoadMusicFile(path);
+        return;
+    }
+    // Only the latest counts: each open replaces the music of the one before.
+    m_pendingOpen = path;
+    StartDeferred();
+}
+
+void CKelvoDlg::StartDeferred()
+{
     if (!m_deferred) {
         m_deferred = new QTimer(this);
         m_deferred->setInterval(kDeferredPollMs);
@@ -55,12 +76,8 @@ void CKelvoDlg::RequestClose()
         return;
     m_closeRequested = true;
     m_webLogins.clear();
-    if (!m_deferred) {
-        m_deferred = new QTimer(this);
-        m_deferred->setInterval(kDeferredPollMs);
-        connect(m_deferred, &QTimer::timeout, this, &CKelvoDlg::RunDeferred);
-    }
-    m_deferred->start();
+    m_pendingOpen.clear();
+    StartDeferred();
 }
 
 void CKelvoDlg::RunDeferred()
@@ -90,12 +107,18 @@ void CKelvoDlg::RunDeferred()
         done(QDialog::Rejected);
         return;
     }
+    // A file handed over waits for the ring command, the open or the modal
+    // window of the moment.
+    if (!m_pendingOpen.isEmpty() && AtTopLevel() && !m_busy.load())
+        LoadMusicFile(std::exchange(m_pendingOpen, QString()));
     if (m_webLoginCall && m_webLoginCall->IsBusy()) {
-        m_deferred->stop(); // its reply starts the next
+        if (m_pendingOpen.isEmpty())
+            m_deferred->stop(); // its reply starts the next
         return;
     }
     if (m_webLogins.empty()) {
-        m_deferred->stop();
+        if (m_pendingOpen.isEmpty())
+            m_deferred->stop();
         return;
     }
     if (!AtTopLevel())

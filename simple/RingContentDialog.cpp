@@ -1,32 +1,35 @@
 #include "simple/RingContentDialog.h"
 
-#include "platform/DlgCtrlId.h"
+#include "simple/RingContentChoice.h"
+#include "simple/RingContentSaveToDialog.h"
 
-#include <QCheckBox>
 #include <QVBoxLayout>
 
 namespace Kelvo {
 
+namespace {
+
+constexpr int kAddToLibraryBoxId = 1045;
+
+} // namespace
+
 CRingContentDialog::CRingContentDialog(IMessageSink& messages, QWidget* parent)
-    : CRingContentSaveToDialog(messages, QStringLiteral("铃音上传设置"),
-                               QStringLiteral("选择上传内容"), parent),
-      m_addBox(new QCheckBox(QStringLiteral("自动添加到我的铃音库"), this)),
-      m_shareBox(new QCheckBox(QStringLiteral("愿意和其他人分享我的彩铃"), this))
+    : ::CRingContentDialog(messages, kAddToLibraryBoxId, parent),
+      m_choice(new CRingContentChoice(QStringLiteral("选择上传内容"), this))
 {
-    m_addBox->setChecked(m_addToLibrary);
-    m_shareBox->setChecked(m_share);
-    SetDlgCtrlID(m_addBox, 1045);
-    SetDlgCtrlID(m_shareBox, 1060);
-    OptionsLayout()->addWidget(m_addBox);
-    OptionsLayout()->addWidget(m_shareBox);
-    Skin();
+    OptionsLayout()->insertWidget(0, m_choice);
+    Kelvo::CRingContentSaveToDialog::ApplyDialogSkin(*this);
+}
+
+int CRingContentDialog::Content() const
+{
+    return m_choice->Content();
 }
 
 void CRingContentDialog::ReadOptions()
 {
-    CRingContentSaveToDialog::ReadOptions();
-    m_addToLibrary = m_addBox->isChecked();
-    m_share = m_shareBox->isChecked();
+    ::CRingContentDialog::ReadOptions();
+    m_choice->Read();
 }
 
 } // namespace Kelvo

@@ -1,36 +1,31 @@
 #pragma once
 
-#include "simple/RingContentSaveToDialog.h"
-
-class QCheckBox;
+#include "publish/RingContentDialog.h"
 
 namespace Kelvo {
 
-// Kelvo's "铃音上传设置": the name and content of the ring uploaded from the
-// edit (the group reads "选择上传内容"), whether it also goes into the ring
-// library ("自动添加到我的铃音库", 1045) and whether it may be shared
-// ("愿意和其他人分享我的彩铃", 1060); both boxes start ticked. The name is
-// checked as in the save dialog. Made in the dialog skin. GUI thread only.
-class CRingContentDialog : public CRingContentSaveToDialog
+class CRingContentChoice;
+
+// Kelvo's "铃音上传设置": publish's upload dialog (the name, "自动添加到我的
+// 铃音库" as 1045 and "愿意和其他人分享我的彩铃" as 1060, both ticked at
+// first) with the content of the ring uploaded from the edit chosen above
+// the boxes in the group "选择上传内容". Made in the dialog skin. GUI thread
+// only.
+class CRingContentDialog : public ::CRingContentDialog
 {
     Q_OBJECT
 public:
     explicit CRingContentDialog(IMessageSink& messages, QWidget* parent = nullptr);
 
-    // What the boxes held when OK was pressed.
-    bool AddToLibrary() const { return m_addToLibrary; }
-    bool Share() const { return m_share; }
-    QCheckBox* AddToLibraryBox() const { return m_addBox; }
-    QCheckBox* ShareBox() const { return m_shareBox; }
+    // The content radios; after OK, Content() is the one chosen.
+    CRingContentChoice* ContentChoice() const { return m_choice; }
+    int Content() const;
 
 protected:
     void ReadOptions() override;
 
 private:
-    QCheckBox* m_addBox;
-    QCheckBox* m_shareBox;
-    bool m_addToLibrary = true;
-    bool m_share = true;
+    CRingContentChoice* m_choice;
 };
 
 } // namespace Kelvo

@@ -34,6 +34,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -46,7 +47,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTest>
 #include <QWebEnginePage>
 
@@ -54,6 +57,7 @@
 
 #include <cmath>
 #include <condition_variable>
+#include <functional>
 #include <iostream>
 #include <mutex>
 
@@ -95,7 +99,6 @@ bool RunTool(const QString& program, const QStringList& args, QByteArray* out = 
         *out = process.readAllStandardOutput();
     return true;
 }
-
 
 struct Probe
 {
@@ -159,6 +162,31 @@ QByteArray ReadAll(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What a player hears of a ring: the md5 of its decoded samples and its
+// mean level (ffmpeg's volumedetect, dB).
+struct Heard
+{
+    QByteArray md5;
+    double meanDb = 0;
+};
+
+Heard Hear(const QString& path)
+{
+    Heard heard;
+    QByteArray pcm;
+    if (!RunTool("ffmpeg", {"-v", "error", "-i", path, "-f", "s16le", "-"}, &pcm) || pcm.isEmpty())
+        return heard;
+    heard.md5 = QCryptographicHash::hash(pcm, QCryptographicHash::Md5).toHex();
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-i", path, "-af", "volumedetect", "-f", "null", "-"});
+    ffmpeg.waitForFinished(60000);
+    static const QRegularExpression mean("mean_volume: (-?[0-9.]+) dB");
+    const QRegularExpressionMatch match = mean.match(QString::fromUtf8(ffmpeg.readAll()));
+    heard.meanDb = match.hasMatch() ? match.captured(1).toDouble() : 0;
+    return heard;
 }
 
 // The ring worker's steps as it reports them. At the step named by fillAt the
@@ -262,6 +290,8 @@ struct FrameRing : testing::Test
             return offer->result() == QDialog::Accepted;
         }
         if (auto* named = qobject_cast<CRingContentSaveToDialog*>(&dialog)) {
+            if (duringNameDialog)
+                std::exchange(duringNameDialog, nullptr)();
             shownName = named->NameEdit()->text();
             named->NameEdit()->setText(ringName);
             if (auto* upload = qobject_cast<CRingContentDialog*>(&dialog)) {
@@ -279,6 +309,8 @@ struct FrameRing : testing::Test
     // Types number and the code the stand-in issued, as the user would.
     bool LogIn(CLoginDialog& login)
     {
+        if (cancelLogin)
+            return false;
         const bool ok = LogInThroughDialog(login, service, QStringLiteral("13800138000"));
         sink.messages.removeAll(QString::fromUtf8(ServiceText::kValCodeSent));
         return ok;
@@ -321,7 +353,9 @@ struct FrameRing : testing::Test
     QString ringName = QStringLiteral("我的 铃声");
     QString shownName;
     bool addToLibrary = false;
-    QString dialogShot; // the screenshot the next upload dialog is kept as
+    bool cancelLogin = false;
+    std::function<void()> duringNameDialog; // once, while the name dialog is up
+    QString dialogShot;                     // the screenshot the next upload dialog is kept as
 };
 
 TEST_F(FrameRing, SelectionMustBeFiveToFiftyFiveSeconds)
@@ -687,6 +721,95 @@ TEST_F(FrameRing, ASelectionDraggedWhileTheJobRunsLeavesTheRingAsCommanded)
     EXPECT_LT(ring.duration, 10.0 + OneCodecFrame(ring));
 }
 
+// What a ring holds is fixed where its check passes: muting, adding a track
+// and moving the selection while the name dialog is up, while the fee reply
+// is late, or while the worker is held before its mix leave it as checked.
+TEST_F(FrameRing, TheRingIsWhatTheCheckPassedWhateverChangesAfter)
+{
+    // The content as checked, saved without interference.
+    ringName = QStringLiteral("参照");
+    ASSERT_TRUE(Run(&CMainFrame::OnSaveAsRing));
+    const Heard checked = Hear(RingPath(ringName));
+    ASSERT_FALSE(checked.md5.isEmpty());
+    std::cout << "[ level ] as checked: " << checked.meanDb << " dB\n";
+    ASSERT_TRUE(frame.EnsureLoggedIn());
+
+    const QString song = TestEnvironment::Home() + "/loud.wav";
+    ASSERT_TRUE(RunTool("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", song, "synth", "12",
+                                "sine", "1000", "vol", "0.9"}));
+    // The track muted as its pad does, a loud track added by hand and one by
+    // opening a file (a drop, the file browser, a second start), and the
+    // selection moved to 2 s.
+    const auto change = [&] {
+        ctrl->MuteTrack(ctrl->GetTrack(0));
+        ctrl->AddNewTrack()->AddClip(IndexedClip(44100 * 12));
+        frame.OpenFileInEditor(song);
+        ctrl->SetSelection(2000, 4000);
+    };
+    const auto restore = [&] {
+        // The opened file lands on a track of its own.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ctrl->GetTrackCount() == 3; }, 30000));
+        while (ctrl->GetTrackCount() > 1)
+            ctrl->RemoveTrack(ctrl->GetTrack(ctrl->GetTrackCount() - 1));
+        ctrl->UnmuteTrack(ctrl->GetTrack(0));
+        ctrl->SetSelection(1000, 11000);
+    };
+    enum When { NameDialog, LateFee, HeldWorker };
+    const struct
+    {
+        const char* what;
+        When when;
+        bool upload;
+    } cases[] = {
+        {"save, name dialog", NameDialog, false},  {"upload, name dialog", NameDialog, true},
+        {"upload, late fee reply", LateFee, true}, {"save, worker held", HeldWorker, false},
+        {"upload, worker held", HeldWorker, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ringName = QString::fromUtf8(c.what);
+        addToLibrary = !c.upload;
+        sink.messages.clear();
+        HeldAtStep held(QStringLiteral("分析铃音数据..."));
+        if (c.when == NameDialog)
+            duringNameDialog = change;
+        if (c.when == LateFee) {
+            ASSERT_TRUE(
+                service.Script(QJsonArray{QJsonObject{{"path", "person/fee_ringLibZuvo.me"},
+                                                      {"delay", 3},
+                                                      {"body", "NOFEEPROMPT"},
+                                                      {"times", 1}}}));
+            QTimer::singleShot(500, &frame, change);
+        }
+        if (c.when == HeldWorker)
+            ctrl->SetWorkerProgress(&held);
+        (frame.*(c.upload ? &CMainFrame::OnRingUpload : &CMainFrame::OnSaveAsRing))();
+        if (c.when == HeldWorker) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return held.IsHeld(); }, 30000));
+            change();
+            QTest::qWait(300);
+            held.LetGo();
+        }
+        frame.WaitForRingJob();
+        ctrl->SetWorkerProgress(nullptr);
+        const QString ring = c.upload ? SavedPart("upload") : RingPath(ringName);
+        EXPECT_EQ(sink.messages, c.upload ? QStringList{kDone} : QStringList{});
+        const Heard heard = Hear(ring);
+        const Probe probe = ProbeRing(ring);
+        QByteArray container;
+        RunTool("ffprobe",
+                {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", ring},
+                &container);
+        std::cout << "[ ring ] " << c.what << ": ffprobe " << container.trimmed().toStdString()
+                  << " s, decoded " << probe.duration << " s, " << heard.meanDb << " dB\n";
+        EXPECT_EQ(heard.md5, checked.md5);
+        EXPECT_GE(probe.duration, 10.0);
+        EXPECT_LT(probe.duration, 10.0 + OneCodecFrame(probe));
+        EXPECT_EQ(ctrl->GetSelectionLength(), 2000u) << "the change itself went through";
+        restore();
+    }
+}
+
 TEST_F(FrameRing, StaleWorkingFilesAreNeverUploaded)
 {
     const QString folder = TestEnvironment::Home() + "/work/";
@@ -854,46 +977,44 @@ TEST_F(FrameRing, TheRingListUploadsThroughTheFrame)
 }
 
 // The service forgot the login (it restarted, or the session ran out): its
-// refusal is shown in its own words, and the next ring command logs in again.
-TEST_F(FrameRing, ALostLoginIsShownAndAskedForAgain)
+// refusal is shown in its own words, the login is offered at once, and the
+// command goes on with the name and choices it had; cancelling the login
+// ends it.
+TEST_F(FrameRing, ALostLoginIsOfferedAtOnceAndTheCommandGoesOn)
 {
-    const QString notLoggedIn = QStringLiteral("请先登录！");
-    const QStringList withLogin{"CRingContentDialog", "CLoginDialog", "CMonthOrderDialog"};
+    addToLibrary = true;
     ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
     ASSERT_EQ(sink.messages, QStringList{kDone});
+    ASSERT_TRUE(frame.IsLoggedIn());
 
-    // Forgotten between two uploads: the fee query before the second is refused.
-    ASSERT_TRUE(service.Control("forget")["ok"].toBool());
-    dialogs.clear();
-    sink.messages.clear();
-    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
-    EXPECT_EQ(sink.messages, QStringList{notLoggedIn});
-    EXPECT_EQ(dialogs, QStringList{"CRingContentDialog"});
-    EXPECT_FALSE(frame.IsLoggedIn());
-    EXPECT_EQ(Uploads().size(), 1);
-    // The next try asks for the login, and its upload lands.
-    dialogs.clear();
-    sink.messages.clear();
-    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
-    EXPECT_EQ(dialogs, withLogin);
-    EXPECT_EQ(sink.messages, QStringList{kDone});
-    ASSERT_EQ(Uploads().size(), 2);
-    EXPECT_EQ(Uploads().last()["session_user"].toString(), "13800138000");
-
-    // Forgotten while the ring was built: the upload itself is refused.
-    ReplyToUploads(QJsonObject{{"status", 403}, {"body", notLoggedIn}, {"times", 1}});
-    dialogs.clear();
-    sink.messages.clear();
-    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
-    EXPECT_EQ(sink.messages, QStringList{notLoggedIn});
-    EXPECT_FALSE(frame.IsLoggedIn());
-    EXPECT_FALSE(frame.UploadProgress()->isVisible());
-    dialogs.clear();
-    sink.messages.clear();
-    ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
-    EXPECT_EQ(dialogs, withLogin);
-    EXPECT_EQ(sink.messages, QStringList{kDone});
-    EXPECT_EQ(Uploads().size(), 4);
+    for (const LostLoginCase& c : LostLoginCases()) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(PrepareLostLogin(service, c));
+        cancelLogin = c.cancelLogin;
+        ringName = QString::fromUtf8(c.what);
+        const int before = Uploads().size();
+        const qsizetype logged = service.Log().size();
+        dialogs.clear();
+        sink.messages.clear();
+        ASSERT_TRUE(Run(&CMainFrame::OnRingUpload));
+        EXPECT_EQ(dialogs, QStringList{"CRingContentDialog"} + c.dialogs);
+        EXPECT_EQ(sink.messages, c.messages);
+        EXPECT_FALSE(frame.UploadProgress()->isVisible());
+        for (const QJsonObject& entry : service.Log().mid(logged))
+            std::cout << "[ service ] " << c.what << ": " << entry["path"].toString().toStdString()
+                      << ' ' << entry["status"].toVariant().toString().toStdString() << '\n';
+        ASSERT_EQ(Uploads().size(), before + c.uploads);
+        if (c.cancelLogin) {
+            EXPECT_FALSE(frame.IsLoggedIn());
+            EXPECT_FALSE(QFileInfo::exists(RingPath(ringName)));
+            continue;
+        }
+        // The name and the choices of the command went up, once logged in.
+        ExpectUploadedAs(Uploads().last(), QStringLiteral("13800138000"), ringName);
+        EXPECT_EQ(ReadAll(SavedPart("upload")), ReadAll(RingPath(ringName)));
+        EXPECT_TRUE(frame.IsLoggedIn());
+    }
+    cancelLogin = false;
 }
 
 // A reply that drips one byte a second would hold the upload for ten minutes.

@@ -4,6 +4,9 @@
 #include "publish/LoginDialog.h"
 #include "publish/ServiceProtocol.h"
 
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QTest>
@@ -47,4 +50,48 @@ bool LogInThroughDialog(CLoginDialog& login, const RingServiceFixture& service,
     login.OnOK();
     return QTest::qWaitFor([&] { return !login.IsBusy(); }, 10000) &&
            login.result() == QDialog::Accepted;
+}
+
+std::vector<LostLoginCase> LostLoginCases()
+{
+    const QString notLoggedIn = QStringLiteral("请先登录！");
+    const QString done = QStringLiteral("彩铃上传成功！");
+    return {
+        {"fee query refused",
+         true,
+         false,
+         false,
+         {"CLoginDialog", "CMonthOrderDialog"},
+         {notLoggedIn, done},
+         1},
+        {"upload refused",
+         false,
+         true,
+         false,
+         {"CMonthOrderDialog", "CLoginDialog"},
+         {notLoggedIn, done},
+         2},
+        {"login cancelled", true, false, true, {"CLoginDialog"}, {notLoggedIn}, 0},
+    };
+}
+
+bool PrepareLostLogin(const RingServiceFixture& service, const LostLoginCase& c)
+{
+    if (c.forget && !service.Control("forget")["ok"].toBool())
+        return false;
+    if (c.refuseUpload)
+        return service.Script(QJsonArray{QJsonObject{{"path", "person/add_ringLibZuvo.me"},
+                                                     {"status", 403},
+                                                     {"body", QStringLiteral("请先登录！")},
+                                                     {"times", 1}}});
+    return true;
+}
+
+void ExpectUploadedAs(const QJsonObject& upload, const QString& mobile, const QString& ringName)
+{
+    EXPECT_EQ(upload["status"].toInt(), 200);
+    EXPECT_EQ(upload["session_user"].toString(), mobile);
+    for (const QJsonValue& part : upload["parts"].toArray())
+        if (part["name"].toString() == "ringLibZuvo.name")
+            EXPECT_EQ(part["value"].toString().toLatin1(), ringName.toUtf8());
 }

@@ -5,11 +5,13 @@
 #include "platform/IMessageSink.h"
 #include "platform/IUrlOpener.h"
 
+#include <QJsonObject>
 #include <QList>
 #include <QStringList>
 #include <QUrl>
 
 #include <string>
+#include <vector>
 
 class CLoginDialog;
 class QWidget;
@@ -75,3 +77,21 @@ bool LogInThroughDialog(CLoginDialog& login, const RingServiceFixture& service,
 
 // Saves what widget shows as NAME.png in ZUVO_SCREENSHOT_DIR when that is set.
 void KeepScreenshot(QWidget& widget, const QString& name);
+
+// How a ring upload command meets a login the service lost, as both
+// programs' ring tests run it against the stand-in (already logged in once).
+struct LostLoginCase
+{
+    const char* what;
+    bool forget;         // the stand-in forgets every session (as after a restart)
+    bool refuseUpload;   // the upload itself is answered 403 once
+    bool cancelLogin;    // the login offered is cancelled
+    QStringList dialogs; // run after the command's upload dialog
+    QStringList messages;
+    int uploads; // requests to the upload path
+};
+std::vector<LostLoginCase> LostLoginCases();
+// Makes the stand-in lose the login as c says.
+bool PrepareLostLogin(const RingServiceFixture& service, const LostLoginCase& c);
+// The upload request went through for mobile with ringName as its name.
+void ExpectUploadedAs(const QJsonObject& upload, const QString& mobile, const QString& ringName);

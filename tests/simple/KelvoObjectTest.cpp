@@ -193,6 +193,27 @@ TEST_F(KelvoObjectTest, OpenFileStartsTheOpenAndRefusesWhatIsNoRegularFile)
     ASSERT_TRUE(
         TestEnvironment::WaitFor([this] { return Dlg()->Editor()->IsMusicLoaded(); }, 20000));
     EXPECT_EQ(Dlg()->Editor()->GetMusicPath(), song);
+
+    // While a modal window is up (a ring dialog, the save dialog) the file
+    // waits for it; the latest of two is opened once it has gone.
+    const QString other = TestEnvironment::DataHome() + QString::fromUtf8("/另一首.wav");
+    ASSERT_TRUE(QFile::copy(song, other));
+    QMessageBox box(QMessageBox::Information, "x", "modal", QMessageBox::Ok, Dlg());
+    box.setWindowModality(Qt::ApplicationModal);
+    QTimer::singleShot(0, &box, [&] {
+        object->OpenFile(song);
+        object->OpenFile(other);
+        TestEnvironment::WaitFor([] { return false; }, 300);
+        EXPECT_FALSE(Dlg()->Editor()->IsOpening()) << "an open ran inside the box's loop";
+        EXPECT_EQ(Dlg()->Editor()->GetMusicPath(), song);
+        box.accept();
+    });
+    box.exec();
+    ASSERT_TRUE(TestEnvironment::WaitFor(
+        [this, &other] {
+            return !Dlg()->Editor()->IsOpening() && Dlg()->Editor()->GetMusicPath() == other;
+        },
+        20000));
 }
 
 // The program's own loop, as QApplication::exec runs it, with a modal window's

@@ -6,6 +6,7 @@
 #include "platform/DlgCtrlId.h"
 #include "publish/RingJob.h"
 #include "publish/RingUploadDialog.h"
+#include "simple/RingContentChoice.h"
 #include "simple/RingContentDialog.h"
 #include "simple/RingContentSaveToDialog.h"
 #include "skin/SkinWin.h"
@@ -88,9 +89,9 @@ TEST(KelvoRingDialogs, OkReadsTheContentAndTheBoxes)
 {
     RecordingSink messages;
     Kelvo::CRingContentDialog dialog(messages);
-    dialog.SetContent(CRingJob::Music);
-    EXPECT_TRUE(dialog.ContentRadio(CRingJob::Music)->isChecked());
-    dialog.ContentRadio(CRingJob::Recording)->setChecked(true);
+    dialog.ContentChoice()->SetContent(CRingJob::Music);
+    EXPECT_TRUE(dialog.ContentChoice()->Radio(CRingJob::Music)->isChecked());
+    dialog.ContentChoice()->Radio(CRingJob::Recording)->setChecked(true);
     dialog.AddToLibraryBox()->setChecked(false);
     dialog.ShareBox()->setChecked(false);
     dialog.NameEdit()->setText(QStringLiteral("  晚安  "));

@@ -3,6 +3,7 @@
 // another. ZUVO_SCREENSHOT_DIR keeps the picture.
 #include "tests/simple/KelvoFixture.h"
 
+#include "simple/RingContentChoice.h"
 #include "simple/RingContentDialog.h"
 
 #include <QCheckBox>
@@ -26,7 +27,7 @@ TEST(KelvoRingDialogsX11, TheUploadDialogWearsTheDialogSkin)
 
     const QRect client = dialog.contentsRect();
     EXPECT_GT(client.top(), 0) << "the skin's caption is drawn above the client area";
-    const QList<QWidget*> controls = {dialog.NameEdit(), dialog.ContentGroup(),
+    const QList<QWidget*> controls = {dialog.NameEdit(), dialog.ContentChoice(),
                                       dialog.AddToLibraryBox(), dialog.ShareBox()};
     for (int i = 0; i < controls.size(); ++i) {
         EXPECT_TRUE(controls[i]->isVisible());

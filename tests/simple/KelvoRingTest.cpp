@@ -41,9 +41,11 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 #include <condition_variable>
+#include <functional>
 #include <cstring>
 #include <iostream>
 #include <mutex>
@@ -335,6 +337,8 @@ struct KelvoRing : KelvoFixture
             return offer->result() == QDialog::Accepted;
         }
         if (auto* named = qobject_cast<CRingContentSaveToDialog*>(&dialog)) {
+            if (duringNameDialog)
+                std::exchange(duringNameDialog, nullptr)();
             skinned << (CSkinWin::Of(named) != nullptr);
             shownName = named->NameEdit()->text();
             named->NameEdit()->setText(ringName);
@@ -351,6 +355,8 @@ struct KelvoRing : KelvoFixture
     }
     bool LogIn(CLoginDialog& login)
     {
+        if (cancelLogin)
+            return false;
         const bool ok = LogInThroughDialog(login, service, QStringLiteral("13800138000"));
         messages.messages.removeAll(QString::fromUtf8(ServiceText::kValCodeSent));
         return ok;
@@ -393,6 +399,8 @@ struct KelvoRing : KelvoFixture
     bool addToLibrary = false;
     QList<bool> skinned; // each dialog wore the dialog skin
     bool cancelDialogs = false;
+    bool cancelLogin = false;
+    std::function<void()> duringNameDialog; // once, while the name dialog is up
     int content = CBrevanta::kRingMix;
 };
 
@@ -826,6 +834,118 @@ TEST_F(KelvoRing, CommandsThatChangeTheTracksWaitForTheJob)
     EXPECT_TRUE(dlg->QueryClose()) << "the voice is in a saved ring";
     // And the commands work again.
     EXPECT_TRUE(editor->DeleteRecording());
+}
+
+// What a ring holds is fixed where its check passes. While the name dialog
+// is up or the fee reply is late, a file handed over (D-Bus, a page) waits
+// for the command, a drop or the open dialog, a recording and 删除音乐 are
+// refused, and a selection moved meanwhile is checked again.
+TEST_F(KelvoRing, TheRingIsWhatTheCheckPassedWhateverChangesAfter)
+{
+    ASSERT_TRUE(dlg->EnsureLoggedIn());
+    const QString song = TestEnvironment::Home() + "/long.wav";
+    ASSERT_TRUE(RunTool("sox", {"-n", "-r", "44100", "-c", "1", "-b", "16", song, "synth", "60",
+                                "sine", "1000", "vol", "0.9"}));
+
+    enum When { NameDialog, LateFee };
+    const struct
+    {
+        const char* what;
+        int command;
+        When when;
+        bool moveSelection; // to 3 s
+    } cases[] = {
+        {"save, name dialog", 114, NameDialog, false},
+        {"upload, name dialog", 119, NameDialog, false},
+        {"upload, late fee reply", 119, LateFee, false},
+        {"upload, late fee reply, selection moved", 119, LateFee, true},
+        {"save, name dialog, selection moved", 114, NameDialog, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        LoadTone(20);
+        Select(1000, 11000);
+        ringName = QString::fromUtf8(c.what);
+        messages.messages.clear();
+        const int uploads = Uploads().size();
+        bool refused = false;
+        const auto change = [&] {
+            app->OpenFile(song);
+            dlg->LoadMusicFile(song);
+            refused = !editor->IsOpening() && editor->StartRecord() == 0 && !editor->ClearMusic();
+            if (c.moveSelection)
+                Select(1000, 4000);
+        };
+        if (c.when == NameDialog)
+            duringNameDialog = change;
+        else {
+            ASSERT_TRUE(
+                service.Script(QJsonArray{QJsonObject{{"path", "person/fee_ringLibZuvo.me"},
+                                                      {"delay", 3},
+                                                      {"body", "NOFEEPROMPT"},
+                                                      {"times", 1}}}));
+            QTimer::singleShot(500, dlg, change);
+        }
+        Run(c.command);
+        EXPECT_TRUE(refused);
+        const bool upload = c.command == 119;
+        if (c.moveSelection) {
+            EXPECT_EQ(messages.messages, QStringList{kRange});
+            EXPECT_FALSE(QFileInfo::exists(RingPath(ringName)));
+            EXPECT_EQ(Uploads().size(), uploads);
+        } else {
+            EXPECT_EQ(messages.messages, upload ? QStringList{kDone} : QStringList{});
+            const QString ring = upload ? SavedPart("upload") : RingPath(ringName);
+            const Probe probe = ProbeRing(ring);
+            QByteArray container;
+            RunTool("ffprobe",
+                    {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", ring},
+                    &container);
+            std::cout << "[ ring ] " << c.what << ": ffprobe " << container.trimmed().toStdString()
+                      << " s, decoded " << probe.seconds << " s\n";
+            EXPECT_NEAR(probe.seconds, 10.0, OneFrame(probe) + 0.03);
+            // The 440 Hz tone checked, not the 1 kHz song handed over.
+            EXPECT_TRUE(Listen(ring).ToneIn(0, 40));
+        }
+        // The file handed over opens once the command is over.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !editor->IsOpening() && editor->GetMusicLength() >= 59000; }, 30000));
+        EXPECT_EQ(editor->GetMusicPath(), song);
+    }
+}
+
+// The service forgot the login (a restart, or its session store cleared):
+// its refusal is shown, the login offered at once, and the command goes on
+// with the name and choices it had; cancelling the login ends it.
+TEST_F(KelvoRing, ALostLoginIsOfferedAtOnceAndTheCommandGoesOn)
+{
+    LoadTone(12);
+    Select(1000, 11000);
+    Run(119);
+    ASSERT_EQ(messages.messages, QStringList{kDone});
+    for (const LostLoginCase& c : LostLoginCases()) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(PrepareLostLogin(service, c));
+        cancelLogin = c.cancelLogin;
+        ringName = QString::fromUtf8(c.what);
+        const int before = Uploads().size();
+        const qsizetype logged = service.Log().size();
+        dialogs.clear();
+        messages.messages.clear();
+        Run(119);
+        EXPECT_EQ(dialogs, QStringList{"Kelvo::CRingContentDialog"} + c.dialogs);
+        EXPECT_EQ(messages.messages, c.messages);
+        EXPECT_FALSE(dlg->BusyPanel()->isVisible());
+        for (const QJsonObject& entry : service.Log().mid(logged))
+            std::cout << "[ service ] " << c.what << ": " << entry["path"].toString().toStdString()
+                      << ' ' << entry["status"].toVariant().toString().toStdString() << '\n';
+        ASSERT_EQ(Uploads().size(), before + c.uploads);
+        EXPECT_EQ(dlg->IsLoggedIn(), !c.cancelLogin);
+        if (c.cancelLogin)
+            continue;
+        ExpectUploadedAs(Uploads().last(), QStringLiteral("13800138000"), ringName);
+    }
+    cancelLogin = false;
 }
 
 TEST_F(KelvoRing, ClosingDuringASlowUploadEndsCleanly)

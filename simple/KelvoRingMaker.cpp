@@ -1,0 +1,68 @@
+#include "simple/KelvoRingMaker.h"
+
+#include "audio/IProgress.h"
+#include "publish/ListMyRing.h"
+#include "voice/Brevanta.h"
+
+CKelvoRingMaker::CKelvoRingMaker(CBrevanta& editor, RingSnapshot snapshot, CListMyRing& list,
+                                 IProgress* observer)
+    : m_editor(editor), m_snapshot(std::move(snapshot)), m_list(list), m_observer(observer)
+{
+}
+
+bool CKelvoRingMaker::BuildRing()
+{
+    m_ring = CBrevanta::BuildRing(std::move(m_snapshot));
+    return m_ring != nullptr;
+}
+
+bool CKelvoRingMaker::ReadRing(const QString& path)
+{
+    m_ring = std::make_unique<WaveData>();
+    return m_ring->ReadWaveFile(path);
+}
+
+uint32_t CKelvoRingMaker::RingLengthMs() const
+{
+    return m_ring ? m_ring->GetLengthMs() : 0;
+}
+
+uint32_t CKelvoRingMaker::RingSampleRate() const
+{
+    return m_ring ? m_ring->GetFormat().samplesPerSec : 0;
+}
+
+bool CKelvoRingMaker::WriteRingFile(const QString& path)
+{
+    return m_editor.SaveWma(path, m_ring.get()) == 1;
+}
+
+bool CKelvoRingMaker::ConvertToRingFormat()
+{
+    return m_editor.ConvertToRingFormat(m_ring.get()) == 1;
+}
+
+bool CKelvoRingMaker::WriteVox(const QString& path)
+{
+    return m_editor.SaveVox(path, m_ring.get()) == 1;
+}
+
+void CKelvoRingMaker::Step(const QString& text, int from, int to)
+{
+    m_editor.SetProgressText(text);
+    if (from >= 0)
+        m_editor.SetProgressPos(from);
+    m_editor.SetProgressTarget(to);
+    if (m_observer)
+        m_observer->SetText(text);
+}
+
+void CKelvoRingMaker::FinishProgress()
+{
+    m_editor.FinishProgress();
+}
+
+void CKelvoRingMaker::AddToList(const QString& name)
+{
+    m_list.AddRing(name);
+}
