@@ -33,11 +33,6 @@ uint32_t CFrameRingMaker::RingLengthMs() const
     return m_ring ? m_ring->GetDuration() : 0;
 }
 
-uint32_t CFrameRingMaker::RingSampleRate() const
-{
-    return m_ring ? m_ring->GetFormat().samplesPerSec : 0;
-}
-
 bool CFrameRingMaker::WriteRingFile(const QString& path)
 {
     return m_ctrl.WriteWmaFile(path, m_ring.get()) != 0;

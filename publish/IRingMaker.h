@@ -18,9 +18,8 @@ public:
     // Uploading a library ring: reads the decoded WAV file at path as the
     // ring. false when it cannot be read.
     virtual bool ReadRing(const QString& path) = 0;
-    // The ring's length (ms) and sample rate (Hz).
+    // The ring's length (ms).
     virtual uint32_t RingLengthMs() const = 0;
-    virtual uint32_t RingSampleRate() const = 0;
     // The ring file (.kox) at path; false on any failure.
     virtual bool WriteRingFile(const QString& path) = 0;
     // Makes the ring 8000 Hz mono 16-bit; false when that failed.

@@ -58,8 +58,7 @@ CRingJobRunner::Outcome CRingJobRunner::Run(const CRingJob& job, IRingMaker& mak
                 tell(kReadFailed);
                 return;
             }
-            const QString outOfRange = CRingPublisher::RingFileLengthProblem(
-                maker.RingLengthMs(), maker.RingSampleRate());
+            const QString outOfRange = CRingPublisher::RingFileLengthProblem(maker.RingLengthMs());
             if (!outOfRange.isEmpty()) {
                 tell(outOfRange);
                 return;

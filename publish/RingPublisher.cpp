@@ -17,6 +17,8 @@
 #include <QFileInfo>
 #include <QWidget>
 
+#include <algorithm>
+
 const QString CRingPublisher::kRingWriteFailed = QStringLiteral("写入铃音文件失败！");
 const QString CRingPublisher::kUploading = QStringLiteral("请稍候，程序正在上传彩铃...");
 
@@ -256,14 +258,28 @@ void CRingPublisher::OnUploadFinished()
         m_panel->hide();
 }
 
-QString CRingPublisher::RingFileLengthProblem(uint32_t durationMs, uint32_t samplesPerSec)
+uint32_t CRingPublisher::LongestRingFileMs()
 {
-    uint32_t longest = kLongestRingMs;
-    const int frame = samplesPerSec > 0 ? CWmaWriter::FrameLength(samplesPerSec) : 0;
-    if (frame > 0)
-        longest +=
-            static_cast<uint32_t>((int64_t{frame} * 1000 + samplesPerSec - 1) / samplesPerSec);
-    if (durationMs >= kShortestRingMs && durationMs <= longest)
+    // A ring file may be longer than its selection by the silence of its
+    // last codec frame. One allowance for every rate, the longest frame of
+    // any, so a ring made by another tool at a rate of short frames is not
+    // refused for a few ms that the same length at 32 kHz may have.
+    static const uint32_t longest = [] {
+        int64_t frameMs = 0;
+        for (const WaveFormatEx& format : CWmaWriter::OfferedFormats()) {
+            const int64_t rate = format.samplesPerSec;
+            const int frame = CWmaWriter::FrameLength(format.samplesPerSec);
+            if (rate > 0 && frame > 0)
+                frameMs = std::max(frameMs, (int64_t{frame} * 1000 + rate - 1) / rate);
+        }
+        return kLongestRingMs + static_cast<uint32_t>(frameMs);
+    }();
+    return longest;
+}
+
+QString CRingPublisher::RingFileLengthProblem(uint32_t durationMs)
+{
+    if (durationMs >= kShortestRingMs && durationMs <= LongestRingFileMs())
         return QString();
     return QStringLiteral("彩铃的长度必须控制在 %1 - %2秒之内，该铃音文件格式不正确。")
         .arg(kShortestRingMs / 1000)

@@ -134,12 +134,14 @@ public:
     // Ring worker: shows text through the message sink and waits for it.
     void TellFromWorker(const QString& text);
 
-    // Why a ring file of durationMs (decoded at samplesPerSec) may not be
-    // uploaded, or empty when it may: shorter than 5 s or longer than 55 s
-    // gives "彩铃的长度必须控制在 5 - 55秒之内，该铃音文件格式不正确。". A ring
-    // saved from a selection of the longest length decodes up to one codec
-    // frame longer (the silence that fills its last frame), and it passes.
-    static QString RingFileLengthProblem(uint32_t durationMs, uint32_t samplesPerSec);
+    // Why a decoded ring file of durationMs may not be uploaded, or empty
+    // when it may: shorter than 5 s or longer than LongestRingFileMs() gives
+    // "彩铃的长度必须控制在 5 - 55秒之内，该铃音文件格式不正确。".
+    static QString RingFileLengthProblem(uint32_t durationMs);
+    // 55 s and the longest codec frame of any ring rate (2048 samples at
+    // 32 kHz: 64 ms): a ring saved from a selection of the longest length
+    // decodes up to one frame longer, the silence that fills its last frame.
+    static uint32_t LongestRingFileMs();
 
 private:
     enum class Answer { Stop, GoOn, LoginLost };

@@ -27,11 +27,6 @@ uint32_t CKelvoRingMaker::RingLengthMs() const
     return m_ring ? m_ring->GetLengthMs() : 0;
 }
 
-uint32_t CKelvoRingMaker::RingSampleRate() const
-{
-    return m_ring ? m_ring->GetFormat().samplesPerSec : 0;
-}
-
 bool CKelvoRingMaker::WriteRingFile(const QString& path)
 {
     return m_editor.SaveWma(path, m_ring.get()) == 1;

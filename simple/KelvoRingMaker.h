@@ -24,7 +24,6 @@ public:
     bool BuildRing() override;
     bool ReadRing(const QString& path) override;
     uint32_t RingLengthMs() const override;
-    uint32_t RingSampleRate() const override;
     bool WriteRingFile(const QString& path) override;
     bool ConvertToRingFormat() override;
     bool WriteVox(const QString& path) override;

@@ -13,9 +13,8 @@
 // Library rings of lengths about the upload's 55-s limit, made by ffmpeg at
 // test time as a user's tool would make them: a 440 Hz tone, mono wmav2 in
 // ASF, whose last codec frame ffmpeg pads with silence. The upload takes 55 s
-// and at most one codec frame more: 55.05 s passes at every rate but 16 kHz,
-// whose frame of 512 samples is 32 ms (the 40 ms ffprobe decodes past 55 s
-// there are more than padding); 56 s passes at none.
+// and the longest codec frame of any rate more (64 ms): 55.05 s, which
+// decodes to at most 55.040 s, passes at every rate; 56 s passes at none.
 struct LengthRing
 {
     QString name; // the library name, the file being name + ".kox"
@@ -43,7 +42,7 @@ struct LengthRing
     {
         QList<LengthRing> rings;
         for (const auto& [seconds, accepted] :
-             {std::pair{54.9, true}, {55.0, true}, {55.05, rate != 16000}, {56.0, false}}) {
+             {std::pair{54.9, true}, {55.0, true}, {55.05, true}, {56.0, false}}) {
             LengthRing ring;
             ring.rate = rate;
             ring.seconds = seconds;
