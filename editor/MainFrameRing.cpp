@@ -6,6 +6,7 @@
 // the GUI thread.
 #include "editor/MainFrame.h"
 
+#include "audio/WaveDataReader.h"
 #include "audio/WaveDoc.h"
 #include "audio/WaveFormat.h"
 #include "audio/WmaToWavConverter.h"
@@ -32,6 +33,7 @@ namespace {
 const QString kRingFileName = QStringLiteral("~URING.kox");
 const QString kVoxFileName = QStringLiteral("~URING.vox");
 const QString kDecodedFileName = QStringLiteral("~VAZOZEDU.wav");
+const QString kRingFormatFailed = QStringLiteral("生成铃音格式文件时失败");
 
 } // namespace
 
@@ -248,22 +250,26 @@ void CMainFrame::RunRingJob(CRingJob job)
             ctrl->SetProgressPos(from);
         ctrl->SetProgressLimit(to);
     };
+    // Writes a clip in the ring's format as the VOX file.
+    const auto writeVox = [&](CWaveDoc* clip) {
+        step(QStringLiteral("正在生成铃音文件..."), 85, 100);
+        if (!ctrl->WriteVoxFile(voxPath, clip)) {
+            TellFromWorker(kVoxWriteFailed);
+            return false;
+        }
+        return true;
+    };
     // Makes a clip the ring's format and writes it as the VOX file.
     const auto buildVox = [&](std::unique_ptr<CWaveDoc> clip) {
         step(QStringLiteral("正在转换铃音格式..."), 60, 85);
         if (!(clip->GetFormat() == kRingFormat)) {
             clip = clip->ConvertFormat(kRingFormat);
             if (!clip) {
-                TellFromWorker(QStringLiteral("生成铃音格式文件时失败"));
+                TellFromWorker(kRingFormatFailed);
                 return false;
             }
         }
-        step(QStringLiteral("正在生成铃音文件..."), 85, 100);
-        if (!ctrl->WriteVoxFile(voxPath, clip.get())) {
-            TellFromWorker(kVoxWriteFailed);
-            return false;
-        }
-        return true;
+        return writeVox(clip.get());
     };
 
     [&] {
@@ -274,19 +280,29 @@ void CMainFrame::RunRingJob(CRingJob job)
         }
         if (job.m_mode == CRingJob::UploadFile) {
             step(QStringLiteral("分析铃音数据..."), -1, 40);
-            auto clip = std::make_unique<CWaveDoc>();
+            // The decoded file is read once, straight into the ring format.
+            WaveDataReader decoded;
             if (WmaToWavConverter().Convert(job.m_path, decodedPath) != S_OK ||
-                !clip->ReadWaveFile(decodedPath, nullptr)) {
+                decoded.Open(decodedPath) != WaveWalkStatus::kOk) {
                 TellFromWorker(QStringLiteral("读取音频数据失败！"));
                 return;
             }
+            const WaveFormat& format = decoded.GetFormat();
             const QString tooLong = CRingPublisher::RingFileLengthProblem(
-                clip->GetDuration(), clip->GetFormat().samplesPerSec);
+                decoded.HasData() ? CWaveDoc::DurationOf(format, decoded.GetSize()) : 0,
+                format.samplesPerSec);
             if (!tooLong.isEmpty()) {
                 TellFromWorker(tooLong);
                 return;
             }
-            upload = buildVox(std::move(clip));
+            step(QStringLiteral("正在转换铃音格式..."), 60, 85);
+            CWaveDoc clip;
+            if (!clip.ReadConverted(decoded, kRingFormat)) {
+                TellFromWorker(format == kRingFormat ? QStringLiteral("读取音频数据失败！")
+                                                     : kRingFormatFailed);
+                return;
+            }
+            upload = writeVox(&clip);
             return;
         }
         step(QStringLiteral("分析铃音数据..."), -1, 40);

@@ -8,6 +8,7 @@
 
 #include "audio/DataFolders.h"
 #include "audio/IProgress.h"
+#include "audio/WaveDataReader.h"
 #include "audio/WaveFormat.h"
 #include "audio/WmaToWavConverter.h"
 #include "platform/IMessageSink.h"
@@ -213,6 +214,15 @@ void CKelvoDlg::GenerateRing()
     bool kept = false; // the voice went into a ring that stays in the library
     QString written;   // a library ring under its temporary name, not yet in place
 
+    // Writes a track in the ring format as the VOX file.
+    const auto saveVox = [&](WaveData& track) {
+        RingStep(QStringLiteral("正在生成铃音文件..."), 85, 100);
+        if (m_editor->SaveVox(voxPath, &track) != 1) {
+            m_publisher->TellFromWorker(kRingFormatFailed);
+            return false;
+        }
+        return true;
+    };
     // Makes a track the ring format and writes it as the VOX file.
     const auto writeVox = [&](WaveData& track) {
         RingStep(QStringLiteral("正在转换铃音格式..."), 60, 85);
@@ -220,12 +230,7 @@ void CKelvoDlg::GenerateRing()
             m_publisher->TellFromWorker(kRingFormatFailed);
             return false;
         }
-        RingStep(QStringLiteral("正在生成铃音文件..."), 85, 100);
-        if (m_editor->SaveVox(voxPath, &track) != 1) {
-            m_publisher->TellFromWorker(kRingFormatFailed);
-            return false;
-        }
-        return true;
+        return saveVox(track);
     };
 
     [&] {
@@ -236,19 +241,28 @@ void CKelvoDlg::GenerateRing()
         }
         if (job.m_mode == CRingJob::UploadFile) {
             RingStep(QStringLiteral("分析铃音数据..."), -1, 40);
-            WaveData track;
+            // The decoded file is read once, straight into the ring format.
+            WaveDataReader decoded;
             if (WmaToWavConverter().Convert(job.m_path, decodedPath) != S_OK ||
-                !track.ReadWaveFile(decodedPath)) {
+                decoded.Open(decodedPath, WaveData::kMaxSampleBytes) != WaveWalkStatus::kOk) {
                 m_publisher->TellFromWorker(kReadFailed);
                 return;
             }
+            const WaveFormat& format = decoded.GetFormat();
             const QString tooLong = CRingPublisher::RingFileLengthProblem(
-                track.GetLengthMs(), track.GetFormat().samplesPerSec);
+                decoded.HasData() ? WaveData::LengthOf(format, decoded.GetSize()) : 0,
+                decoded.HasData() ? format.samplesPerSec : 0);
             if (!tooLong.isEmpty()) {
                 m_publisher->TellFromWorker(tooLong);
                 return;
             }
-            ok = writeVox(track);
+            RingStep(QStringLiteral("正在转换铃音格式..."), 60, 85);
+            WaveData track;
+            if (track.ReadConverted(decoded, m_editor->GetRingFormat()) != 1) {
+                m_publisher->TellFromWorker(kRingFormatFailed);
+                return;
+            }
+            ok = saveVox(track);
             return;
         }
 

@@ -27,6 +27,8 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/QuietProgress.h"
 #include "voice/Brevanta.h"
+#include "voice/WaveData.h"
+#include "platform/WorkingFolder.h"
 
 #include <QCheckBox>
 #include <QCryptographicHash>
@@ -612,6 +614,15 @@ TEST_F(KelvoRing, UploadsALibraryRingOfTheRightLength)
             std::cout << "[ vox ] " << seconds << " s decoded, " << vox << " bytes\n";
             EXPECT_NEAR(vox, seconds * 4000, 2048 / 4 + 1);
             EXPECT_EQ(Md5(SavedPart("upload")), Md5(path));
+            // The decoded ring went into the ring format as reading it into
+            // a track and converting that track makes it: the same VOX file.
+            WaveData read;
+            ASSERT_EQ(read.ReadWaveFile(WorkingFolder::FilePath("~VAZOZEDU.wav")), 1);
+            ASSERT_FALSE(read.IsSameFormat(editor->GetRingFormat()));
+            ASSERT_EQ(editor->ConvertToRingFormat(&read), 1);
+            const QString expected = TestEnvironment::Home() + "/expected.vox";
+            ASSERT_EQ(editor->SaveVox(expected, &read), 1);
+            EXPECT_EQ(Md5(SavedPart("vox")), Md5(expected));
         }
     }
     EXPECT_EQ(steps.texts.last(), QStringLiteral("分析铃音数据..."));
