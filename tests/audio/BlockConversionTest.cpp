@@ -46,8 +46,9 @@ const ConvertCase kCases[] = {
     {"ShorterThanTheFilter", MakePcmFormat(1, 22050, 16), kProjectFormat, 7},
     {"OneFrame", kProjectFormat, kRingFormat, 1},
     {"Empty", kProjectFormat, kRingFormat, 0},
-    // A reach of about 1600 frames makes the work buffer 3200 long.
-    {"LongReach", MakePcmFormat(1, 96000, 16), MakePcmFormat(1, 1000, 16), 200003},
+    // A reach of 5410 frames makes the work buffer 10830 long, past its
+    // least size; the first fill takes 5420 frames, later ones about 310.
+    {"LongReach", MakePcmFormat(1, 300000, 16), MakePcmFormat(1, 1000, 16), 300007},
 };
 
 void PrintTo(const ConvertCase& c, std::ostream* os)

@@ -7,6 +7,7 @@
 
 #include "audio/IProgress.h"
 #include "platform/DlgCtrlId.h"
+#include "platform/WorkingFolder.h"
 #include "publish/HTTPFormClient.h"
 #include "publish/ListMyRing.h"
 #include "publish/LoginDialog.h"
@@ -28,7 +29,6 @@
 #include "tests/support/QuietProgress.h"
 #include "voice/Brevanta.h"
 #include "voice/WaveData.h"
-#include "platform/WorkingFolder.h"
 
 #include <QCheckBox>
 #include <QCryptographicHash>
