@@ -1,6 +1,6 @@
 #include "audio/PcmConvert.h"
 
-#include <libresample.h>
+#include "audio/PcmStreamConverter.h"
 
 #include <algorithm>
 #include <climits>
@@ -10,6 +10,9 @@
 #include <vector>
 
 namespace {
+
+// Source bytes read and converted at a time.
+constexpr uint64_t kReadBlockBytes = 256 * 1024;
 
 int16_t LoadS16(const uint8_t* bytes)
 {
@@ -21,32 +24,6 @@ int16_t LoadS16(const uint8_t* bytes)
 void StoreS16(uint8_t* bytes, int16_t value)
 {
     std::memcpy(bytes, &value, 2);
-}
-
-// Runs one channel through a new resampler until it has taken all input and
-// given all output; returns the frames produced.
-int Resample(double factor, float* input, int inputFrames, float* output, int capacity)
-{
-    void* resampler = resample_open(1, factor, factor);
-    if (!resampler)
-        return 0;
-    int used = 0;
-    int produced = 0;
-    for (;;) {
-        int consumed = 0;
-        const int got = resample_process(resampler, factor, input + used, inputFrames - used, 1,
-                                         &consumed, output + produced, capacity - produced);
-        if (got < 0)
-            break;
-        used += consumed;
-        produced += got;
-        // Stop when nothing more comes out, also when the output is full and
-        // input is left (no further call could make progress).
-        if (got == 0 && (used >= inputFrames || consumed == 0))
-            break;
-    }
-    resample_close(resampler);
-    return produced;
 }
 
 } // namespace
@@ -92,79 +69,68 @@ void StorePcmOutput(uint8_t* slot, int bits, float y)
     }
 }
 
-bool ConvertPcm(const uint8_t* source, uint64_t sourceBytes, const WaveFormat& from,
-                const WaveFormat& target, bool cutToBlockAlign, const PcmOutputAllocator& allocate)
+bool ConvertPcm(const PcmSourceReader& read, uint64_t sourceBytes, const WaveFormat& from,
+                const WaveFormat& target, bool cutToBlockAlign, const PcmOutputAllocator& allocate,
+                uint64_t* outBytes)
 {
-    const int targetBits = target.bitsPerSample;
-    if (targetBits != 8 && targetBits != 16)
+    if (from.blockAlign == 0)
         return false;
-    if (from.blockAlign == 0 || target.blockAlign == 0 || from.samplesPerSec == 0 ||
-        target.samplesPerSec == 0 || target.channels == 0)
+    const uint64_t frames = sourceBytes / from.blockAlign;
+    PcmStreamConverter converter(from, target, frames);
+    if (!converter.IsValid())
         return false;
+    const uint64_t room = static_cast<uint64_t>(converter.Capacity()) * target.blockAlign;
+    uint8_t* const out = allocate(room);
+    if (!out && room > 0)
+        return false;
+    uint64_t written = 0;
+    const auto sink = [&](const uint8_t* bytes, size_t count) {
+        const uint64_t length = uint64_t{count} * target.blockAlign;
+        if (length > room - written)
+            return false;
+        std::memcpy(out + written, bytes, length);
+        written += length;
+        return true;
+    };
 
-    const int sourceBits = from.bitsPerSample;
-    const bool sourceStereo = from.channels == 2;
-    const bool targetStereo = target.channels == 2;
-    const bool monoReduction = sourceStereo && target.channels == 1;
-    // Frames must hold the samples read from and written to them.
-    const uint32_t sourceSample = (sourceBits == 8 || sourceBits == 16) ? sourceBits / 8 : 0;
-    if (from.blockAlign < sourceSample * (sourceStereo ? 2 : 1))
-        return false;
-    const uint32_t targetSample = targetBits / 8;
-    if (target.blockAlign < targetSample * (targetStereo ? 2 : 1))
-        return false;
-
-    const double factor =
-        static_cast<double>(target.samplesPerSec) / static_cast<double>(from.samplesPerSec);
-    if (factor < kMinFactor || factor > kMaxFactor)
-        return false;
-    const int64_t frames = static_cast<int64_t>(sourceBytes / from.blockAlign);
-    const int64_t capacity =
-        static_cast<int64_t>(static_cast<double>(frames) * factor) + kOutputSlack;
-    if (frames + kBufferSlack > INT_MAX || capacity + kBufferSlack > INT_MAX)
-        return false;
-
-    std::vector<float> input;
-    std::vector<float> output;
+    const uint64_t blockFrames = std::max<uint64_t>(1, kReadBlockBytes / from.blockAlign);
+    std::vector<uint8_t> block;
     try {
-        input.assign(static_cast<size_t>(frames + kBufferSlack), 0.0f);
-        output.assign(static_cast<size_t>(capacity + kBufferSlack), 0.0f);
+        block.resize(static_cast<size_t>(std::min(blockFrames, frames) * from.blockAlign));
     } catch (const std::bad_alloc&) {
         return false;
     }
-    const auto frameAt = [&](int64_t i) { return source + i * from.blockAlign; };
+    for (uint64_t done = 0; done < frames;) {
+        const uint64_t count = std::min(blockFrames, frames - done);
+        if (!read(done * from.blockAlign, block.data(), count * from.blockAlign) ||
+            !converter.Push(block.data(), static_cast<size_t>(count), sink))
+            return false;
+        done += count;
+    }
+    if (!converter.Finish(sink))
+        return false;
 
-    for (int64_t i = 0; i < frames; ++i)
-        input[i] = FirstChannelInput(frameAt(i), sourceBits, monoReduction);
-    const int produced = Resample(factor, input.data(), static_cast<int>(frames), output.data(),
-                                  static_cast<int>(capacity));
-
-    const int64_t outFrames =
-        cutToBlockAlign ? produced - produced % target.blockAlign : int64_t{produced};
+    const int64_t produced = converter.OutputFrames();
+    const int64_t outFrames = cutToBlockAlign ? produced - produced % target.blockAlign : produced;
     const uint64_t outSize = static_cast<uint64_t>(outFrames) * target.blockAlign;
     if (outSize > UINT32_MAX)
         return false;
-    uint8_t* const out = allocate(outSize);
-    if (!out && outSize > 0)
-        return false;
-    const auto slotAt = [&](int64_t i, int slot) {
-        return out + i * target.blockAlign + slot * targetSample;
-    };
-
-    for (int64_t i = 0; i < outFrames; ++i)
-        StorePcmOutput(slotAt(i, 0), targetBits, output[i]);
-
-    if (sourceStereo && !monoReduction) {
-        for (int64_t i = 0; i < frames; ++i)
-            input[i] = SecondChannelInput(frameAt(i), sourceBits);
-        std::fill(output.begin(), output.end(), 0.0f);
-        Resample(factor, input.data(), static_cast<int>(frames), output.data(),
-                 static_cast<int>(capacity));
-    }
-    // A mono source fills both slots of a stereo target from channel 0.
-    if (targetStereo) {
-        for (int64_t i = 0; i < outFrames; ++i)
-            StorePcmOutput(slotAt(i, 1), targetBits, output[i]);
-    }
+    // The frames cut off go back to zero, as in a buffer of the cut size.
+    if (written > outSize)
+        std::memset(out + outSize, 0, written - outSize);
+    *outBytes = outSize;
     return true;
+}
+
+bool ConvertPcm(const uint8_t* source, uint64_t sourceBytes, const WaveFormat& from,
+                const WaveFormat& target, bool cutToBlockAlign, const PcmOutputAllocator& allocate,
+                uint64_t* outBytes)
+{
+    const auto read = [source, sourceBytes](uint64_t offset, void* buffer, uint64_t length) {
+        if (offset > sourceBytes || length > sourceBytes - offset)
+            return false;
+        std::memcpy(buffer, source + offset, length);
+        return true;
+    };
+    return ConvertPcm(read, sourceBytes, from, target, cutToBlockAlign, allocate, outBytes);
 }

@@ -23,16 +23,28 @@ float SecondChannelInput(const uint8_t* frame, int bits);
 // within +-32000; 8-bit output is held within 0..255.
 void StorePcmOutput(uint8_t* slot, int bits, float y);
 
-// Where the converted samples go: called once with the size of the result in
-// bytes; returns the zeroed memory to write them to, or null to give up.
+// Copies length bytes of the source from byte offset into buffer; false when
+// they cannot be had.
+using PcmSourceReader = std::function<bool(uint64_t offset, void* buffer, uint64_t length)>;
+
+// Where the converted samples go: called once with the most bytes the result
+// can take; returns zeroed memory of that size to write them to, or null to
+// give up.
 using PcmOutputAllocator = std::function<uint8_t*(uint64_t bytes)>;
 
-// Converts the whole frames of source (sourceBytes long, in format from) to the
-// rate, channels and 8 or 16 bits of target with libresample, one channel at a
-// time. Stereo to mono weighs the left channel twice the right; 16-bit output
-// is held within +-32000. With cutToBlockAlign the produced frame count is cut
-// to a multiple of the target's block alignment, as stored tracks have always
-// been. false when the formats cannot be converted or allocate gave up.
+// Converts the whole frames of the source (sourceBytes long, in format from,
+// read through read in blocks) to the rate, channels and 8 or 16 bits of
+// target with libresample, one resampler per channel. Stereo to mono weighs
+// the left channel twice the right; 16-bit output is held within +-32000.
+// The samples are those of one resampler call per channel over the whole
+// source. With cutToBlockAlign the produced frame count is cut to a multiple
+// of the target's block alignment, as stored tracks have always been.
+// *outBytes gets the size of the result. false when the formats cannot be
+// converted, the source could not be read or allocate gave up.
+bool ConvertPcm(const PcmSourceReader& read, uint64_t sourceBytes, const WaveFormat& from,
+                const WaveFormat& target, bool cutToBlockAlign, const PcmOutputAllocator& allocate,
+                uint64_t* outBytes);
+// The same over source bytes in memory.
 bool ConvertPcm(const uint8_t* source, uint64_t sourceBytes, const WaveFormat& from,
-                const WaveFormat& target, bool cutToBlockAlign,
-                const PcmOutputAllocator& allocate);
+                const WaveFormat& target, bool cutToBlockAlign, const PcmOutputAllocator& allocate,
+                uint64_t* outBytes);

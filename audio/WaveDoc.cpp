@@ -25,12 +25,16 @@ void CWaveDoc::SetFormat(const WaveFormat& format)
 
 uint32_t CWaveDoc::GetDuration() const
 {
-    if (m_format.avgBytesPerSec == 0)
+    return DurationOf(m_format, m_recording ? m_recordedBytes.load() : GetDataSize());
+}
+
+uint32_t CWaveDoc::DurationOf(const WaveFormat& format, uint64_t bytes)
+{
+    if (format.avgBytesPerSec == 0)
         return 0;
-    const uint64_t bytes = m_recording ? m_recordedBytes.load() : GetDataSize();
     // A few bytes a second make durations past 32 bits: the longest one stands for them.
     return static_cast<uint32_t>(
-        std::min<uint64_t>(bytes * 1000 / m_format.avgBytesPerSec, UINT32_MAX));
+        std::min<uint64_t>(bytes * 1000 / format.avgBytesPerSec, UINT32_MAX));
 }
 
 uint32_t CWaveDoc::MsToBytes(uint32_t ms) const
@@ -59,7 +63,7 @@ bool CWaveDoc::CreateStore(uint32_t size)
     return m_store != nullptr;
 }
 
-void CWaveDoc::AdoptStore(const WaveFormat& format, std::unique_ptr<CMappedTempFile> store)
+void CWaveDoc::AdoptStore(const WaveFormat& format, std::shared_ptr<CMappedTempFile> store)
 {
     FreeStore();
     SetFormat(format);

@@ -2,6 +2,7 @@
 
 #include "audio/ISampleSource.h"
 #include "audio/MappedTempFile.h"
+#include "audio/PcmConvert.h"
 #include "audio/PlayerFactory.h"
 #include "audio/WaveFormat.h"
 #include "audio/WavePeaks.h"
@@ -13,6 +14,7 @@
 
 class CAudioTrack;
 class IMessageSink;
+class WaveDataReader;
 class QPainter;
 class QRect;
 class QString;
@@ -48,6 +50,8 @@ public:
 
     // Recorded bytes while recording, else the store's size, in ms (truncated).
     uint32_t GetDuration() const;
+    // What GetDuration gives for bytes of format.
+    static uint32_t DurationOf(const WaveFormat& format, uint64_t bytes);
     // ms to bytes, truncated, rounded down to whole sample frames.
     uint32_t MsToBytes(uint32_t ms) const;
 
@@ -113,7 +117,7 @@ public:
 
     // Gives the clip format and a store already filled in that format (a
     // decoder's output); the old store goes.
-    void AdoptStore(const WaveFormat& format, std::unique_ptr<CMappedTempFile> store);
+    void AdoptStore(const WaveFormat& format, std::shared_ptr<CMappedTempFile> store);
 
     // Fills format and samples from a RIFF/WAVE file; A-law and mu-law are
     // expanded to 16-bit PCM. 1 read, 0 failed (the clip then has no store).
@@ -147,6 +151,14 @@ public:
     std::unique_ptr<CWaveDoc> ConvertFormat(const WaveFormat& target) const;
     std::unique_ptr<CWaveDoc> ConvertFormat(const WaveFormat& target,
                                             const ConvertSplit& split) const;
+    // The samples of a WAV file, read to be converted: they go from the file
+    // through the resampler in blocks, never into a store of their own first,
+    // and come out as ReadWaveFile and then ConvertFormat give them (this
+    // clip's start is kept). Samples already in target are copied as they
+    // are. 1 read, 0 failed or no samples (the clip then has no store).
+    int ReadConverted(const WaveDataReader& reader, const WaveFormat& target);
+    int ReadConverted(const WaveDataReader& reader, const WaveFormat& target,
+                      const ConvertSplit& split);
     // Adds count bytes of source (from sourceOffset) onto this clip (from
     // destOffset), saturating; the count is cut to what both clips hold.
     // 1 mixed, 0 refused (other channels, rate or bits, not 8 or 16 bits, no
@@ -171,6 +183,12 @@ public:
 
 private:
     std::unique_ptr<CWaveDoc> CopyBytes(uint32_t from, uint32_t to) const;
+    // ConvertFormat of sourceBytes of from, read through read.
+    static std::unique_ptr<CWaveDoc> ConvertSamples(const PcmSourceReader& read,
+                                                    const WaveFormat& from, uint64_t sourceBytes,
+                                                    const WaveFormat& target,
+                                                    const ConvertSplit& split,
+                                                    const PlayerFactory& playerFactory);
 
     WaveFormat m_format;
     WaveFormatEx m_playbackFormat;

@@ -2,6 +2,7 @@
 
 #include "audio/PcmConvert.h"
 #include "audio/PcmMix.h"
+#include "audio/WaveDataReader.h"
 
 #include <libresample.h>
 
@@ -23,7 +24,7 @@ namespace {
 // reduction) or channel 1 of a stereo source.
 struct ConvertJob
 {
-    const CMappedTempFile* source = nullptr;
+    const PcmSourceReader* read = nullptr;
     CMappedTempFile* target = nullptr; // none until the frame count is known
     uint32_t sourceAlign = 0;
     int sourceBits = 0;
@@ -47,6 +48,8 @@ struct ConvertJob
 // taken at a time.
 constexpr int64_t kReadBytes = 256 * 1024;
 constexpr int kOutputBlock = 16384;
+// Bytes copied at a time where nothing is converted.
+constexpr uint64_t kCopyBytes = 4 * 1024 * 1024;
 // The end of the clip is converted first, into memory, to learn the frame
 // count before the store is made; at most this many output frames.
 constexpr int64_t kTailFrames = 32768;
@@ -164,8 +167,8 @@ int64_t RunPass(const ConvertJob& job, int pass, int64_t inFrom, int64_t inTo, i
     do {
         const int count = static_cast<int>(std::min(blockFrames, inTo - position));
         if (count > 0) {
-            if (!job.source->ReadAt(static_cast<uint64_t>(position) * job.sourceAlign, raw.data(),
-                                    static_cast<uint64_t>(count) * job.sourceAlign)) {
+            if (!(*job.read)(static_cast<uint64_t>(position) * job.sourceAlign, raw.data(),
+                             static_cast<uint64_t>(count) * job.sourceAlign)) {
                 failed = true;
                 break;
             }
@@ -214,6 +217,19 @@ int64_t RunPass(const ConvertJob& job, int pass, int64_t inFrom, int64_t inTo, i
     return failed ? -1 : next;
 }
 
+// Copies the source's bytes into the start of store in large blocks.
+bool CopyFrom(const PcmSourceReader& read, uint64_t bytes, CMappedTempFile& store)
+{
+    std::vector<uint8_t> block(static_cast<size_t>(std::min<uint64_t>(bytes, kCopyBytes)));
+    for (uint64_t done = 0; done < bytes;) {
+        const uint64_t count = std::min<uint64_t>(kCopyBytes, bytes - done);
+        if (!read(done, block.data(), count) || !store.WriteAt(done, block.data(), count))
+            return false;
+        done += count;
+    }
+    return true;
+}
+
 // Runs tasks on up to threads threads (the caller's among them); false when
 // any of them failed.
 bool RunTasks(std::vector<std::function<bool()>>& tasks, unsigned threads)
@@ -255,25 +271,77 @@ std::unique_ptr<CWaveDoc> CWaveDoc::ConvertFormat(const WaveFormat& target) cons
 std::unique_ptr<CWaveDoc> CWaveDoc::ConvertFormat(const WaveFormat& target,
                                                   const ConvertSplit& split) const
 {
+    if (!m_store)
+        return nullptr;
+    const CMappedTempFile& store = *m_store;
+    const PcmSourceReader read = [&store](uint64_t offset, void* buffer, uint64_t length) {
+        return store.ReadAt(offset, buffer, length);
+    };
+    auto converted =
+        ConvertSamples(read, m_format, store.GetSize(), target, split, m_playerFactory);
+    if (converted)
+        converted->SetStart(m_start);
+    return converted;
+}
+
+int CWaveDoc::ReadConverted(const WaveDataReader& reader, const WaveFormat& target)
+{
+    return ReadConverted(reader, target, ConvertSplit{});
+}
+
+int CWaveDoc::ReadConverted(const WaveDataReader& reader, const WaveFormat& target,
+                            const ConvertSplit& split)
+{
+    FreeStore();
+    if (!reader.HasData() || reader.GetSize() > UINT32_MAX)
+        return 0;
+    const PcmSourceReader read = [&reader](uint64_t offset, void* buffer, uint64_t length) {
+        return reader.ReadAt(offset, buffer, length);
+    };
+    if (reader.GetFormat() == target) {
+        // Nothing to convert: the samples are copied as ReadWaveFile copies them.
+        if (!CreateStore(static_cast<uint32_t>(reader.GetSize())))
+            return 0;
+        SetFormat(target);
+        if (!CopyFrom(read, reader.GetSize(), *m_store)) {
+            FreeStore();
+            return 0;
+        }
+        return 1;
+    }
+    auto converted =
+        ConvertSamples(read, reader.GetFormat(), reader.GetSize(), target, split, m_playerFactory);
+    if (!converted)
+        return 0;
+    AdoptStore(converted->GetFormat(), std::move(converted->m_store));
+    return 1;
+}
+
+std::unique_ptr<CWaveDoc> CWaveDoc::ConvertSamples(const PcmSourceReader& read,
+                                                   const WaveFormat& from, uint64_t sourceBytes,
+                                                   const WaveFormat& target,
+                                                   const ConvertSplit& split,
+                                                   const PlayerFactory& playerFactory)
+{
     const int targetBits = target.bitsPerSample;
     if (targetBits != 8 && targetBits != 16)
         return nullptr;
-    if (!m_store || m_format.blockAlign == 0 || target.blockAlign == 0 ||
-        m_format.samplesPerSec == 0 || target.samplesPerSec == 0 || target.channels == 0)
+    if (from.blockAlign == 0 || target.blockAlign == 0 || from.samplesPerSec == 0 ||
+        target.samplesPerSec == 0 || target.channels == 0)
         return nullptr;
 
     ConvertJob job;
-    job.source = m_store.get();
-    job.sourceAlign = m_format.blockAlign;
-    job.sourceBits = m_format.bitsPerSample;
-    const bool sourceStereo = m_format.channels == 2;
+    job.read = &read;
+    job.sourceAlign = from.blockAlign;
+    job.sourceBits = from.bitsPerSample;
+    const bool sourceStereo = from.channels == 2;
     job.targetStereo = target.channels == 2;
     job.monoReduction = sourceStereo && target.channels == 1;
     job.secondPass = sourceStereo && !job.monoReduction;
     // Frames must hold the samples read from and written to them.
     const uint32_t sourceSample =
         (job.sourceBits == 8 || job.sourceBits == 16) ? job.sourceBits / 8 : 0;
-    if (m_format.blockAlign < sourceSample * (sourceStereo ? 2 : 1))
+    if (from.blockAlign < sourceSample * (sourceStereo ? 2 : 1))
         return nullptr;
     job.targetBits = targetBits;
     job.targetSample = targetBits / 8;
@@ -282,10 +350,10 @@ std::unique_ptr<CWaveDoc> CWaveDoc::ConvertFormat(const WaveFormat& target,
         return nullptr;
 
     job.factor =
-        static_cast<double>(target.samplesPerSec) / static_cast<double>(m_format.samplesPerSec);
+        static_cast<double>(target.samplesPerSec) / static_cast<double>(from.samplesPerSec);
     if (job.factor < kMinFactor || job.factor > kMaxFactor)
         return nullptr;
-    job.frames = m_store->GetSize() / m_format.blockAlign;
+    job.frames = static_cast<int64_t>(sourceBytes / from.blockAlign);
     const int64_t capacity =
         static_cast<int64_t>(static_cast<double>(job.frames) * job.factor) + kOutputSlack;
     if (job.frames + kBufferSlack > INT_MAX || capacity + kBufferSlack > INT_MAX)
@@ -294,8 +362,8 @@ std::unique_ptr<CWaveDoc> CWaveDoc::ConvertFormat(const WaveFormat& target,
     // Source frame s and output frame s * factor meet exactly where s is a
     // multiple of latticeIn: a resampler started there gives the frames a
     // single pass gives, so segments start and end on the lattice.
-    const uint32_t common = std::gcd(target.samplesPerSec, m_format.samplesPerSec);
-    job.latticeIn = m_format.samplesPerSec / common;
+    const uint32_t common = std::gcd(target.samplesPerSec, from.samplesPerSec);
+    job.latticeIn = from.samplesPerSec / common;
     job.latticeOut = target.samplesPerSec / common;
     // Each segment reads this much input before and after its own, so its
     // kept frames never see the resampler's zero padding.
@@ -310,8 +378,8 @@ std::unique_ptr<CWaveDoc> CWaveDoc::ConvertFormat(const WaveFormat& target,
     // (the tail's pass gives the exact one).
     const int64_t estimate =
         static_cast<int64_t>((static_cast<unsigned __int128>(job.frames) * target.samplesPerSec +
-                              m_format.samplesPerSec - 1) /
-                             m_format.samplesPerSec);
+                              from.samplesPerSec - 1) /
+                             from.samplesPerSec);
 
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const unsigned threads = split.threads ? split.threads : cores;
@@ -353,7 +421,7 @@ std::unique_ptr<CWaveDoc> CWaveDoc::ConvertFormat(const WaveFormat& target,
     const uint64_t outSize = static_cast<uint64_t>(job.outFrames) * target.blockAlign;
     if (outSize > UINT32_MAX)
         return nullptr;
-    auto converted = std::make_unique<CWaveDoc>(m_playerFactory);
+    auto converted = std::make_unique<CWaveDoc>(playerFactory);
     converted->SetFormat(target);
     if (!converted->CreateStore(static_cast<uint32_t>(outSize)))
         return nullptr;
@@ -396,8 +464,6 @@ std::unique_ptr<CWaveDoc> CWaveDoc::ConvertFormat(const WaveFormat& target,
     }
     if (!RunTasks(tasks, threads))
         return nullptr;
-
-    converted->SetStart(m_start);
     return converted;
 }
 

@@ -24,12 +24,16 @@ bool CFrameRingMaker::BuildRing()
 
 bool CFrameRingMaker::ReadRing(const QString& path)
 {
-    m_ring = std::make_unique<CWaveDoc>();
-    return m_ring->ReadWaveFile(path, nullptr) == 1;
+    m_decoded = std::make_unique<WaveDataReader>();
+    return m_decoded->Open(path) == WaveWalkStatus::kOk;
 }
 
 uint32_t CFrameRingMaker::RingLengthMs() const
 {
+    if (m_decoded)
+        return m_decoded->HasData()
+                   ? CWaveDoc::DurationOf(m_decoded->GetFormat(), m_decoded->GetSize())
+                   : 0;
     return m_ring ? m_ring->GetDuration() : 0;
 }
 
@@ -40,6 +44,15 @@ bool CFrameRingMaker::WriteRingFile(const QString& path)
 
 bool CFrameRingMaker::ConvertToRingFormat()
 {
+    if (m_decoded) {
+        // The file is read once, in blocks that feed the conversion.
+        m_ring = std::make_unique<CWaveDoc>();
+        const bool read = m_ring->ReadConverted(*m_decoded, kRingFormat) == 1;
+        m_decoded.reset();
+        if (!read)
+            m_ring.reset();
+        return read;
+    }
     if (!m_ring)
         return false;
     if (m_ring->GetFormat() == kRingFormat)

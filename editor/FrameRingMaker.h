@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/Mixdown.h"
+#include "audio/WaveDataReader.h"
 #include "publish/IRingMaker.h"
 
 #include <cstdint>
@@ -10,9 +11,10 @@ class CWaveCtrl;
 class CWaveDoc;
 
 // Brevanta's part of a ring job: the ring is the mix of the clips the ring
-// command took ([selStart, selEnd) ms), or a decoded library ring read as a
-// clip, written through the timeline's ring services; the steps go to the
-// timeline's progress window. Ring worker, except AddToList (GUI thread).
+// command took ([selStart, selEnd) ms), or a decoded library ring, read once
+// from its file straight into the ring format; it is written through the
+// timeline's ring services and the steps go to the timeline's progress
+// window. Ring worker, except AddToList (GUI thread).
 class CFrameRingMaker : public IRingMaker
 {
 public:
@@ -38,4 +40,6 @@ private:
     uint32_t m_selStart;
     uint32_t m_selEnd;
     std::unique_ptr<CWaveDoc> m_ring;
+    // A decoded library ring, until ConvertToRingFormat reads it.
+    std::unique_ptr<WaveDataReader> m_decoded;
 };

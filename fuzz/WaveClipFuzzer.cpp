@@ -5,6 +5,7 @@
 #include "audio/AudioTrack.h"
 #include "audio/MappedTempFile.h"
 #include "audio/Mixdown.h"
+#include "audio/WaveDataReader.h"
 #include "audio/WaveDoc.h"
 #include "fuzz/FuzzInput.h"
 #include "fuzz/NullPlayer.h"
@@ -51,13 +52,34 @@ void DrawPeaks(const CWaveDoc& clip)
     }
 }
 
-void ConvertTo(const CWaveDoc& clip, const WaveFormat& target)
+std::vector<uint8_t> Samples(const CWaveDoc& clip)
+{
+    std::vector<uint8_t> bytes(clip.GetDataSize());
+    Check(bytes.empty() || clip.GetStore()->ReadAt(0, bytes.data(), bytes.size()),
+          "a store reads");
+    return bytes;
+}
+
+// Converts the clip; the file it was read from, converted on its way in,
+// gives the same clip.
+void ConvertTo(const CWaveDoc& clip, const QString& path, const WaveFormat& target)
 {
     if (BytesFor(target, clip.GetDuration() + 1) > kMaxBytes)
         return;
     std::unique_ptr<CWaveDoc> converted = clip.ConvertFormat(target);
     if (converted)
         Check(converted->IsSameFormat(target), "converted clip has the asked format");
+    if (clip.GetFormat() == target)
+        return; // read as it is, never converted
+    WaveDataReader reader;
+    Check(reader.Open(path) == WaveWalkStatus::kOk, "the block reader opens what a clip read");
+    CWaveDoc direct(NullPlayers());
+    const int read = direct.ReadConverted(reader, target);
+    Check(read == (converted ? 1 : 0), "a file converts on its way in as its clip converts");
+    if (converted)
+        Check(direct.GetFormat() == converted->GetFormat() &&
+                  Samples(direct) == Samples(*converted),
+              "a file converted on its way in holds the converted clip");
 }
 
 // What a save writes must read back as it was.
@@ -125,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t steps = data[size - 1];
     // The mix and the ring save convert to 16 bits; this covers 8.
     if (steps & 1)
-        ConvertTo(*clip, MakePcmFormat(1, 22050, 8));
+        ConvertTo(*clip, path, MakePcmFormat(1, 22050, 8));
 
     // The clip on one track and a short project-format clip on another, as
     // a project holding both is mixed for saving.

@@ -18,12 +18,16 @@ bool CKelvoRingMaker::BuildRing()
 
 bool CKelvoRingMaker::ReadRing(const QString& path)
 {
-    m_ring = std::make_unique<WaveData>();
-    return m_ring->ReadWaveFile(path);
+    m_decoded = std::make_unique<WaveDataReader>();
+    return m_decoded->Open(path, WaveData::kMaxSampleBytes) == WaveWalkStatus::kOk;
 }
 
 uint32_t CKelvoRingMaker::RingLengthMs() const
 {
+    if (m_decoded)
+        return m_decoded->HasData()
+                   ? WaveData::LengthOf(m_decoded->GetFormat(), m_decoded->GetSize())
+                   : 0;
     return m_ring ? m_ring->GetLengthMs() : 0;
 }
 
@@ -34,6 +38,15 @@ bool CKelvoRingMaker::WriteRingFile(const QString& path)
 
 bool CKelvoRingMaker::ConvertToRingFormat()
 {
+    if (m_decoded) {
+        // The file is read once, in blocks that feed the conversion.
+        m_ring = std::make_unique<WaveData>();
+        const bool read = m_ring->ReadConverted(*m_decoded, m_editor.GetRingFormat()) == 1;
+        m_decoded.reset();
+        if (!read)
+            m_ring.reset();
+        return read;
+    }
     return m_editor.ConvertToRingFormat(m_ring.get()) == 1;
 }
 

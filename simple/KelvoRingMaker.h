@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/WaveDataReader.h"
 #include "publish/IRingMaker.h"
 #include "voice/RingSnapshot.h"
 #include "voice/WaveData.h"
@@ -11,7 +12,8 @@ class CListMyRing;
 class IProgress;
 
 // Kelvo's part of a ring job: the ring is built from the editor's snapshot
-// (or read from a decoded library ring) as a WaveData track and written
+// (or a decoded library ring, read once from its file straight into the ring
+// format) as a WaveData track and written
 // through the editor's ring services; the steps go to the editor's progress
 // window and to the observer. Ring worker, except AddToList (GUI thread).
 class CKelvoRingMaker : public IRingMaker
@@ -39,4 +41,6 @@ private:
     CListMyRing& m_list;
     IProgress* m_observer;
     std::unique_ptr<WaveData> m_ring;
+    // A decoded library ring, until ConvertToRingFormat reads it.
+    std::unique_ptr<WaveDataReader> m_decoded;
 };

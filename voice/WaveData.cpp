@@ -2,6 +2,7 @@
 
 #include "audio/G711.h"
 #include "audio/PcmConvert.h"
+#include "audio/WaveDataReader.h"
 #include "audio/WaveFileWalk.h"
 #include "audio/WaveHeader.h"
 #include "platform/IMessageSink.h"
@@ -80,13 +81,18 @@ std::unique_ptr<WaveBuffer> WaveData::TakeBuffer()
 
 uint32_t WaveData::GetLengthMs() const
 {
-    if (!m_buffer || m_format.avgBytesPerSec == 0)
+    return m_buffer ? LengthOf(m_format, m_buffer->size) : 0;
+}
+
+uint32_t WaveData::LengthOf(const WaveFormat& format, uint64_t bytes)
+{
+    if (format.avgBytesPerSec == 0)
         return 0;
     // Counted from the bytes exactly: whole bytes per ms (88 for 88.2) would
     // make a 44.1 kHz track 0.2 % longer than it plays. A few bytes a second
     // make lengths past 32 bits: the longest one stands for them.
     return static_cast<uint32_t>(
-        std::min<uint64_t>(uint64_t{m_buffer->size} * 1000 / m_format.avgBytesPerSec, UINT32_MAX));
+        std::min<uint64_t>(bytes * 1000 / format.avgBytesPerSec, UINT32_MAX));
 }
 
 uint32_t WaveData::MsToBytes(uint32_t ms) const
@@ -170,12 +176,43 @@ std::unique_ptr<WaveBuffer> Convert(const uint8_t* data, uint32_t size, const Wa
         result = NewBuffer(bytes);
         return result ? result->data.get() : nullptr;
     };
-    if (!ConvertPcm(data, size, source, target, cutToBlockAlign, allocate) || !result)
+    uint64_t bytes = 0;
+    if (!ConvertPcm(data, size, source, target, cutToBlockAlign, allocate, &bytes) || !result)
         return nullptr;
+    result->size = static_cast<uint32_t>(bytes);
     return result;
 }
 
 } // namespace
+
+int WaveData::ReadConverted(const WaveDataReader& reader, const WaveFormat& target)
+{
+    if (!reader.HasData() || reader.GetSize() > kMaxSampleBytes)
+        return 0;
+    const uint32_t size = static_cast<uint32_t>(reader.GetSize());
+    const WaveFormat& source = reader.GetFormat();
+    std::unique_ptr<WaveBuffer> buffer;
+    if (source.HasSameShape(target)) {
+        buffer = NewBuffer(size);
+        if (!buffer || !reader.ReadAt(0, buffer->data.get(), size))
+            return 0;
+    } else {
+        const auto read = [&reader](uint64_t offset, void* into, uint64_t length) {
+            return reader.ReadAt(offset, into, length);
+        };
+        const auto allocate = [&buffer](uint64_t bytes) -> uint8_t* {
+            buffer = NewBuffer(bytes);
+            return buffer ? buffer->data.get() : nullptr;
+        };
+        uint64_t bytes = 0;
+        if (!ConvertPcm(read, size, source, target, false, allocate, &bytes) || !buffer)
+            return 0;
+        buffer->size = static_cast<uint32_t>(bytes);
+    }
+    SetFormat(source.HasSameShape(target) ? source : target);
+    SetBuffer(std::move(buffer));
+    return 1;
+}
 
 std::unique_ptr<WaveData> WaveData::ConvertFormat(const WaveFormat& target) const
 {

@@ -10,6 +10,7 @@
 #include <memory>
 
 class IMessageSink;
+class WaveDataReader;
 
 // One block of samples on the heap with its size in bytes.
 struct WaveBuffer
@@ -59,6 +60,8 @@ public:
     bool IsSilentDefault() const { return m_silentDefault; }
     // Length in ms of the bytes, rounded down; 0 without data.
     uint32_t GetLengthMs() const;
+    // What GetLengthMs gives for bytes of format.
+    static uint32_t LengthOf(const WaveFormat& format, uint64_t bytes);
     // ms of this format in bytes, whole frames.
     uint32_t MsToBytes(uint32_t ms) const;
     bool IsSameFormat(const WaveFormat& format) const;
@@ -79,6 +82,13 @@ public:
     int ExpandG711();
     // A new track in target (8 or 16 bits), or null. This track is unchanged.
     std::unique_ptr<WaveData> ConvertFormat(const WaveFormat& target) const;
+    // The samples of a WAV file read to be converted: they go from the file
+    // through the conversion in blocks, and the track holds only the result,
+    // the one ReadWaveFile and then ConvertBuffer (every frame kept) give.
+    // Samples of target's channels, rate and bits are read as they are, in
+    // their own format. 1 read, 0 without samples or when they cannot be
+    // read or converted (the track's samples are then unchanged).
+    int ReadConverted(const WaveDataReader& reader, const WaveFormat& target);
 
 private:
     WaveFormat m_format;

@@ -211,11 +211,15 @@ TEST(LibresampleBuildConversion, GivesTheBytesDebiansLibraryGives)
             byte = static_cast<uint8_t>(random());
 
         std::vector<uint8_t> converted;
-        ASSERT_TRUE(
-            ConvertPcm(source.data(), source.size(), c.from, c.to, false, [&](uint64_t bytes) {
+        uint64_t convertedBytes = 0;
+        ASSERT_TRUE(ConvertPcm(
+            source.data(), source.size(), c.from, c.to, false,
+            [&](uint64_t bytes) {
                 converted.assign(bytes, 0);
                 return converted.data();
-            }));
+            },
+            &convertedBytes));
+        converted.resize(convertedBytes);
 
         const double factor = double(c.to.samplesPerSec) / c.from.samplesPerSec;
         const bool mix = c.from.channels == 2 && c.to.channels == 1;

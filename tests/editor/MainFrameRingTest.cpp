@@ -11,6 +11,7 @@
 #include "editor/ResourceView.h"
 #include "editor/WaveCtrl.h"
 #include "platform/WebEngineSwitches.h"
+#include "platform/WorkingFolder.h"
 #include "publish/BrowserDlg.h"
 #include "publish/RingHtmlView.h"
 #include "publish/ListMyRing.h"
@@ -526,6 +527,19 @@ TEST_F(FrameRing, UploadsALibraryRingOfTheRightLength)
         EXPECT_EQ(shownName, QStringLiteral("铃%1").arg(c.seconds));
         EXPECT_EQ(Uploads().size(), uploads + (c.uploaded ? 1 : 0)) << c.seconds;
         EXPECT_FALSE(frame.IsRingJobRunning());
+        if (!c.uploaded)
+            continue;
+        // The decoded ring went into the ring format (or stayed in it) as
+        // reading it into a clip and converting that clip makes it: the VOX
+        // file is the same.
+        CWaveDoc read;
+        ASSERT_EQ(read.ReadWaveFile(WorkingFolder::FilePath("~VAZOZEDU.wav"), nullptr), 1);
+        std::unique_ptr<CWaveDoc> converted =
+            read.GetFormat() == kRingFormat ? read.Clone() : read.ConvertFormat(kRingFormat);
+        ASSERT_NE(converted, nullptr);
+        const QString expected = TestEnvironment::Home() + "/expected.vox";
+        ASSERT_TRUE(ctrl->WriteVoxFile(expected, converted.get()));
+        EXPECT_EQ(ReadAll(SavedPart("vox")), ReadAll(expected)) << c.seconds;
     }
     // The upload carried the library file under its own name.
     const QJsonObject request = service.LastRequest("/zuvo/person/add_ringLibZuvo.me");

@@ -7,6 +7,7 @@
 
 #include "audio/IProgress.h"
 #include "platform/DlgCtrlId.h"
+#include "platform/WorkingFolder.h"
 #include "publish/HTTPFormClient.h"
 #include "publish/ListMyRing.h"
 #include "publish/LoginDialog.h"
@@ -28,6 +29,7 @@
 #include "tests/support/LengthRing.h"
 #include "tests/support/QuietProgress.h"
 #include "voice/Brevanta.h"
+#include "voice/WaveData.h"
 
 #include <QCheckBox>
 #include <QCryptographicHash>
@@ -628,6 +630,15 @@ TEST_F(KelvoRing, UploadsALibraryRingOfTheRightLength)
             std::cout << "[ vox ] " << seconds << " s decoded, " << vox << " bytes\n";
             EXPECT_NEAR(vox, seconds * 4000, 2048 / 4 + 1);
             EXPECT_EQ(Md5(SavedPart("upload")), Md5(path));
+            // The decoded ring went into the ring format as reading it into
+            // a track and converting that track makes it: the same VOX file.
+            WaveData read;
+            ASSERT_EQ(read.ReadWaveFile(WorkingFolder::FilePath("~VAZOZEDU.wav")), 1);
+            ASSERT_FALSE(read.IsSameFormat(editor->GetRingFormat()));
+            ASSERT_EQ(editor->ConvertToRingFormat(&read), 1);
+            const QString expected = TestEnvironment::Home() + "/expected.vox";
+            ASSERT_EQ(editor->SaveVox(expected, &read), 1);
+            EXPECT_EQ(Md5(SavedPart("vox")), Md5(expected));
         }
     }
     EXPECT_EQ(steps.texts.last(), QStringLiteral("分析铃音数据..."));
