@@ -31,7 +31,8 @@ class CWaveDoc : public ISampleSource
 public:
     // How ConvertFormat spreads its work. Long clips are cut into segments
     // of output frames, converted on all threads and each channel on its
-    // own; the defaults suit the machine and the clip's length.
+    // own; by default one thread per core and segments of a fixed length, so
+    // the output is the same on every machine.
     struct ConvertSplit
     {
         unsigned threads = 0;       // 0: one per core
