@@ -20,24 +20,35 @@ constexpr int kMpeg1Layer3[14] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192
 constexpr int kMpeg2Layer1[14] = {32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256};
 constexpr int kMpeg2Layer23[14] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
 
-// Buffered reads for the byte-by-byte header search over an untrusted file.
+// Buffered reads for the byte-by-byte header search and the tag walk over an
+// untrusted file.
 class ByteWindow
 {
 public:
-    explicit ByteWindow(const CInputFile& file) : m_file(file), m_buffer(64 * 1024) {}
+    static constexpr size_t kSize = 64 * 1024;
+
+    explicit ByteWindow(const CInputFile& file) : m_file(file), m_buffer(kSize) {}
+
+    // The count (at most kSize) bytes at pos; null when fewer remain.
+    const uint8_t* At(uint64_t pos, size_t count)
+    {
+        if (pos < m_start || pos + count > m_start + m_length) {
+            if (pos >= m_file.Size())
+                return nullptr;
+            m_start = pos;
+            m_length = m_file.ReadAt(pos, m_buffer.data(), m_buffer.size());
+            if (m_length < count)
+                return nullptr;
+        }
+        return m_buffer.data() + (pos - m_start);
+    }
 
     // The 4 bytes at pos as a big-endian word; false when fewer remain.
     bool WordAt(uint64_t pos, uint32_t& word)
     {
-        if (pos < m_start || pos + 4 > m_start + m_length) {
-            if (pos >= m_file.Size())
-                return false;
-            m_start = pos;
-            m_length = m_file.ReadAt(pos, m_buffer.data(), m_buffer.size());
-            if (m_length < 4)
-                return false;
-        }
-        const uint8_t* b = m_buffer.data() + (pos - m_start);
+        const uint8_t* b = At(pos, 4);
+        if (!b)
+            return false;
         word = uint32_t{b[0]} << 24 | uint32_t{b[1]} << 16 | uint32_t{b[2]} << 8 | b[3];
         return true;
     }
@@ -50,14 +61,15 @@ private:
 };
 
 // The bytes of the ID3v2 tags at the file's start, 0 when there is none.
-uint64_t LeadingId3v2Size(const CInputFile& file)
+// Taggers may put one tag right behind another: every one in a row is
+// skipped, however many, up to the file's end. Each step moves on by at
+// least a tag header, so the walk is linear in the file's size.
+uint64_t LeadingId3v2Size(const CInputFile& file, ByteWindow& window)
 {
-    // Taggers may put one tag right behind another: skip every one in a row.
-    constexpr int kMaxTags = 4096;
     uint64_t pos = 0;
-    uint8_t h[10];
-    for (int tags = 0; tags < kMaxTags && file.ReadExactly(pos, h, sizeof h); ++tags) {
-        if (std::memcmp(h, "ID3", 3) != 0 || h[3] == 0xFF || h[4] == 0xFF ||
+    while (pos < file.Size()) {
+        const uint8_t* h = window.At(pos, 10);
+        if (!h || std::memcmp(h, "ID3", 3) != 0 || h[3] == 0xFF || h[4] == 0xFF ||
             ((h[6] | h[7] | h[8] | h[9]) & 0x80) != 0)
             break;
         const uint64_t body =
@@ -124,7 +136,7 @@ int CMP3Info::Open(const QString& path)
         return 0;
 
     ByteWindow window(file);
-    uint64_t pos = LeadingId3v2Size(file);
+    uint64_t pos = LeadingId3v2Size(file, window);
     int64_t remaining = 0;
     int64_t bitrateSum = 0;
     int bitrate = 0;

@@ -46,11 +46,13 @@ constexpr char kDecoders[] = "mp1,mp1float,mp2,mp2float,mp3,mp3float,wmav1,wmav2
                              "adpcm_g726,adpcm_yamaha,gsm_ms,g723_1,truespeech";
 
 constexpr int kIoBufferSize = 64 * 1024; // bytes
-// Packets or frames the decoder may refuse in a row before the source counts
-// as corrupt; an isolated bad frame is skipped, as players do.
+// Frames the decoder may refuse in a row for one packet before the rest of
+// that packet is dropped; refused packets themselves are skipped, as players
+// do, until Source::kBytesWithoutAudio bytes gave no audio.
 constexpr int kMaxConsecutiveErrors = 16;
 // The RIFF length field (data + 36) must fit 32 bits.
-constexpr uint64_t kMaxDataSize = UINT32_MAX - (kWaveHeaderSize - 8);
+constexpr uint64_t kMaxDataSize = WmaToWavConverter::kMaxDataBytes;
+static_assert(kMaxDataSize == UINT32_MAX - (kWaveHeaderSize - 8));
 
 HRESULT FromAvError(int error)
 {
@@ -446,12 +448,14 @@ public:
     const WaveFormat& PcmFormat() const { return m_pcm; }
 
     // Decodes every packet of the stream into target, which is created when
-    // the first frame has decoded. Ends with the file's end or once
-    // Source::kBytesWithoutAudio bytes gave no audio; fails on a read error,
-    // on kMaxConsecutiveErrors refusals in a row, on a failed write and when
-    // nothing at all decodes.
-    HRESULT Run(PcmTarget& target)
+    // the first frame has decoded. Ends with the file's end, once
+    // Source::kBytesWithoutAudio bytes gave no audio, or where the container
+    // turns unreadable: damage behind the audio (a broken download's tail)
+    // costs only itself. Fails on a read error, on a failed write, when the
+    // audio passes maxDataBytes (kTooLong) and when nothing at all decodes.
+    HRESULT Run(PcmTarget& target, uint64_t maxDataBytes)
     {
+        m_maxDataBytes = maxDataBytes;
         m_source.MarkAudio();
         // Every pass reads a packet from the file or ends the loop, so the
         // file's length bounds it.
@@ -459,21 +463,22 @@ public:
             const int result = av_read_frame(m_format, m_packet);
             if (result == AVERROR_EOF)
                 break;
+            if (result == AVERROR(ENOMEM))
+                return E_OUTOFMEMORY;
+            if (result == AVERROR(EIO))
+                return HResultFromErrno(EIO);
             if (result < 0)
-                return FromAvError(result);
+                break;
             if (m_packet->stream_index != m_index) {
                 av_packet_unref(m_packet);
                 continue;
             }
             const int sent = avcodec_send_packet(m_codec, m_packet);
             av_packet_unref(m_packet);
-            if (sent < 0) {
-                if (sent == AVERROR(ENOMEM))
-                    return E_OUTOFMEMORY;
-                if (++m_errors > kMaxConsecutiveErrors)
-                    return WmaToWavConverter::kUnreadableSource;
+            if (sent == AVERROR(ENOMEM))
+                return E_OUTOFMEMORY;
+            if (sent < 0)
                 continue;
-            }
             const HRESULT drained = Drain(target);
             if (drained != S_OK)
                 return drained;
@@ -498,18 +503,18 @@ private:
     // Takes every frame the decoder has ready.
     HRESULT Drain(PcmTarget& target)
     {
-        for (;;) {
+        for (int errors = 0;;) {
             const int result = avcodec_receive_frame(m_codec, m_frame);
             if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
                 return S_OK;
             if (result < 0) {
                 if (result == AVERROR(ENOMEM))
                     return E_OUTOFMEMORY;
-                if (++m_errors > kMaxConsecutiveErrors)
-                    return WmaToWavConverter::kUnreadableSource;
+                if (++errors > kMaxConsecutiveErrors)
+                    return S_OK;
                 continue;
             }
-            m_errors = 0;
+            errors = 0;
             if (m_frame->nb_samples > 0)
                 m_source.MarkAudio();
             const HRESULT written = WriteFrame(target);
@@ -609,7 +614,10 @@ private:
         const int frames = swr_convert(m_resampler, &output, room, input, inputFrames);
         if (frames < 0)
             return WmaToWavConverter::kUnreadableSource;
-        return target.Append(m_samples.data(), static_cast<size_t>(frames) * frameBytes);
+        const size_t bytes = static_cast<size_t>(frames) * frameBytes;
+        if (bytes > m_maxDataBytes - std::min(m_maxDataBytes, target.DataSize()))
+            return WmaToWavConverter::kTooLong;
+        return target.Append(m_samples.data(), bytes);
     }
 
     Source m_source;
@@ -620,7 +628,7 @@ private:
     AVFrame* m_frame = nullptr;
     SwrContext* m_resampler = nullptr;
     int m_index = -1;
-    int m_errors = 0; // refusals in a row
+    uint64_t m_maxDataBytes = kMaxDataSize;
     AVChannelLayout m_outLayout = {};
     int m_outRate = 0;
     // What the resampler was set up for.
@@ -659,7 +667,8 @@ HRESULT OpenSource(std::unique_ptr<CROStream>& stream, const QString& path, Deco
 // The stream outlives the decoder: Convert's decoder is gone before this.
 WmaToWavConverter::~WmaToWavConverter() = default;
 
-HRESULT WmaToWavConverter::Convert(const QString& sourcePath, const QString& wavPath)
+HRESULT WmaToWavConverter::Convert(const QString& sourcePath, const QString& wavPath,
+                                   uint64_t maxDataBytes)
 {
     if (sourcePath.isEmpty() || wavPath.isEmpty())
         return E_INVALIDARG;
@@ -672,10 +681,10 @@ HRESULT WmaToWavConverter::Convert(const QString& sourcePath, const QString& wav
     WavTarget target(wavPath);
     result = target.CheckPath();
     if (result == S_OK)
-        result = decoder.Run(target);
+        result = decoder.Run(target, maxDataBytes);
     if (result == S_OK)
         result = target.Commit();
-    if (result == S_OK)
+    if (result == S_OK || result == kTooLong)
         m_pcmFormat = decoder.PcmFormat();
     return result;
 }
@@ -689,7 +698,7 @@ HRESULT WmaToWavConverter::ConvertToClip(const QString& sourcePath, CWaveDoc& cl
     if (result != S_OK)
         return result;
     StoreTarget target;
-    result = decoder.Run(target);
+    result = decoder.Run(target, kMaxDataSize);
     if (result == S_OK)
         result = target.Commit(clip);
     if (result == S_OK)

@@ -32,9 +32,11 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/hostile-inputs-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-# A second of tone as WAV and as an MP3 of about 20 KB.
+# A second of tone as WAV and as an MP3 of about 20 KB, and 30 s as MP3.
 sox -n -r 44100 -c 2 -b 16 tone.wav synth 1 sine 440 gain -6
 lame --quiet -b 160 -t tone.wav tone.mp3
+sox -n -r 44100 -c 2 -b 16 song.wav synth 30 sine 440 gain -6
+lame --quiet -b 128 song.wav song.mp3
 
 python3 - <<'PY'
 import struct
@@ -46,7 +48,13 @@ def tag(frame_id, text):
     body = frame_id + struct.pack('>I', len(text) + 1) + b'\0\0' + b'\0' + text
     return b'ID3\3\0\0' + syncsafe(len(body)) + body
 
+import random
+
 audio = open('tone.mp3', 'rb').read()
+# A broken download: random bytes behind the frames.
+noise = random.Random(33).randbytes(1024 * 1024)
+with open('noise-tail-1m.mp3', 'wb') as f:
+    f.write(open('song.mp3', 'rb').read() + noise)
 with open('chained-tags.mp3', 'wb') as f:
     f.write(tag(b'TIT2', b'First') + tag(b'TPE1', b'Other') * 15999 + audio)
 
@@ -75,7 +83,7 @@ cp tone.mp3 junk-1g.mp3
 truncate -s +1G junk-1g.mp3
 
 # tone.wav first: what starting the tool and opening a plain file cost.
-inputs=(tone.wav chained-tags.mp3 zero-tail.wav ffff-over-5g.wav junk-1g.mp3
+inputs=(tone.wav chained-tags.mp3 noise-tail-1m.mp3 zero-tail.wav ffff-over-5g.wav junk-1g.mp3
     data-before-fmt.wav 4g.wav)
 printf '%-22s %-11s %6s %8s %7s %9s\n' input tool status "wall s" "cpu s" "peak MB"
 for input in "${inputs[@]}"; do

@@ -40,6 +40,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::fprintf(stderr, "broken: the clip's samples are not the file's\n");
             std::abort();
         }
+        // A limit one byte short of the audio refuses it as too long and
+        // leaves no file.
+        if (size > 0) {
+            const QString limited = FuzzInput::Folder() + QStringLiteral("/limited.wav");
+            if (WmaToWavConverter().Convert(source, limited, size - 1) !=
+                    WmaToWavConverter::kTooLong ||
+                QFile::exists(limited)) {
+                std::fprintf(stderr, "broken: audio past the limit was not refused\n");
+                std::abort();
+            }
+        }
     } else if (direct.GetStore()) {
         std::fprintf(stderr, "broken: a failed decoding left samples in the clip\n");
         std::abort();

@@ -23,6 +23,15 @@ QString InfoText(const char (&info)[kAudioFileInfoSize], size_t offset)
     return GbkToQString(QByteArrayView(info + offset, strnlen(info + offset, 128)));
 }
 
+// Music whose samples pass the editor's memory budget: says so, with the
+// longest music of that format the editor holds.
+QString TooLongText(const WaveFormat& format)
+{
+    const uint64_t minutes =
+        format.avgBytesPerSec == 0 ? 0 : WaveData::kMaxSampleBytes / format.avgBytesPerSec / 60;
+    return QStringLiteral("音乐太长，编辑器无法打开！这种格式的音乐最长约%1分钟。").arg(minutes);
+}
+
 } // namespace
 
 // What the worker hands back to the GUI thread.
@@ -91,7 +100,11 @@ void CBrevanta::OpenFileWorker(const QString& path)
                 wave = target;
         } else {
             WmaToWavConverter converter;
-            if (converter.Convert(path, target) < 0)
+            // Decoding stops once the music could no longer be held.
+            const HRESULT converted = converter.Convert(path, target, WaveData::kMaxSampleBytes);
+            if (converted == WmaToWavConverter::kTooLong)
+                result->message = TooLongText(converter.GetPcmFormat());
+            else if (converted < 0)
                 result->message = QStringLiteral("读取音频数据失败！");
             else
                 wave = target;
@@ -113,8 +126,11 @@ void CBrevanta::OpenFileWorker(const QString& path)
         // Read into a track of its own: the shown music stays until this one
         // is known to be good.
         auto music = std::make_unique<WaveData>();
-        if (music->ReadWaveFile(wave) == 1 && music->HasData())
+        std::optional<WaveFormat> tooLong;
+        if (music->ReadWaveFile(wave, nullptr, &tooLong) == 1 && music->HasData())
             result->music = std::move(music);
+        else if (tooLong)
+            result->message = TooLongText(*tooLong);
         else
             result->message = QStringLiteral("读取音频数据失败！");
     }

@@ -117,14 +117,20 @@ void WaveData::MakeSilence()
     m_buffer = std::move(buffer);
 }
 
-int WaveData::ReadWaveFile(const QString& path, IMessageSink* messages)
+int WaveData::ReadWaveFile(const QString& path, IMessageSink* messages,
+                           std::optional<WaveFormat>* tooLong)
 {
-    const auto readData = [this](const WaveFormat& format, int fd, uint64_t offset,
-                                 uint32_t size) {
+    const auto readData = [this, tooLong](const WaveFormat& format, int fd, uint64_t offset,
+                                          uint32_t size) {
         const bool g711 =
             format.formatTag == kWaveFormatAlaw || format.formatTag == kWaveFormatMulaw;
-        if (uint64_t{size} * (g711 ? 2 : 1) > kMaxSampleBytes)
+        if (uint64_t{size} * (g711 ? 2 : 1) > kMaxSampleBytes) {
+            if (tooLong) {
+                WaveFormat expanded;
+                *tooLong = g711 && ExpandedG711Format(format, expanded) ? expanded : format;
+            }
             return false;
+        }
         SetFormat(format);
         Free();
         std::unique_ptr<WaveBuffer> buffer = NewBuffer(size);

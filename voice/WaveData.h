@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class IMessageSink;
 class WaveDataReader;
@@ -75,9 +76,11 @@ public:
 
     // Reads a WAV file; 1 on success, 0 when it cannot be read (a file not
     // starting with "RIFF" is told to messages when given) or its samples
-    // would pass kMaxSampleBytes. A file without data, or refused for its
+    // would pass kMaxSampleBytes (tooLong, when given, then receives the PCM
+    // format they would have). A file without data, or refused for its
     // size, leaves the previous samples as they were.
-    int ReadWaveFile(const QString& path, IMessageSink* messages = nullptr);
+    int ReadWaveFile(const QString& path, IMessageSink* messages = nullptr,
+                     std::optional<WaveFormat>* tooLong = nullptr);
     // A-law and mu-law become 16-bit PCM; 1 for PCM after that, 0 otherwise.
     int ExpandG711();
     // A new track in target (8 or 16 bits), or null. This track is unchanged.

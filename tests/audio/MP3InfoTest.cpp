@@ -150,6 +150,16 @@ TEST(MP3Info, LeadingId3v2TagIsSkipped)
     ASSERT_TRUE(c.HasFrames());
     EXPECT_EQ(c.GetFrameCount(), a.GetFrameCount());
     EXPECT_EQ(c.GetBitrate(), 96);
+
+    // However many tags are chained; a chain that only ends at the file's
+    // end holds no frames.
+    const QString many = PathOf("many.mp3");
+    ASSERT_TRUE(WriteAll(many, first + second.repeated(16000) + ReadAll(plain)));
+    const CMP3Info d(many);
+    ASSERT_TRUE(d.HasFrames());
+    EXPECT_EQ(d.GetFrameCount(), a.GetFrameCount());
+    ASSERT_TRUE(WriteAll(many, first + second.repeated(16000)));
+    EXPECT_FALSE(CMP3Info(many).HasFrames());
 }
 
 TEST(MP3Info, SearchReachesTenThousandBytes)

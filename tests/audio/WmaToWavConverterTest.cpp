@@ -608,6 +608,66 @@ TEST(WmaToWavConverter, JunkAfterTheFramesIsNotReadToItsEnd)
     EXPECT_EQ(std::memcmp(got.data(), want.data(), clip.GetDataSize()), 0);
 }
 
+// Random bytes behind the audio, as a broken download leaves them: the audio
+// before them decodes as it did without them, and the tail adds no more
+// than the tool's own decoding of the damaged file.
+TEST(WmaToWavConverter, DamagedTailKeepsTheAudioBeforeIt)
+{
+    const QString mp3 = MakeMp3("tone.mp3", 44100, 3.0, {});
+    const QString asf = Ffmpeg(
+        "tone.asf", {"-f", "lavfi", "-i", SineInput(22050, 3), "-c:a", "wmav2", "-b:a", "32k"});
+    ASSERT_FALSE(mp3.isEmpty());
+    ASSERT_FALSE(asf.isEmpty());
+    WmaToWavConverter converter;
+    for (const QString& intact : {mp3, asf}) {
+        ASSERT_EQ(converter.Convert(intact, PathOf("intact.wav")), S_OK) << intact;
+        const WavFile whole = ReadWav(PathOf("intact.wav"));
+        ASSERT_TRUE(whole.valid);
+        const size_t channels = whole.format.channels;
+        for (const int tail : {8 * 1024, 200 * 1024, 400 * 1024, 1024 * 1024}) {
+            const QString name = QFileInfo(intact).fileName() + QString(".%1.tail").arg(tail);
+            const QString source = WriteFixture(name, ReadAll(intact) + RandomBytes(tail));
+            ASSERT_FALSE(source.isEmpty());
+            ASSERT_EQ(converter.Convert(source, PathOf("out.wav")), S_OK) << name.toStdString();
+            const WavFile wav = ReadWav(PathOf("out.wav"));
+            ASSERT_TRUE(wav.valid);
+            EXPECT_EQ(wav.format, whole.format);
+            // The last frame before the damage may decode differently; one
+            // frame is at most 1152 samples per channel.
+            const size_t frame = 1152 * channels;
+            ASSERT_GE(wav.samples.size() + frame, whole.samples.size()) << name.toStdString();
+            EXPECT_LE(wav.samples.size(), ReferenceDecode(source).size() + frame)
+                << name.toStdString();
+            const size_t same = whole.samples.size() - frame;
+            EXPECT_TRUE(std::equal(whole.samples.begin(), whole.samples.begin() + same,
+                                   wav.samples.begin()))
+                << name.toStdString();
+        }
+    }
+}
+
+// A limit on the decoded bytes: audio up to it converts, audio past it is
+// refused as too long, with its format known and no WAV file left.
+TEST(WmaToWavConverter, AudioPastTheLimitIsTooLong)
+{
+    const QString mp3 = MakeMp3("tone.mp3", 22050, 1.0, {});
+    ASSERT_FALSE(mp3.isEmpty());
+    const QString folder = PathOf("out");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString target = folder + "/out.wav";
+    WmaToWavConverter converter;
+    ASSERT_EQ(converter.Convert(mp3, target), S_OK);
+    const uint32_t bytes = ReadWav(target).dataSize;
+    ASSERT_GT(bytes, 0u);
+    ASSERT_TRUE(QFile::remove(target));
+
+    EXPECT_EQ(converter.Convert(mp3, target, bytes - 1), WmaToWavConverter::kTooLong);
+    EXPECT_EQ(converter.GetPcmFormat(), MakePcmFormat(1, 22050, 16));
+    EXPECT_EQ(FolderEntries(folder), QStringList());
+    EXPECT_EQ(converter.Convert(mp3, target, bytes), S_OK);
+    EXPECT_EQ(ReadWav(target).dataSize, bytes);
+}
+
 // Damage after a readable start: the converter either fails cleanly or
 // gives a consistent WAV file no longer than the undamaged file's audio.
 TEST(WmaToWavConverter, DamagedStreamsEndCleanly)
