@@ -15,7 +15,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     lame vorbis-tools sox libsox-fmt-all ffmpeg
     dbus dbus-x11 fonts-wqy-zenhei desktop-file-utils
-    python3 python3-numpy xvfb xauth
+    python3 python3-numpy xvfb xauth xdotool
     clang libclang-rt-14-dev id3v2 dpkg-dev autoconf automake libtool zlib1g-dev
 )
 
