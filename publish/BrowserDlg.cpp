@@ -107,7 +107,7 @@ void CBrowserDlg::CreateView()
     }
     for (const QString& source : m_pageScripts)
         m_view->AddPageScript(source);
-    m_view->setGeometry(rect());
+    m_view->setGeometry(contentsRect());
     m_view->show();
     connect(m_profile->cookieStore(), &QWebEngineCookieStore::cookieAdded, this,
             [this](const QNetworkCookie& cookie) { OnCookieAdded(cookie.name()); });
@@ -171,5 +171,13 @@ void CBrowserDlg::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
     if (m_view)
-        m_view->setGeometry(0, 0, event->size().width(), event->size().height());
+        m_view->setGeometry(contentsRect());
+}
+
+void CBrowserDlg::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    // A skin that takes over the frame, or gives it back, changes the margins.
+    if (event->type() == QEvent::ContentsRectChange && m_view)
+        m_view->setGeometry(contentsRect());
 }

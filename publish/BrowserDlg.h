@@ -65,8 +65,10 @@ signals:
     void pageFailed(const QString& message);
 
 protected:
-    // Keeps the view filling the whole client area.
+    // Keep the view filling the client area: the whole window, or inside the
+    // frame that a skin draws in the dialog's contents margins.
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateView();

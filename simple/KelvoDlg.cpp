@@ -336,7 +336,14 @@ void CKelvoDlg::PlaceLists()
     m_downloadList->setRootIsDecorated(false);
     m_downloadList->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_downloadList->setHeaderLabels({QString()});
-    CSkinListCtrl::Wrap(m_downloadList, m_themePath);
+    CSkinListCtrl* skin = CSkinListCtrl::Wrap(m_downloadList, m_themePath);
+    if (skin && skin->Skin().loaded && m_downloadList->geometry() == area) {
+        // The skin's bars stand right of the list and below it: they take
+        // their room out of the page, which would otherwise cut them off.
+        m_downloadList->resize(area.width() - skin->Skin().verBarWidth,
+                               area.height() - skin->Skin().horBarHeight);
+        skin->PositionScrollBars();
+    }
     m_downloads = new CListDownloadCtrl(m_downloadList);
     m_downloads->Init();
     WireDownloads();

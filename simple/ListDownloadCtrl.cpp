@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QPolygon>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
@@ -37,6 +38,13 @@ public:
             PaintCancelMark(painter, option, selected);
         else
             QStyledItemDelegate::paint(painter, option, index);
+        // The cell's right and bottom edges: with its neighbours' they make the grid.
+        painter->save();
+        painter->setPen(CListDownloadCtrl::GridColour());
+        const QRect cell = option.rect;
+        painter->drawLine(cell.topRight(), cell.bottomRight());
+        painter->drawLine(cell.bottomLeft(), cell.bottomRight());
+        painter->restore();
     }
 
 private:
@@ -90,6 +98,26 @@ QString Fixed2(double value)
 
 } // namespace
 
+QIcon CListDownloadCtrl::DownloadIcon()
+{
+    // An arrow down into a tray, in solid pixels so it stays crisp at 16 x 16.
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    {
+        QPainter painter(&pixmap);
+        const QColor arrow(0x1F, 0x7A, 0x3A);
+        painter.fillRect(QRect(6, 1, 4, 6), arrow);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(arrow);
+        painter.drawPolygon(QPolygon({QPoint(2, 7), QPoint(13, 7), QPoint(8, 12), QPoint(7, 12)}));
+        const QColor tray(0x4A, 0x55, 0x60);
+        painter.fillRect(QRect(1, 11, 2, 4), tray);
+        painter.fillRect(QRect(13, 11, 2, 4), tray);
+        painter.fillRect(QRect(1, 13, 14, 2), tray);
+    }
+    return QIcon(pixmap);
+}
+
 CListDownloadCtrl::CListDownloadCtrl(QTreeWidget* list, TickSource ticks)
     : QObject(list), m_list(list), m_ticks(std::move(ticks))
 {
@@ -109,6 +137,7 @@ void CListDownloadCtrl::Init()
     m_list->headerItem()->setTextAlignment(kCancelColumn, Qt::AlignCenter);
     m_list->header()->setStretchLastSection(false);
     m_list->setRootIsDecorated(false);
+    m_list->setIconSize(QSize(16, 16));
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setItemDelegate(new DownloadRowDelegate(m_list));
     connect(m_list, &QTreeWidget::itemClicked, this, &CListDownloadCtrl::OnItemClicked);
@@ -120,6 +149,7 @@ void CListDownloadCtrl::AddTask(std::shared_ptr<CHTTPDownloadTask> task)
         return;
     auto* item = new QTreeWidgetItem;
     item->setText(0, QString::fromStdString(task->GetName()));
+    item->setIcon(0, DownloadIcon());
     item->setData(0, kTaskRole, QVariant::fromValue(task));
     item->setTextAlignment(kCancelColumn, Qt::AlignCenter);
     SetTexts(item, *task);

@@ -2,6 +2,8 @@
 
 #include "platform/TickClock.h"
 
+#include <QColor>
+#include <QIcon>
 #include <QObject>
 #include <QString>
 
@@ -13,17 +15,21 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 // The download list of Kelvo's main dialog (control 1009): one row per
-// running download with its name, size, progress, speed and a cancel mark.
-// A controller over the plain list the dialog makes: Init gives it its five
-// columns and the painting (odd rows shaded, a bar in "进度", the mark in
-// "取消"). A row shares its task with the task's worker; removing the row,
-// by RemoveTask or a click in "取消", cancels the task, which the worker then
+// running download with the download icon and its name, size, progress,
+// speed and a cancel mark. A controller over the plain list the dialog makes:
+// Init gives it its five columns and the painting (grid lines, odd rows
+// shaded, a bar in "进度", the mark in "取消"). A row shares its task with the task's worker;
+// removing the row, by RemoveTask or a click in "取消", cancels the task, which the worker then
 // ends on its own. GUI thread only (the workers never touch the list).
 class CListDownloadCtrl : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kCancelColumn = 4;
+    // The lines between the cells.
+    static QColor GridColour() { return QColor(0xC0, 0xC0, 0xC0); }
+    // Image 0 of the list: what each row shows before its name.
+    static QIcon DownloadIcon();
 
     explicit CListDownloadCtrl(QTreeWidget* list, TickSource ticks = SteadyTicks());
     ~CListDownloadCtrl() override;

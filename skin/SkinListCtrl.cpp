@@ -126,15 +126,17 @@ void CSkinListCtrl::PositionScrollBars()
 bool CSkinListCtrl::WindowProc(QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (!m_skin.loaded || (type != QEvent::Show && type != QEvent::Hide && type != QEvent::Move &&
-                           type != QEvent::Resize))
+    // Shown or hidden by its dialog, whether or not the dialog shows yet: a
+    // list hidden before its first show gets no hide event of its own.
+    const bool shownOrHidden = type == QEvent::ShowToParent || type == QEvent::HideToParent;
+    if (!m_skin.loaded || (!shownOrHidden && type != QEvent::Move && type != QEvent::Resize))
         return CSubclassWnd::WindowProc(event);
     const bool result = Default();
-    if (type == QEvent::Show || type == QEvent::Hide) {
+    if (shownOrHidden) {
         for (QWidget* bar :
              {static_cast<QWidget*>(m_vertical), static_cast<QWidget*>(m_horizontal)}) {
             if (bar)
-                bar->setVisible(type == QEvent::Show);
+                bar->setVisible(type == QEvent::ShowToParent);
         }
     } else if (m_barsCreated) {
         PositionScrollBars();

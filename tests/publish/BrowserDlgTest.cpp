@@ -116,8 +116,7 @@ TEST_F(BrowserDlgTest, TheRingLibraryOpensLoggedIn)
     ASSERT_TRUE(TestEnvironment::WaitFor([&text] { return !text.isEmpty(); }, 10000));
     EXPECT_TRUE(text.contains(kMobile)) << text;
 
-    // The view fills the client area as the window changes size.
-    EXPECT_EQ(view->geometry(), dialog.rect());
+    // Without a skin the page fills the whole window as it changes size.
     dialog.resize(500, 320);
     EXPECT_EQ(view->geometry(), QRect(0, 0, 500, 320));
     TestEnvironment::WaitFor([] { return false; }, 1000); // let the page paint

@@ -17,11 +17,13 @@
 #include "voice/Brevanta.h"
 #include "voice/WaveData.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -384,8 +386,16 @@ TEST_F(Kelvo, TheToolRowsTooltipsInTheDialogsColours)
         QHelpEvent tip(QEvent::ToolTip, QPoint(3, 3), button->mapToGlobal(QPoint(3, 3)));
         QCoreApplication::sendEvent(button, &tip);
         EXPECT_EQ(QToolTip::text(), QString::fromUtf8(text)) << id;
-        EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipBase), QColor(0xFF, 0xFF, 0xE1));
-        EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipText), QColor(0, 0, 0xC8));
+        // The tip shown, not the program's tooltip palette, takes the colours.
+        const QLabel* shown = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->windowType() == Qt::ToolTip && window->isVisible())
+                shown = qobject_cast<QLabel*>(window);
+        ASSERT_NE(shown, nullptr) << id;
+        EXPECT_EQ(shown->palette().color(QPalette::Inactive, QPalette::ToolTipBase),
+                  QColor(0xFF, 0xFF, 0xE1));
+        EXPECT_EQ(shown->palette().color(QPalette::Inactive, QPalette::ToolTipText),
+                  QColor(0, 0, 0xC8));
     }
     EXPECT_TRUE(Dlg()->Control(1006)->toolTip().isEmpty());
 }

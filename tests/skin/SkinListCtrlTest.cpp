@@ -163,6 +163,26 @@ TEST_F(SkinListCtrlTest, HeaderLabelsKeepTheirOwnAlignment)
 
 TEST_F(SkinListCtrlTest, BarsShowAndHideWithTheListAndFollowIt)
 {
+    // Hidden when its bars are made, or by its dialog afterwards but before
+    // the dialog first shows (a list on a page not chosen yet).
+    for (const bool hideFirst : {true, false}) {
+        auto other = std::make_unique<QWidget>();
+        auto* hidden = new QTreeWidget(other.get());
+        hidden->setGeometry(10, 10, 200, 150);
+        SetDlgCtrlID(hidden, 9);
+        if (hideFirst)
+            hidden->hide();
+        Write(theme);
+        CSkinListCtrl* hiddenSkin = CSkinListCtrl::Wrap(hidden, theme.Path());
+        ASSERT_NE(hiddenSkin, nullptr);
+        hidden->hide();
+        other->show();
+        EXPECT_FALSE(hiddenSkin->VerticalBar()->isVisible()) << hideFirst;
+        EXPECT_FALSE(hiddenSkin->HorizontalBar()->isVisible()) << hideFirst;
+        hidden->show();
+        EXPECT_TRUE(hiddenSkin->HorizontalBar()->isVisible()) << hideFirst;
+    }
+
     list->hide();
     CSkinListCtrl* skin = Wrap();
     dialog->show();
