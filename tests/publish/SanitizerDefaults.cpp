@@ -16,10 +16,7 @@ const char* __asan_default_options()
 const char* __lsan_default_suppressions()
 {
     return "leak:libQt6WebEngineCore.so\n"
-           "leak:libfontconfig.so\n"
-           // On a real X server the engine draws through the system's
-           // software GL driver, which holds allocations until it is unloaded.
-           "leak:swrast_dri.so\n";
+           "leak:libfontconfig.so\n";
 }
 
 } // extern "C"

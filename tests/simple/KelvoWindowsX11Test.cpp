@@ -26,27 +26,7 @@
 #include <QTreeWidget>
 #include <QWebEnginePage>
 
-#include <dlfcn.h>
-#include <link.h>
-
-#include <cstring>
-
 namespace {
-
-// The software GL driver that the web engine loads on a real X server keeps
-// allocations until it is unloaded at exit, where the leak checker could no
-// longer name it to match its suppression: it stays loaded.
-void KeepGlDriverLoaded()
-{
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            const char* path = info->dlpi_name;
-            if (path && std::strstr(path, "/dri/") && std::strstr(path, "_dri.so"))
-                dlopen(path, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
 
 // Runs xdotool while the program goes on handling what the X server sends it.
 bool Xdo(const QStringList& args)
@@ -145,7 +125,6 @@ TEST_F(KelvoWindowsX11, TheWebWindowShowsItsCaptionAndTheMouseMovesAndClosesIt)
         },
         60000));
     QTest::qWait(500); // the page paints
-    KeepGlDriverLoaded();
 
     // The screen shows the theme's caption band, title buttons included.
     CSkinWin* skin = CSkinWin::Of(browser);
