@@ -53,12 +53,13 @@ constexpr uint64_t kCopyBytes = 4 * 1024 * 1024;
 // The end of the clip is converted first, into memory, to learn the frame
 // count before the store is made; at most this many output frames.
 constexpr int64_t kTailFrames = 32768;
-// Output frames of one segment of the body. Where segments meet, the samples
+// Source frames of one segment of the body. Where segments meet, the samples
 // may differ from a single pass in the last bits, so their places must not
 // follow the machine (its core count): the same file converts to the same
-// bytes everywhere. Short enough to keep many cores busy, long enough to pay
-// for a segment's overlap and its resampler.
-constexpr int64_t kSegmentFrames = 262144;
+// bytes everywhere. Counted in source frames, which cost the filter alike up
+// and down; short enough to keep many cores busy, long enough to pay for a
+// segment's overlap and its resampler's buffers.
+constexpr int64_t kSegmentSourceFrames = 2097152;
 
 // Collects the output of one pass and writes it into the target in large
 // blocks: each write of a mapping ends in an unmap, which stops every core
@@ -434,7 +435,10 @@ std::unique_ptr<CWaveDoc> CWaveDoc::ConvertSamples(const PcmSourceReader& read,
     // The body in segments, every segment and channel a task of its own.
     std::vector<std::function<bool()>> tasks;
     if (bodySteps > 0) {
-        const int64_t wanted = split.segmentFrames ? split.segmentFrames : kSegmentFrames;
+        const int64_t wanted =
+            split.segmentFrames
+                ? split.segmentFrames
+                : std::max<int64_t>(1, kSegmentSourceFrames / job.latticeIn * job.latticeOut);
         const int64_t segments =
             std::max<int64_t>(1, std::min<int64_t>(bodySteps, (tailOut + wanted - 1) / wanted));
         for (int64_t i = 0; i < segments; ++i) {
