@@ -89,17 +89,7 @@ void KeepScreen(const QString& name)
         qEnvironmentVariable("ZUVO_SCREENSHOT_DIR") + u'/' + name + ".png");
 }
 
-bool RunTool(const QString& program, const QStringList& args, QByteArray* out = nullptr)
-{
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
-        return false;
-    if (out)
-        *out = process.readAllStandardOutput();
-    return true;
-}
+using TestEnvironment::RunTool;
 
 struct Probe
 {
@@ -597,14 +587,7 @@ TEST_P(FrameLibraryRing, UploadsRingsOfUpToFiftyFiveSeconds)
         EXPECT_NEAR(QFileInfo(SavedPart("vox")).size(), ring.decodedSamples * 4000.0 / rate,
                     2048.0 * 4000 / rate + 1);
     }
-    for (const QJsonObject& upload : Uploads())
-        std::cout << "[ service log ] "
-                  << QJsonDocument(QJsonObject{{"path", upload["path"]},
-                                               {"status", upload["status"]},
-                                               {"saved", upload["saved"]}})
-                         .toJson(QJsonDocument::Compact)
-                         .toStdString()
-                  << '\n';
+    PrintRequests(Uploads());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, FrameLibraryRing,
@@ -635,14 +618,7 @@ TEST_F(FrameRing, RingsSavedFromTheShortestAndLongestSelectionsUploadAgain)
         ASSERT_EQ(Uploads().size(), uploads + 1);
         EXPECT_EQ(ReadAll(SavedPart("upload")), ReadAll(RingPath(ringName)));
     }
-    for (const QJsonObject& upload : Uploads())
-        std::cout << "[ service log ] "
-                  << QJsonDocument(QJsonObject{{"path", upload["path"]},
-                                               {"status", upload["status"]},
-                                               {"saved", upload["saved"]}})
-                         .toJson(QJsonDocument::Compact)
-                         .toStdString()
-                  << '\n';
+    PrintRequests(Uploads());
 }
 
 TEST_F(FrameRing, EveryUploadReplyIsShown)

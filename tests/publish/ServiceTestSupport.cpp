@@ -7,10 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QTest>
 #include <QWidget>
+
+#include <iostream>
 
 ScopedServiceHost::ScopedServiceHost(const std::string& host)
 {
@@ -94,4 +97,16 @@ void ExpectUploadedAs(const QJsonObject& upload, const QString& mobile, const QS
     for (const QJsonValue& part : upload["parts"].toArray())
         if (part["name"].toString() == "ringLibZuvo.name")
             EXPECT_EQ(part["value"].toString().toLatin1(), ringName.toUtf8());
+}
+
+void PrintRequests(const QList<QJsonObject>& requests)
+{
+    for (const QJsonObject& request : requests)
+        std::cout << "[ service log ] "
+                  << QJsonDocument(QJsonObject{{"path", request["path"]},
+                                               {"status", request["status"]},
+                                               {"saved", request["saved"]}})
+                         .toJson(QJsonDocument::Compact)
+                         .toStdString()
+                  << '\n';
 }

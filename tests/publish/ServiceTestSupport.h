@@ -93,5 +93,7 @@ struct LostLoginCase
 std::vector<LostLoginCase> LostLoginCases();
 // Makes the stand-in lose the login as c says.
 bool PrepareLostLogin(const RingServiceFixture& service, const LostLoginCase& c);
+// Prints each request's path, status and saved files to the test's log.
+void PrintRequests(const QList<QJsonObject>& requests);
 // The upload request went through for mobile with ringName as its name.
 void ExpectUploadedAs(const QJsonObject& upload, const QString& mobile, const QString& ringName);

@@ -28,6 +28,7 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/LengthRing.h"
 #include "tests/support/QuietProgress.h"
+#include "tests/support/TestEnvironment.h"
 #include "voice/Brevanta.h"
 #include "voice/WaveData.h"
 
@@ -65,17 +66,7 @@ const QString kFileRange =
 const QString kReadFailed = QStringLiteral("读取音频数据失败！");
 const QString kFormatFailed = QStringLiteral("生成铃音格式文件时失败");
 
-bool RunTool(const QString& program, const QStringList& args, QByteArray* out = nullptr)
-{
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
-        return false;
-    if (out)
-        *out = process.readAllStandardOutput();
-    return true;
-}
+using TestEnvironment::RunTool;
 
 QByteArray Md5(const QString& path)
 {
@@ -673,14 +664,7 @@ TEST_P(KelvoLibraryRing, UploadsRingsOfUpToFiftyFiveSeconds)
         EXPECT_NEAR(QFileInfo(SavedPart("vox")).size(), ring.decodedSamples * 4000.0 / rate,
                     2048.0 * 4000 / rate + 1);
     }
-    for (const QJsonObject& upload : Uploads())
-        std::cout << "[ service log ] "
-                  << QJsonDocument(QJsonObject{{"path", upload["path"]},
-                                               {"status", upload["status"]},
-                                               {"saved", upload["saved"]}})
-                         .toJson(QJsonDocument::Compact)
-                         .toStdString()
-                  << '\n';
+    PrintRequests(Uploads());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, KelvoLibraryRing,

@@ -15,6 +15,7 @@
 #include "tests/publish/RingServiceFixture.h"
 #include "tests/publish/ServiceTestSupport.h"
 #include "tests/support/DecodedSamples.h"
+#include "tests/support/TestEnvironment.h"
 #include "voice/Brevanta.h"
 
 #include <QCheckBox>
@@ -40,17 +41,7 @@ QString InputFile()
     return TestEnvironment::ProcessFolder() + "/voice-in.raw";
 }
 
-bool RunTool(const QString& program, const QStringList& args, QByteArray* out = nullptr)
-{
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
-        return false;
-    if (out)
-        *out = process.readAllStandardOutput();
-    return true;
-}
+using TestEnvironment::RunTool;
 
 // The level of the voice's tone in what ffmpeg decodes from path, per
 // quarter second (numpy's FFT).
@@ -187,14 +178,7 @@ TEST_F(KelvoVoiceRing, AVoiceOverTheGeneratedSilenceIsUploadedAlone)
 
     const QList<QJsonObject> uploads = service.RequestsTo("/zuvo/person/add_ringLibZuvo.me");
     ASSERT_EQ(uploads.size(), 1);
-    for (const QJsonObject& upload : uploads)
-        std::cout << "[ service log ] "
-                  << QJsonDocument(QJsonObject{{"path", upload["path"]},
-                                               {"status", upload["status"]},
-                                               {"saved", upload["saved"]}})
-                         .toJson(QJsonDocument::Compact)
-                         .toStdString()
-                  << '\n';
+    PrintRequests(uploads);
     const QString ring = service.SavedPart("/zuvo/person/add_ringLibZuvo.me", "upload");
     const QString vox = service.SavedPart("/zuvo/person/add_ringLibZuvo.me", "vox");
     QByteArray probe;

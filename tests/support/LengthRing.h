@@ -1,10 +1,10 @@
 #pragma once
 
 #include "tests/support/DecodedSamples.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QByteArray>
 #include <QList>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -53,30 +53,18 @@ struct LengthRing
                                        .arg(rate)
                                        .arg(seconds);
             QByteArray probed;
-            if (!Run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", source, "-ac", "1",
-                                "-c:a", "wmav2", "-b:a", "96k", "-f", "asf", ring.path}) ||
-                !Run("ffprobe",
-                     {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0",
-                      ring.path},
-                     &probed))
+            if (!TestEnvironment::RunTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                                     source, "-ac", "1", "-c:a", "wmav2", "-b:a",
+                                                     "96k", "-f", "asf", ring.path}) ||
+                !TestEnvironment::RunTool("ffprobe",
+                                          {"-v", "error", "-show_entries", "format=duration",
+                                           "-of", "csv=p=0", ring.path},
+                                          &probed))
                 return {};
             ring.probedSeconds = probed.trimmed().toDouble();
             ring.decodedSamples = DecodedSamples(ring.path);
             rings << ring;
         }
         return rings;
-    }
-
-private:
-    static bool Run(const QString& program, const QStringList& args, QByteArray* out = nullptr)
-    {
-        QProcess process;
-        process.start(program, args);
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
-            process.exitCode() != 0)
-            return false;
-        if (out)
-            *out = process.readAllStandardOutput();
-        return true;
     }
 };

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
@@ -77,6 +78,18 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(5);
     }
+    return true;
+}
+
+bool RunTool(const QString& program, const QStringList& args, QByteArray* out, int timeoutMs)
+{
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return false;
+    if (out)
+        *out = process.readAllStandardOutput();
     return true;
 }
 

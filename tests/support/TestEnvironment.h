@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -21,5 +23,11 @@ QString ProcessFolder();
 
 // Runs the Qt event loop until done() holds or timeoutMs passes; returns done().
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
+
+// Runs a tool (ffmpeg, ffprobe, sox...) with an argument list, never a shell;
+// true when it exited with status 0 within timeoutMs, and then *out holds its
+// standard output.
+bool RunTool(const QString& program, const QStringList& args, QByteArray* out = nullptr,
+             int timeoutMs = 120000);
 
 } // namespace TestEnvironment
